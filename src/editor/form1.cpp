@@ -1,0 +1,268 @@
+#include "form1.h"
+
+#include "codes.h"
+#include "messages.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTimer>
+
+const char* const Form1::caption =
+    "KDR NVX 10 BUTTON DIMMABLE SWITCH PANEL LIMITED ACCESS CONFIGURATION PROGRAM";
+const char* const Form1::intensityMessage = "NORMAL INDICATOR INTENSITY must be set equal to\n"
+                                            "or greater than NORMAL BACKLIGHTING INTENSITY.";
+
+const QColor Form1::yellow(255, 255, 0);
+const QColor Form1::red(255, 0, 0);
+const QColor Form1::green(0, 255, 0);
+
+Form1::Form1(MessageBoxes& messages, QWidget* parent) : QWidget(parent), messages_(messages) {
+    buildWindow();
+    for (auto it = lists_.cbegin(); it != lists_.cend(); ++it) {
+        const int n = it.key();
+        if (n == 44)
+            continue; // the dimming channel list has no reaction of its own
+        connect(it.value(), &QListWidget::currentRowChanged, this, [this, n] { List_Click(n); });
+    }
+    connect(Option1, &QRadioButton::clicked, this, &Form1::Option1_Click);
+    connect(Option2, &QRadioButton::clicked, this, &Form1::Option2_Click);
+    connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    Form_Load();
+}
+
+Form1::~Form1() = default;
+
+QListWidget* Form1::List(int n) const {
+    QListWidget* list = lists_.value(n);
+    Q_ASSERT_X(list, "Form1::List", "no such list");
+    return list;
+}
+
+QLineEdit* Form1::Text(int n) const {
+    QLineEdit* box = texts_.value(n);
+    Q_ASSERT_X(box, "Form1::Text", "no such text box");
+    return box;
+}
+
+QLabel* Form1::Label(int n) const {
+    QLabel* label = labels_.value(n);
+    Q_ASSERT_X(label, "Form1::Label", "no such label");
+    return label;
+}
+
+bool Form1::select(QListWidget* list, int position) {
+    if (position < -1 || position >= list->count())
+        return false;
+    // currentRowChanged fires synchronously and only on a change: exactly the click rule.
+    list->setCurrentRow(position);
+    return true;
+}
+
+int Form1::selectedValue(const QListWidget* list, int fallback) {
+    const QListWidgetItem* item = list->currentItem();
+    return item ? item->data(Qt::UserRole).toInt() : fallback;
+}
+
+void Form1::setStatusText(const QString& text) { Text1->setPlainText(text); }
+
+void Form1::setStatusColour(const QColor& colour) {
+    QPalette palette = Text1->palette();
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        palette.setColor(group, QPalette::Base, colour);
+    Text1->setPalette(palette);
+}
+
+void Form1::setStatusVisible(bool visible) { Text1->setVisible(visible); }
+
+QString Form1::statusText() const { return Text1->toPlainText(); }
+
+QColor Form1::statusColour() const { return Text1->palette().color(QPalette::Base); }
+
+void Form1::Form_Load() {
+    r.indpercent = 10;
+    r.blpercent = 10;
+    r.dindpercent = 10;
+    select(List(45), 0);
+    select(List(46), 0);
+    select(List(49), 0);
+    show_switch_view();
+}
+
+void Form1::Option1_Click() { show_switch_view(); }
+
+void Form1::Timer1_Timer() { r.timer_flag = 1; }
+
+void Form1::List_Click(int n) {
+    if (const int i = intensityOfList(n); i >= 0) {
+        intensityClick(intensityItems()[i]);
+        return;
+    }
+    const int i = itemOfList(n);
+    if (i < 0)
+        return;
+    const AssignmentItem& item = assignmentItems()[i];
+    if (n == item.moduleList)
+        moduleClick(item);
+    else if (item.channelRule)
+        channelClick(item);
+}
+
+void Form1::moduleClick(const AssignmentItem& item) {
+    QListWidget* module = List(item.moduleList);
+    const int p = module->currentRow();
+    if (p < 0)
+        return; // only a cleared selection lands here; it carries no module
+    const bool assigned = p != 0;
+    if (!assigned)
+        r.*item.code = Integer(module->item(0)->data(Qt::UserRole).toInt());
+    // Hidden or shown in this order: the channel list, then the lighting intensity it
+    // governs and that intensity's caption.
+    List(item.channelList)->setVisible(assigned);
+    if (item.dependentList) {
+        List(item.dependentList)->setVisible(assigned);
+        Label(item.dependentLabel)->setVisible(assigned);
+    }
+    if (assigned) {
+        r.*item.moduleBase = Integer(module->item(p)->data(Qt::UserRole).toInt());
+        r.*item.code = Integer(r.*item.channelOffset + r.*item.moduleBase);
+    }
+}
+
+void Form1::channelClick(const AssignmentItem& item) {
+    const QListWidget* channel = List(item.channelList);
+    if (channel->currentRow() < 0)
+        return;
+    r.*item.channelOffset = Integer(selectedValue(channel));
+    r.*item.code = Integer(r.*item.moduleBase + r.*item.channelOffset);
+    if (item.designationText)
+        Text(item.designationText)->show();
+}
+
+void Form1::intensityClick(const IntensityItem& item) {
+    QListWidget* list = List(item.list);
+    if (list->currentRow() < 0)
+        select(list, 0);
+    r.*item.code = Integer(selectedValue(list));
+    if (item.partnerList && r.indpercent < r.blpercent) {
+        messages_.message(QString::fromLatin1(intensityMessage));
+        // Move this list to the other normal intensity's entry; the nested run of this
+        // rule for that entry finds the rule kept.
+        select(list, std::max(0, List(item.partnerList)->currentRow()));
+        r.*item.code = Integer(selectedValue(list));
+    }
+}
+
+void Form1::show_intensity(const IntensityItem& item) {
+    int position = codes::intensityPosition(r.*item.code);
+    if (position < 0) {
+        r.*item.code = 10;
+        position = 0;
+    }
+    select(List(item.list), position);
+}
+
+void Form1::show_bl_intensity() { show_intensity(intensityItems()[0]); }
+void Form1::show_ind_intensity() { show_intensity(intensityItems()[1]); }
+void Form1::show_dind_intensity() { show_intensity(intensityItems()[2]); }
+
+void Form1::showItemChannel(const AssignmentItem& item) {
+    QListWidget* module = List(item.moduleList);
+    module->show();
+    List(item.channelList)->setVisible(module->currentRow() != 0);
+}
+
+void Form1::show_switch_view() {
+    Frame1->hide();
+    Frame2->hide();
+    // Selecting from code raises no click, so the view is never made twice over.
+    Option1->setChecked(true);
+    for (const AssignmentItem& item : assignmentItems()) {
+        if (item.kind == AssignmentItem::Kind::Switch)
+            Text(item.designationText)->setVisible(r.config_flag == 0);
+    }
+    for (const AssignmentItem& item : assignmentItems()) {
+        if (item.kind == AssignmentItem::Kind::Led)
+            Text(item.designationText)->hide();
+    }
+    for (const AssignmentItem& item : assignmentItems()) {
+        if (item.kind == AssignmentItem::Kind::Switch)
+            showItemChannel(item);
+    }
+    for (int n = 21; n <= 42; ++n)
+        List(n)->hide();
+    setRowCaptions(false);
+    Label(14)->hide();
+}
+
+void Form1::Option2_Click() {
+    Frame1->show();
+    Frame2->show();
+    for (const AssignmentItem& item : assignmentItems()) {
+        if (item.kind == AssignmentItem::Kind::Switch)
+            Text(item.designationText)->hide();
+    }
+    for (const AssignmentItem& item : assignmentItems()) {
+        if (item.kind == AssignmentItem::Kind::Led)
+            Text(item.designationText)->show();
+    }
+    for (int n = 1; n <= 20; ++n)
+        List(n)->hide();
+    for (const AssignmentItem& item : assignmentItems()) {
+        if (item.kind == AssignmentItem::Kind::Led ||
+            item.kind == AssignmentItem::Kind::Backlighting)
+            showItemChannel(item);
+    }
+    setRowCaptions(true);
+    Label(14)->show();
+}
+
+void Form1::compose_panel_values() {
+    for (const AssignmentItem& item : assignmentItems()) {
+        const QListWidget* module = List(item.moduleList);
+        const QListWidget* channel = List(item.channelList);
+        const int p = module->currentRow();
+        if (p == 0) {
+            r.*item.composed = Integer(module->item(0)->data(Qt::UserRole).toInt());
+            continue;
+        }
+        const int q = channel->currentRow();
+        if (p == -1 || q == -1) {
+            r.error_flag = Integer(item.incompleteFlag);
+            return;
+        }
+        const int sum = selectedValue(module) + selectedValue(channel);
+        Q_ASSERT(sum >= 0 && sum <= codes::notAssigned); // entries hold bases and offsets only
+        r.*item.composed = Integer(sum);
+    }
+    show_switch_view();
+}
+
+Form1::Operation::Operation(Form1& form) : form_(form), owner_(!form.operationRunning_) {
+    if (owner_)
+        form.operationRunning_ = true;
+}
+
+Form1::Operation::~Operation() {
+    if (!owner_)
+        return;
+    form_.operationRunning_ = false;
+    if (form_.closeRequested_)
+        QTimer::singleShot(0, &form_, &QWidget::close);
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    if (operationRunning_) {
+        // The running operation still uses the window: let it end (its waits watch this
+        // flag), then close.
+        closeRequested_ = true;
+        event->ignore();
+        emit closeRequestedDuringOperation();
+        return;
+    }
+    QWidget::closeEvent(event);
+}

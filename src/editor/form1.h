@@ -1,0 +1,130 @@
+#pragma once
+
+#include "items.h"
+#include "record.h"
+
+#include <QColor>
+#include <QMap>
+#include <QWidget>
+
+class MessageBoxes;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QTimer;
+
+// The one window: a picture of the panel with a list pair and a designation box per button,
+// the lighting frames, the status line and the command buttons. It owns the configuration
+// record and carries the selection rules, the two views and the composition of panel values.
+// Panel and file operations live in their own libraries and work on it through this API.
+class Form1 : public QWidget {
+    Q_OBJECT
+
+public:
+    static const char* const caption;
+    static const char* const intensityMessage;
+
+    // Builds every control and runs Form_Load. Messages must outlive the window.
+    explicit Form1(MessageBoxes& messages, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // The configuration record; every operation reads and writes it directly.
+    ConfigRecord r;
+
+    // Controls by their number: List1..List46 and List49, Text2..Text22 (designation and
+    // name boxes), Label1..Label19. Asking for a control that does not exist is a bug.
+    QListWidget* List(int n) const;
+    QLineEdit* Text(int n) const;
+    QLabel* Label(int n) const;
+
+    QPlainTextEdit* Text1 = nullptr; // status line
+    QGroupBox* Frame1 = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    QRadioButton* Option1 = nullptr;
+    QRadioButton* Option2 = nullptr;
+    QPushButton* READ_FILE = nullptr;
+    QPushButton* READ_CONFIG = nullptr;
+    QPushButton* WRITE_CONFIG = nullptr;
+    QLabel* Image1 = nullptr;
+    QWidget* Shape1 = nullptr;
+    QWidget* Line1 = nullptr;
+    QWidget* Line2 = nullptr;
+    QTimer* Timer1 = nullptr;
+
+    MessageBoxes& messages() const { return messages_; }
+
+    // Selects entry `position` of a list, as a click would: the list's click reaction runs
+    // to its end before this returns, and only when the selected entry changes. -1 clears
+    // the selection. Returns false, changing nothing, for a position the list does not have.
+    bool select(QListWidget* list, int position);
+    // The integer attached to a list's selected entry; `fallback` when nothing is selected.
+    static int selectedValue(const QListWidget* list, int fallback = 0);
+
+    // Status line: text and background colour report the last operation.
+    void setStatusText(const QString& text);
+    void setStatusColour(const QColor& colour);
+    void setStatusVisible(bool visible);
+    QString statusText() const;
+    QColor statusColour() const;
+    static const QColor yellow, red, green;
+
+    // Handlers and procedures of the window.
+    void Form_Load();
+    void Option1_Click();
+    void Option2_Click();
+    void Timer1_Timer();
+    void show_switch_view();
+    void show_bl_intensity();
+    void show_ind_intensity();
+    void show_dind_intensity();
+    void compose_panel_values();
+
+    // Click reaction of List(n); List44 has none. Runs whenever the selection changes.
+    void List_Click(int n);
+
+    // A panel or file operation in progress. While one runs, the command buttons' clicks
+    // start nothing, and closing the window is deferred until it has ended.
+    class Operation {
+    public:
+        explicit Operation(Form1& form);
+        ~Operation();
+        Operation(const Operation&) = delete;
+        Operation& operator=(const Operation&) = delete;
+        // False when another operation was already running: the caller must return at once.
+        explicit operator bool() const { return owner_; }
+
+    private:
+        Form1& form_;
+        bool owner_;
+    };
+    bool operationRunning() const { return operationRunning_; }
+    // True once the user asked to close the window during an operation: waits should end.
+    bool closeRequested() const { return closeRequested_; }
+
+signals:
+    // The user asked to close the window while an operation runs.
+    void closeRequestedDuringOperation();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildWindow();
+    void moduleClick(const AssignmentItem& item);
+    void channelClick(const AssignmentItem& item);
+    void intensityClick(const IntensityItem& item);
+    void show_intensity(const IntensityItem& item);
+    void showItemChannel(const AssignmentItem& item);
+    void setRowCaptions(bool leds);
+
+    MessageBoxes& messages_;
+    QMap<int, QListWidget*> lists_;
+    QMap<int, QLineEdit*> texts_;
+    QMap<int, QLabel*> labels_;
+    bool operationRunning_ = false;
+    bool closeRequested_ = false;
+};

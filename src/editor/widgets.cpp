@@ -1,0 +1,61 @@
+#include "widgets.h"
+
+#include <QPainter>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+static constexpr int captionFlags = Qt::AlignCenter | Qt::TextWordWrap;
+
+void WrappingButton::paintEvent(QPaintEvent*) {
+    QStylePainter p(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    const QString caption = option.text;
+    option.text.clear();
+    p.drawControl(QStyle::CE_PushButton, option);
+    QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+    if (isDown())
+        area.translate(style()->pixelMetric(QStyle::PM_ButtonShiftHorizontal, &option, this),
+                       style()->pixelMetric(QStyle::PM_ButtonShiftVertical, &option, this));
+    style()->drawItemText(&p, area, captionFlags, option.palette, isEnabled(), caption,
+                          QPalette::ButtonText);
+}
+
+void WrappingRadioButton::paintEvent(QPaintEvent*) {
+    QStylePainter p(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    const QString caption = option.text;
+    option.text.clear();
+    QStyleOptionButton indicator = option;
+    indicator.rect = style()->subElementRect(QStyle::SE_RadioButtonIndicator, &option, this);
+    indicator.rect.moveTop((height() - indicator.rect.height()) / 2);
+    p.drawPrimitive(QStyle::PE_IndicatorRadioButton, indicator);
+    const int left = indicator.rect.right() + 1 +
+                     style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, &option, this);
+    const QRect area(left, 0, width() - left, height());
+    style()->drawItemText(&p, area, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap,
+                          option.palette, isEnabled(), caption, QPalette::WindowText);
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = p.boundingRect(area, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap,
+                                    caption)
+                         .adjusted(-1, 0, 1, 0);
+        p.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+    }
+}
+
+bool WrappingRadioButton::hitButton(const QPoint& pos) const { return rect().contains(pos); }
+
+void LineWidget::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), palette().color(QPalette::WindowText));
+}
+
+void ShapeWidget::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), fill_);
+    p.setPen(palette().color(QPalette::WindowText));
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+}

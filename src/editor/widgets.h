@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QPushButton>
+#include <QRadioButton>
+
+// Command button whose caption wraps onto several lines, as the panel-era buttons did.
+// text() stays the caption as given.
+class WrappingButton : public QPushButton {
+    Q_OBJECT
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// Option button whose caption wraps beside its indicator; the whole button takes clicks.
+class WrappingRadioButton : public QRadioButton {
+    Q_OBJECT
+public:
+    using QRadioButton::QRadioButton;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    bool hitButton(const QPoint& pos) const override;
+};
+
+// A straight line of the drawing (vertical or horizontal), filling its widget.
+class LineWidget : public QWidget {
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// The programming-header marker: a filled rectangle with an outline.
+class ShapeWidget : public QWidget {
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+    void setFillColour(const QColor& colour) {
+        fill_ = colour;
+        update();
+    }
+    QColor fillColour() const { return fill_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QColor fill_;
+};

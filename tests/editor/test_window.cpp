@@ -1,0 +1,291 @@
+// The window as built: every control in its place with its caption, tool tip and state,
+// every list with its entries, the start-up state, and usable fonts.
+#include "appearance.h"
+#include "form1.h"
+#include "scripted_messages.h"
+
+#include <QAbstractButton>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+class TestWindow : public QObject {
+    Q_OBJECT
+
+    ScriptedMessages messages;
+    Form1* form = nullptr;
+
+    QWidget* control(const QString& name) {
+        return name == "Form1" ? form : form->findChild<QWidget*>(name);
+    }
+
+private slots:
+    void initTestCase() { appearance::installFontSubstitutes(); }
+    void init() {
+        messages.shown.clear();
+        form = new Form1(messages);
+    }
+    void cleanup() { delete form; }
+
+    void controls_data();
+    void controls();
+    void cells();
+    void listEntries();
+    void startUpState();
+    void limitsAndFocus();
+    void fontsHaveGlyphs();
+};
+
+static QRect twips(int left, int top, int width, int height) {
+    return QRect(qRound(left / 15.0), qRound(top / 15.0), qRound(width / 15.0),
+                 qRound(height / 15.0));
+}
+
+void TestWindow::controls_data() {
+    QTest::addColumn<QString>("className");
+    QTest::addColumn<QRect>("geometry");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("toolTip");
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<QString>("parentName");
+
+    auto row = [](const char* name, const char* cls, QRect g, const char* text,
+                  const char* tip, bool enabled, const char* parent = "Form1") {
+        QTest::newRow(name) << QString(cls) << g << QString(text) << QString(tip) << enabled
+                            << QString(parent);
+    };
+    row("Option1", "QRadioButton", twips(4680, 240, 2415, 495), "SWITCH CHANNEL ASSIGNMENTS",
+        "LEFT CLICK TO VIEW SWITCH CHANNEL ASSIGNMENTS", true);
+    row("Option2", "QRadioButton", twips(4680, 720, 2415, 495), "LIGHTING CHANNEL ASSIGNMENTS",
+        "LEFT CLICK TO VIEW LIGHTING CHANNEL ASSIGNMENTS", true);
+    row("READ_FILE", "QPushButton", twips(6000, 1440, 2415, 855), "OPEN CONFIGURATION FILE",
+        "LEFT CLICK TO OPEN CONFIG FILE", true);
+    row("READ_CONFIG", "QPushButton", twips(8760, 1440, 2415, 855),
+        "READ CONFIGURATION FROM SWITCH PANEL", "LEFT CLICK TO READ CONFIG IN SWITCH PANEL", true);
+    row("WRITE_CONFIG", "QPushButton", twips(8760, 2520, 2415, 855),
+        "WRITE CONFIGURATION TO SWITCH PANEL", "LEFT CLICK TO SAVE CONFIG IN SWITCH PANEL", true);
+    row("Text2", "QLineEdit", twips(2400, 8040, 1695, 285), "", "ENTER IDENTITY FOR FILE NAME",
+        false);
+    row("Label6", "QLabel", twips(2400, 7800, 1695, 255), "PANEL NAME", "", true);
+    row("Label7", "QLabel", twips(840, 8640, 3375, 375), "PROGRAMMING HEADER LOCATION", "", true);
+    row("Label14", "QLabel", twips(6000, 3840, 1215, 375), "", "", true);
+    row("Image1", "QLabel", twips(1080, 1320, 4290, 7395), "", "", true);
+    row("Shape1", "QWidget", twips(4200, 7680, 735, 255), "", "", true);
+    row("Frame1", "QGroupBox", twips(6000, 3720, 3495, 1695), "LIGHTING CONTROL CHANNELS:", "",
+        true);
+    row("Frame2", "QGroupBox", twips(6000, 5760, 5175, 2775), "LIGHTING INTENSITIES:", "", true);
+    row("Label19", "QLabel", twips(480, 480, 1215, 255), "BACKLIGHT", "", true, "Frame1");
+    row("List41", "QListWidget", twips(1680, 240, 855, 645), "", "BACKLIGHTING MODULE ASSIGNMENT",
+        false, "Frame1");
+    row("List42", "QListWidget", twips(2520, 240, 615, 645), "",
+        "BACKLIGHTING CHANNEL ASSIGNMENT", false, "Frame1");
+    row("Label1", "QLabel", twips(720, 1200, 975, 255), "DIMMING", "", true, "Frame1");
+    row("List43", "QListWidget", twips(1680, 960, 855, 645), "", "DIMMING MODULE ASSIGNMENT",
+        false, "Frame1");
+    row("List44", "QListWidget", twips(2520, 960, 615, 645), "", "DIMMING CHANNEL ASSIGNMENT",
+        false, "Frame1");
+    row("Label17", "QLabel", twips(600, 480, 2415, 255), "NORMAL INDICATOR (%)", "", true,
+        "Frame2");
+    row("List49", "QListWidget", twips(3120, 240, 735, 645), "",
+        "LED INDICATOR NORMAL INTENSITY (%)", false, "Frame2");
+    row("Label15", "QLabel", twips(240, 1200, 2895, 255), "NORMAL BACKLIGHTING (%)", "", true,
+        "Frame2");
+    row("List45", "QListWidget", twips(3120, 1080, 735, 645), "",
+        "BACKLIGHTING NORMAL INTENSITY (%)", false, "Frame2");
+    row("Label16", "QLabel", twips(600, 1920, 2535, 615), "DIMMED BACKLIGHTING AND INDICATOR (%)",
+        "", true, "Frame2");
+    row("List46", "QListWidget", twips(3120, 1920, 735, 645), "", "DIMMED INDICATOR INTENSITY (%)",
+        false, "Frame2");
+}
+
+void TestWindow::controls() {
+    QFETCH(QString, className);
+    QFETCH(QRect, geometry);
+    QFETCH(QString, text);
+    QFETCH(QString, toolTip);
+    QFETCH(bool, enabled);
+    QFETCH(QString, parentName);
+
+    QWidget* w = control(QTest::currentDataTag());
+    QVERIFY2(w, "control missing");
+    QVERIFY(w->inherits(qPrintable(className)));
+    QCOMPARE(w->parentWidget(), control(parentName));
+    QVERIFY2(qAbs(w->x() - geometry.x()) <= 1 && qAbs(w->y() - geometry.y()) <= 1 &&
+                 qAbs(w->width() - geometry.width()) <= 1 &&
+                 qAbs(w->height() - geometry.height()) <= 1,
+             qPrintable(QString("geometry %1,%2 %3x%4")
+                            .arg(w->x())
+                            .arg(w->y())
+                            .arg(w->width())
+                            .arg(w->height())));
+    QCOMPARE(w->toolTip(), toolTip);
+    QCOMPARE(w->isEnabled(), enabled);
+    if (auto* b = qobject_cast<QAbstractButton*>(w))
+        QCOMPARE(b->text(), text);
+    else if (auto* l = qobject_cast<QLabel*>(w))
+        QCOMPARE(l->text(), text);
+    else if (auto* g = qobject_cast<QGroupBox*>(w))
+        QCOMPARE(g->title(), text);
+    else if (auto* e = qobject_cast<QLineEdit*>(w))
+        QCOMPARE(e->text(), text);
+}
+
+// The ten cells follow one rule: cell (r, c) holds item n = 2r + c + 1, switch and LED alike.
+void TestWindow::cells() {
+    const int rowLabels[10] = {2, 3, 4, 5, 8, 9, 10, 11, 12, 13};
+    for (int n = 1; n <= 10; ++n) {
+        const int r = (n - 1) / 2, c = (n - 1) % 2;
+        const QColor green(0, 128, 0), red(192, 0, 0);
+        struct Set {
+            QString name;
+            int text, module, channel;
+            QColor colour;
+        };
+        for (const Set& s : {Set{QString("SW%1").arg(n), n + 2, 2 * n - 1, 2 * n, green},
+                             Set{QString("LED%1").arg(n), n + 12, 2 * n + 19, 2 * n + 20, red}}) {
+            auto* text = form->findChild<QLineEdit*>(QString("Text%1").arg(s.text));
+            auto* module = form->findChild<QListWidget*>(QString("List%1").arg(s.module));
+            auto* channel = form->findChild<QListWidget*>(QString("List%1").arg(s.channel));
+            QVERIFY(text && module && channel);
+            QCOMPARE(text->geometry(), twips(1680 + 1680 * c, 2400 + 1080 * r, 1455, 285));
+            QCOMPARE(module->geometry(), twips(1680 + 1680 * c, 2640 + 1080 * r, 855, 645));
+            QCOMPARE(channel->geometry(), twips(2520 + 1680 * c, 2640 + 1080 * r, 615, 645));
+            QCOMPARE(text->toolTip(), "ENTER " + s.name + " FUNCTION");
+            QCOMPARE(module->toolTip(), s.name + " MODULE ASSIGNMENT");
+            QCOMPARE(channel->toolTip(), s.name + " CHANNEL ASSIGNMENT");
+            QCOMPARE(text->text(), QString("DESIGNATION "));
+            QVERIFY(!text->isEnabled() && !module->isEnabled() && !channel->isEnabled());
+            for (QWidget* w : {static_cast<QWidget*>(text), static_cast<QWidget*>(module)}) {
+                QCOMPARE(w->palette().color(QPalette::Disabled, QPalette::Text), s.colour);
+                QCOMPARE(w->parentWidget(), form);
+            }
+        }
+        auto* label = form->findChild<QLabel*>(QString("Label%1").arg(rowLabels[n - 1]));
+        QVERIFY(label);
+        QCOMPARE(label->text(), QString("SW%1").arg(n));
+        QCOMPARE(label->pos(), twips(c == 0 ? 1200 : 4920, 2760 + 1080 * r, 0, 0).topLeft());
+        QCOMPARE(label->height(), 13);
+        QVERIFY(label->width() >= label->fontMetrics().horizontalAdvance(label->text()));
+    }
+    // No list numbered 47 or 48, and exactly 47 lists in all.
+    QVERIFY(!form->findChild<QWidget*>("List47") && !form->findChild<QWidget*>("List48"));
+    QCOMPARE(form->findChildren<QListWidget*>().size(), 47);
+}
+
+void TestWindow::listEntries() {
+    const QStringList moduleTexts{"N/A", "A", "B", "C", "D", "E", "F", "G", "H",
+                                  "I",   "J", "K", "L", "M", "N", "O", "P"};
+    const QStringList intensityTexts{"100", "90", "80", "70", "60", "50", "40", "30"};
+    const int intensityCodes[8] = {10, 7, 6, 5, 4, 3, 2, 1};
+    for (QListWidget* list : form->findChildren<QListWidget*>()) {
+        const int n = list->objectName().mid(4).toInt();
+        QStringList texts;
+        QList<int> values;
+        for (int i = 0; i < list->count(); ++i) {
+            texts << list->item(i)->text();
+            values << list->item(i)->data(Qt::UserRole).toInt();
+        }
+        QVERIFY2(list->selectionMode() == QAbstractItemView::SingleSelection,
+                 qPrintable(list->objectName()));
+        if (n == 45 || n == 46 || n == 49) {
+            QCOMPARE(texts, intensityTexts);
+            for (int i = 0; i < 8; ++i)
+                QCOMPARE(values[i], intensityCodes[i]);
+        } else if (n % 2 == 1) {
+            QCOMPARE(texts, moduleTexts);
+            QCOMPARE(values.first(), 160);
+            for (int i = 1; i < 17; ++i)
+                QCOMPARE(values[i], (i - 1) * 10);
+        } else {
+            QCOMPARE(texts.size(), 10);
+            for (int i = 0; i < 10; ++i) {
+                QCOMPARE(texts[i], QString::number(i + 1));
+                QCOMPARE(values[i], i);
+            }
+        }
+    }
+}
+
+void TestWindow::startUpState() {
+    QCOMPARE(form->windowTitle(),
+             QString("KDR NVX 10 BUTTON DIMMABLE SWITCH PANEL LIMITED ACCESS CONFIGURATION "
+                     "PROGRAM"));
+    QCOMPARE(form->objectName(), QString("Form1"));
+    QCOMPARE(form->size(), QSize(761, 593));
+    QVERIFY(messages.shown.isEmpty());
+    QCOMPARE(form->r.blpercent, 10);
+    QCOMPARE(form->r.indpercent, 10);
+    QCOMPARE(form->r.dindpercent, 10);
+    for (QListWidget* list : form->findChildren<QListWidget*>()) {
+        const int n = list->objectName().mid(4).toInt();
+        QCOMPARE(list->currentRow(), (n == 45 || n == 46 || n == 49) ? 0 : -1);
+    }
+    QVERIFY(form->Option1->isChecked() && !form->Option2->isChecked());
+    QVERIFY(form->Text1->isHidden());
+    QCOMPARE(form->Text1->toPlainText().left(5), QString("Text1"));
+    QVERIFY(form->Text(2)->text().isEmpty());
+    QCOMPARE(form->Timer1->interval(), 500);
+    QVERIFY(!form->Timer1->isActive());
+    QCOMPARE(form->Timer1->objectName(), QString("Timer1"));
+    QCOMPARE(form->Image1->pixmap().size(), QSize(286, 493));
+    QCOMPARE(form->windowIcon().availableSizes().value(0), QSize(40, 40));
+    // Switch view: switch lists and boxes shown, LED ones and the frames hidden.
+    for (int n = 1; n <= 20; ++n)
+        QVERIFY(!form->List(n)->isHidden());
+    for (int n = 21; n <= 42; ++n)
+        QVERIFY(form->List(n)->isHidden());
+    for (int n = 3; n <= 12; ++n)
+        QVERIFY(!form->Text(n)->isHidden());
+    for (int n = 13; n <= 22; ++n)
+        QVERIFY(form->Text(n)->isHidden());
+    QVERIFY(form->Frame1->isHidden() && form->Frame2->isHidden() && form->Label(14)->isHidden());
+}
+
+void TestWindow::limitsAndFocus() {
+    form->Text(2)->setText("ABCDEFGHIJKLMNOPQRST");
+    QCOMPARE(form->Text(2)->text(), QString("ABCDEFGHIJKL"));
+
+    // The focus chain runs over the five controls the user can operate, in this order.
+    const QStringList operable{"WRITE_CONFIG", "READ_FILE", "Option1", "Option2", "READ_CONFIG"};
+    QStringList order;
+    QWidget* w = form->WRITE_CONFIG;
+    do {
+        if (operable.contains(w->objectName()))
+            order << w->objectName();
+        w = w->nextInFocusChain();
+    } while (w != static_cast<QWidget*>(form->WRITE_CONFIG));
+    QCOMPARE(order, operable);
+    for (QWidget* child : form->findChildren<QWidget*>()) {
+        if (child->isEnabled() && child->focusPolicy() != Qt::NoFocus)
+            QVERIFY2(operable.contains(child->objectName()) || child->objectName().isEmpty() ||
+                         child->objectName().startsWith("qt_"),
+                     qPrintable(child->objectName()));
+    }
+}
+
+void TestWindow::fontsHaveGlyphs() {
+    // Both of the window's faces must resolve to an installed family with real glyphs,
+    // or a headless render shows empty boxes.
+    for (const char* family : {"MS Sans Serif", "Arial"}) {
+        const QFont f = appearance::font(family, 8.25, true);
+        const QFontInfo info(f);
+        QVERIFY2(QFontDatabase::families().contains(info.family()), family);
+        QVERIFY2(info.family().contains("Liberation") || info.family().contains("Arimo") ||
+                     info.family().contains("DejaVu"),
+                 qPrintable(info.family()));
+        QFontMetrics metrics(f);
+        QVERIFY(metrics.inFont(QChar('W')));
+        QVERIFY(metrics.horizontalAdvance("WWWW") > metrics.horizontalAdvance("iiii"));
+    }
+}
+
+QTEST_MAIN(TestWindow)
+#include "test_window.moc"

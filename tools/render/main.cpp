@@ -1,0 +1,58 @@
+// Renders Form1 to two PNG files, the switch view and the lighting view, so the window
+// can be checked without a screen: QT_QPA_PLATFORM=offscreen render-window OUTDIR
+#include "appearance.h"
+#include "form1.h"
+#include "messages.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QPixmap>
+#include <QTextStream>
+
+namespace {
+
+// Accepts every message without showing it; a render has no one to click OK.
+class SilentMessages : public MessageBoxes {
+public:
+    void message(const QString&, const QString&) override {}
+};
+
+bool save(Form1& form, const QString& path) {
+    const bool ok = form.grab().save(path);
+    QTextStream(stdout) << (ok ? "wrote " : "could not write ") << path << '\n';
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    appearance::installFontSubstitutes();
+    const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+    QDir().mkpath(dir);
+
+    SilentMessages messages;
+    Form1 form(messages);
+    // A sample configuration, so the lists show selections as after a file load.
+    const bool sample = app.arguments().contains(QStringLiteral("--sample"));
+    if (sample) {
+        for (int n = 1; n <= 43; n += 2) {
+            form.select(form.List(n), (n / 2) % 17);
+            form.select(form.List(n + 1), (n / 2) % 10);
+        }
+        form.setStatusVisible(true);
+        form.setStatusColour(Form1::yellow);
+        form.setStatusText("STARTING COMMUNICATIONS TO READ SWITCH PANEL CONFIGURATION");
+        form.Text(2)->setText("LOBBY");
+    }
+    form.show();
+    app.processEvents();
+    bool ok = save(form, dir + "/form1-switch-view.png");
+    form.Option2->click();
+    app.processEvents();
+    ok = save(form, dir + "/form1-lighting-view.png") && ok;
+    return ok ? 0 : 1;
+}
