@@ -1,0 +1,286 @@
+#include "file_operations.h"
+
+#include "file_dialog.h"
+#include "form1.h"
+#include "items.h"
+#include "messages.h"
+#include "record.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSaveFile>
+
+const char* const FileOperations::fileFilter = "QUORVEX CONFIGURATION FILES (*.qcf)|*.qcf";
+const char* const FileOperations::openTitle = "READ CONFIGURATION FILE";
+const char* const FileOperations::saveTitle = "WRITE CONFIGURATION FILE";
+const char* const FileOperations::mismatchText =
+    "AN ERROR HAS OCCURRED READING THE FILE BECAUSE THE FILE\n"
+    "WAS NOT CREATED FOR THE 51-20445-(MDL)\n"
+    "-------------THE FILE READ OPERATION IS BEING ABANDONED!--------------";
+const char* const FileOperations::mismatchTitle = "FILE/MODEL MIS-MATCH";
+const char* const FileOperations::switchesIncomplete =
+    "DATA MUST BE ENTERED (CLICKED) FOR ALL SWITCHES BEFORE WRITING DATA";
+const char* const FileOperations::lightingIncomplete =
+    "DATA MUST BE ENTERED (CLICKED) FOR ALL LED's AND BACKLIGHTING BEFORE WRITING DATA";
+const char* const FileOperations::nameMissing = "Name must be entered in PANEL NAME field";
+
+namespace {
+
+// The last five entries of a file: a fixed window caption and a code. The first two are
+// the backlighting and dimming items, the last three the intensities in the file's order.
+struct CaptionEntry {
+    int entry;
+    int label;
+    QString ConfigRecord::*caption;
+    Integer ConfigRecord::*code;
+};
+
+constexpr int assignmentEntries = 20; // SW1..SW10, LED1..LED10: designation and code
+
+const CaptionEntry captionEntries[] = {
+    {qcf::backlightingEntry, 19, &ConfigRecord::blchan, &ConfigRecord::bl},
+    {qcf::dimmingEntry, 1, &ConfigRecord::dimchan, &ConfigRecord::dimch},
+    {qcf::indicatorIntensityEntry, 17, &ConfigRecord::indpct, &ConfigRecord::indpercent},
+    {qcf::backlightingIntensityEntry, 15, &ConfigRecord::blpct, &ConfigRecord::blpercent},
+    {qcf::dimmedIntensityEntry, 16, &ConfigRecord::dindpct, &ConfigRecord::dindpercent},
+};
+
+QString orUnknown(const QString& reason) {
+    return reason.isEmpty() ? QStringLiteral("unknown error") : reason;
+}
+
+} // namespace
+
+FileOperations::FileOperations(Form1& form, FileDialog& dialog) : form_(form), dialog_(dialog) {}
+
+void FileOperations::READ_FILE_Click() {
+    Form1::Operation operation(form_);
+    if (!operation)
+        return;
+    form_.setStatusVisible(false);
+
+    // The name is not preset: the dialog offers the one left by the last open or save.
+    dialog_.Filter = QString::fromLatin1(fileFilter);
+    dialog_.DialogTitle = QString::fromLatin1(openTitle);
+    switch (dialog_.ShowOpen()) {
+    case FileDialog::Result::Chosen:
+        break;
+    case FileDialog::Result::Cancelled:
+        return;
+    case FileDialog::Result::Failed:
+        showOpenFailure(dialog_.FileName, QStringLiteral("no file was chosen"));
+        return;
+    }
+    const QString fileName = dialog_.FileName;
+
+    QByteArray bytes;
+    {
+        QFile file(fileName);
+        if (!file.open(QIODevice::ReadOnly)) {
+            // Not the mismatch box: a missing or locked file is no damaged file, and the
+            // user needs the reason to put it right.
+            showOpenFailure(fileName, file.errorString());
+            return;
+        }
+        bytes = file.read(maxFileSize);
+        if (file.error() != QFileDevice::NoError) {
+            showOpenFailure(fileName, file.errorString());
+            return;
+        }
+    }
+
+    // Everything is checked before the first control changes, so a damaged file can never
+    // leave the window half filled.
+    const qcf::ReadResult result = qcf::read(bytes);
+    if (result.status != qcf::ReadStatus::Ok || !loadable(result.record)) {
+        form_.messages().message(QString::fromLatin1(mismatchText),
+                                 QString::fromLatin1(mismatchTitle));
+        return;
+    }
+    load(result.record);
+}
+
+bool FileOperations::loadable(const qcf::Record& record) const {
+    if (!qcf::matchesModel(record))
+        return false;
+    // Negative codes are never written by this program: they mark a damaged file. Every
+    // other code must split into entries the lists have; this runs the same splits as the
+    // load on a copy, so a code of 160 or more that keeps an earlier channel is covered too.
+    ConfigRecord copy = form_.r;
+    const AssignmentTable& items = assignmentItems();
+    for (int i = 0; i < int(items.size()); ++i) {
+        const qcf::Integer code = record.entries[i].value;
+        if (code < 0)
+            return false;
+        copy.A = code;
+        split_assignment(copy);
+        if (copy.m_index < 0 || copy.m_index >= form_.List(items[i].moduleList)->count())
+            return false;
+        if (copy.c_index < -1 || copy.c_index >= form_.List(items[i].channelList)->count())
+            return false;
+    }
+    return true;
+}
+
+void FileOperations::load(const qcf::Record& record) {
+    ConfigRecord& r = form_.r;
+    const AssignmentTable& items = assignmentItems();
+
+    // The whole record first: the intensity rule compares against the file's codes.
+    r.rmodel = record.model;
+    r.panel = record.panel;
+    for (int i = 0; i < assignmentEntries; ++i) {
+        r.*items[i].designation = record.entries[i].text;
+        r.*items[i].code = record.entries[i].value;
+    }
+    for (const CaptionEntry& e : captionEntries) {
+        r.*e.caption = record.entries[e.entry].text;
+        r.*e.code = record.entries[e.entry].value;
+    }
+
+    // Then the window, selecting module before channel so each click rule runs as for a user.
+    form_.Text(2)->setText(r.panel); // the box keeps its first 12 characters
+    for (int i = 0; i < int(items.size()); ++i) {
+        const AssignmentItem& item = items[i];
+        if (item.designationText)
+            form_.Text(item.designationText)->setText(r.*item.designation);
+        r.A = record.entries[i].value;
+        split_assignment(r);
+        // Checked by loadable(): both positions exist.
+        form_.select(form_.List(item.moduleList), r.m_index);
+        form_.select(form_.List(item.channelList), r.c_index);
+    }
+    form_.show_bl_intensity();
+    form_.show_ind_intensity();
+    form_.show_dind_intensity();
+    form_.show_switch_view();
+}
+
+qcf::Record FileOperations::shownRecord() const {
+    const ConfigRecord& r = form_.r;
+    const AssignmentTable& items = assignmentItems();
+    qcf::Record record;
+    record.model = r.wmodel;
+    record.panel = form_.Text(2)->text();
+    for (int i = 0; i < assignmentEntries; ++i)
+        record.entries[i] = {form_.Text(items[i].designationText)->text(), r.*items[i].composed};
+    for (const CaptionEntry& e : captionEntries)
+        record.entries[e.entry] = {form_.Label(e.label)->text(), r.*e.code};
+    return record;
+}
+
+QString FileOperations::fieldName(int field) const {
+    if (field == 1)
+        return QStringLiteral("MODEL");
+    if (field == 2)
+        return QStringLiteral("PANEL NAME");
+    const int entry = (field - 3) / 2;
+    if (entry < assignmentEntries)
+        return QString::fromLatin1(assignmentItems()[entry].name) + QLatin1String(" DESIGNATION");
+    for (const CaptionEntry& e : captionEntries) {
+        if (e.entry == entry)
+            return form_.Label(e.label)->text();
+    }
+    return QString::number(field);
+}
+
+void FileOperations::save_config_file() {
+    Form1::Operation operation(form_);
+    if (!operation)
+        return;
+    ConfigRecord& r = form_.r;
+    form_.setStatusVisible(false);
+    r.error_flag = 0;
+    r.wmodel = QString::fromLatin1(qcf::modelIdentity);
+    form_.compose_panel_values();
+    if (r.error_flag == 1 || r.error_flag == 2) {
+        form_.setStatusVisible(true);
+        form_.setStatusColour(Form1::red);
+        form_.setStatusText(
+            QString::fromLatin1(r.error_flag == 1 ? switchesIncomplete : lightingIncomplete));
+        return;
+    }
+    const QString panelName = form_.Text(2)->text();
+    if (panelName.isEmpty()) {
+        form_.messages().message(QString::fromLatin1(nameMissing));
+        return;
+    }
+
+    // A double quote would end its field early on reading and shift every later field;
+    // a character outside Latin-1 would come back as another. Refuse rather than write a
+    // file that does not open back to this window.
+    const qcf::Record record = shownRecord();
+    if (const int field = qcf::unwritableField(record)) {
+        form_.messages().message(QStringLiteral("THE CONFIGURATION FILE WAS NOT SAVED:\n"
+                                                "THE %1 HOLDS A DOUBLE QUOTE (\") OR A CHARACTER\n"
+                                                "THAT A CONFIGURATION FILE CANNOT KEEP.")
+                                     .arg(fieldName(field)),
+                                 QString::fromLatin1(saveTitle));
+        return;
+    }
+
+    dialog_.FileName = panelName + QLatin1String(".qcf");
+    dialog_.Filter = QString::fromLatin1(fileFilter);
+    dialog_.DialogTitle = QString::fromLatin1(saveTitle);
+    switch (dialog_.ShowSave()) {
+    case FileDialog::Result::Chosen:
+        break;
+    case FileDialog::Result::Cancelled:
+        return;
+    case FileDialog::Result::Failed:
+        showSaveFailure(dialog_.FileName, QStringLiteral("no file was chosen"));
+        return;
+    }
+
+    QString reason;
+    if (!writeFile(dialog_.FileName, qcf::write(record), reason))
+        showSaveFailure(dialog_.FileName, reason);
+}
+
+bool FileOperations::writeFile(const QString& fileName, const QByteArray& bytes,
+                               QString& reason) const {
+    // Written beside the target and renamed over it only when complete, so a failure can
+    // never cost the user the file being replaced. commit() alone is not trusted: on a full
+    // disk it can report success for an empty file, so every write and the flush are checked.
+    std::unique_ptr<QSaveFile> file =
+        saveFileFactory_ ? saveFileFactory_(fileName) : std::make_unique<QSaveFile>(fileName);
+    if (!file->open(QIODevice::WriteOnly)) {
+        reason = orUnknown(file->errorString());
+        return false;
+    }
+    const qint64 written = file->write(bytes);
+    if (written != bytes.size()) {
+        reason =
+            written < 0
+                ? orUnknown(file->errorString())
+                : QStringLiteral("only %1 of %2 bytes were written").arg(written).arg(bytes.size());
+        file->cancelWriting();
+        return false;
+    }
+    if (!file->flush()) {
+        reason = orUnknown(file->errorString());
+        file->cancelWriting();
+        return false;
+    }
+    if (!file->commit()) {
+        reason = orUnknown(file->errorString());
+        return false;
+    }
+    return true;
+}
+
+void FileOperations::showOpenFailure(const QString& fileName, const QString& reason) {
+    form_.messages().message(QStringLiteral("THE FILE COULD NOT BE OPENED:\n%1\n%2")
+                                 .arg(QDir::toNativeSeparators(fileName), reason),
+                             QString::fromLatin1(openTitle));
+}
+
+void FileOperations::showSaveFailure(const QString& fileName, const QString& reason) {
+    form_.messages().message(QStringLiteral("THE CONFIGURATION FILE WAS NOT SAVED:\n%1\n%2\n"
+                                            "AN EARLIER FILE OF THAT NAME IS LEFT AS IT WAS.")
+                                 .arg(QDir::toNativeSeparators(fileName), reason),
+                             QString::fromLatin1(saveTitle));
+}

@@ -1,0 +1,295 @@
+// The configuration file record on its own: the exact bytes written, and the reader's rules
+// for separators, quotes, numbers, short and long records.
+#include "qcf.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+namespace {
+
+const QByteArray lobbyHead =
+    R"qcf("51-20417-MDL or 51-20426-MDL","LOBBY","DESIGNATION ",0,"DESIGNATION ",11,)qcf";
+const QByteArray lobbyTail =
+    R"qcf(,"BACKLIGHT",21,"DIMMING",160,"NORMAL INDICATOR (%)",10,"NORMAL BACKLIGHTING (%)",7,"DIMMED BACKLIGHTING AND INDICATOR (%)",3)qcf";
+
+// The LOBBY example: SW1 on A/1, SW2 on B/2, every other switch and LED not assigned.
+qcf::Record lobbyRecord() {
+    qcf::Record r;
+    r.model = QString::fromLatin1(qcf::modelIdentity);
+    r.panel = QStringLiteral("LOBBY");
+    for (int i = 0; i < 20; ++i)
+        r.entries[i] = {QStringLiteral("DESIGNATION "), qcf::Integer(160)};
+    r.entries[0].value = 0;
+    r.entries[1].value = 11;
+    r.entries[qcf::backlightingEntry] = {QStringLiteral("BACKLIGHT"), 21};
+    r.entries[qcf::dimmingEntry] = {QStringLiteral("DIMMING"), 160};
+    r.entries[qcf::indicatorIntensityEntry] = {QStringLiteral("NORMAL INDICATOR (%)"), 10};
+    r.entries[qcf::backlightingIntensityEntry] = {QStringLiteral("NORMAL BACKLIGHTING (%)"), 7};
+    r.entries[qcf::dimmedIntensityEntry] = {QStringLiteral("DIMMED BACKLIGHTING AND INDICATOR (%)"),
+                                            3};
+    return r;
+}
+
+// The 52 fields of the LOBBY file as they stand between the separators.
+QList<QByteArray> lobbyFields() {
+    QList<QByteArray> fields = lobbyHead.chopped(1).split(',');
+    // The model phrase holds no comma, so a plain split is exact here.
+    for (int i = 0; i < 18; ++i)
+        fields << "\"DESIGNATION \""
+               << "160";
+    fields << lobbyTail.mid(1).split(',');
+    return fields;
+}
+
+QByteArray lobbyLine() {
+    return lobbyFields().join(',') + "\r\n";
+}
+
+// The LOBBY line with field `field` (from 1) replaced.
+QByteArray withField(int field, const QByteArray& text) {
+    QList<QByteArray> fields = lobbyFields();
+    fields[field - 1] = text;
+    return fields.join(',') + "\r\n";
+}
+
+} // namespace
+
+class TestQcf : public QObject {
+    Q_OBJECT
+
+private slots:
+    void lobbyWrittenByteForByte();
+    void readsLikeLobby_data();
+    void readsLikeLobby();
+    void readFails_data();
+    void readFails();
+    void integers_data();
+    void integers();
+    void texts_data();
+    void texts();
+    void model_data();
+    void model();
+    void writable_data();
+    void writable();
+    void latin1Bytes();
+    void seedCorpusRoundTrips();
+};
+
+void TestQcf::lobbyWrittenByteForByte() {
+    const QByteArray written = qcf::write(lobbyRecord());
+    QVERIFY(written.startsWith(lobbyHead));
+    QVERIFY(written.endsWith(lobbyTail + "\r\n"));
+    QCOMPARE(written, lobbyLine());
+    QCOMPARE(written.count("\r\n"), 1);
+
+    const qcf::ReadResult back = qcf::read(written);
+    QCOMPARE(back.status, qcf::ReadStatus::Ok);
+    QCOMPARE(back.consumed, written.size());
+    QVERIFY(back.record == lobbyRecord());
+}
+
+// Different spellings of the same record.
+void TestQcf::readsLikeLobby_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    const QList<QByteArray> fields = lobbyFields();
+    QTest::newRow("one line") << lobbyLine();
+    QTest::newRow("one field per line") << fields.join("\r\n") + "\r\n";
+    QTest::newRow("LF line ends") << fields.join("\n") + "\n";
+    QTest::newRow("lone CR line ends") << fields.join("\r") + "\r";
+    QTest::newRow("commas and line ends mixed")
+        << fields.mid(0, 20).join(',') + "\r\n" + fields.mid(20).join('\n');
+    QTest::newRow("no line end after field 52") << fields.join(',');
+    QTest::newRow("53 fields") << fields.join(',') + ",\"EXTRA\"\r\n";
+    QTest::newRow("anything after field 52") << fields.join(',') + "\r\n\"\xff junk,,\r\n\"";
+    QTest::newRow("spaces before fields") << "  " + fields.join(",   ") + "\r\n";
+    QTest::newRow("junk after a closing quote") << withField(2, "\"LOBBY\"xyz  \"q");
+    QTest::newRow("unquoted texts") << withField(2, "LOBBY").replace("\"BACKLIGHT\"", "BACKLIGHT");
+    QTest::newRow("quoted number") << withField(6, "\"11\"");
+    QTest::newRow("explicit plus") << withField(6, "+11");
+    QTest::newRow("number then junk") << withField(6, "11 and more");
+    QTest::newRow("fraction rounds up") << withField(6, "10.51");
+}
+
+void TestQcf::readsLikeLobby() {
+    QFETCH(QByteArray, bytes);
+    const qcf::ReadResult result = qcf::read(bytes);
+    QCOMPARE(result.status, qcf::ReadStatus::Ok);
+    QCOMPARE(result.field, 0);
+    QVERIFY(result.record == lobbyRecord());
+}
+
+void TestQcf::readFails_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<qcf::ReadStatus>("status");
+    QTest::addColumn<int>("field");
+    const QList<QByteArray> fields = lobbyFields();
+    using S = qcf::ReadStatus;
+    QTest::newRow("empty file") << QByteArray() << S::EndOfFile << 1;
+    QTest::newRow("spaces only") << QByteArray("   ") << S::EndOfFile << 1;
+    QTest::newRow("51 fields") << fields.mid(0, 51).join(',') + "\r\n" << S::EndOfFile << 52;
+    QTest::newRow("51 fields, comma") << fields.mid(0, 51).join(',') + "," << S::EndOfFile << 52;
+    QTest::newRow("51 fields, spaces") << fields.mid(0, 51).join(',') + ",  " << S::EndOfFile << 52;
+    QTest::newRow("unterminated quote") << withField(51, "\"DIMMED") << S::EndOfFile << 52;
+    // The lost quote takes the next two fields into this text.
+    QTest::newRow("closing quote lost") << withField(3, "\"DESIGNATION ") << S::EndOfFile << 51;
+    QTest::newRow("40000") << withField(4, "40000") << S::NumberOutOfRange << 4;
+    QTest::newRow("32768") << withField(50, "32768") << S::NumberOutOfRange << 50;
+    QTest::newRow("-32769") << withField(52, "-32769") << S::NumberOutOfRange << 52;
+    QTest::newRow("32767.5 rounds out") << withField(8, "32767.5") << S::NumberOutOfRange << 8;
+    QTest::newRow("many digits") << withField(8, QByteArray(400, '9')) << S::NumberOutOfRange << 8;
+}
+
+void TestQcf::readFails() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(qcf::ReadStatus, status);
+    QFETCH(int, field);
+    const qcf::ReadResult result = qcf::read(bytes);
+    QCOMPARE(result.status, status);
+    QCOMPARE(result.field, field);
+}
+
+void TestQcf::integers_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<int>("value");
+    QTest::newRow("plain") << QByteArray("37") << true << 37;
+    QTest::newRow("negative") << QByteArray("-5") << true << -5;
+    QTest::newRow("lowest") << QByteArray("-32768") << true << -32768;
+    QTest::newRow("highest") << QByteArray("32767") << true << 32767;
+    QTest::newRow("leading zeros") << QByteArray("0000160") << true << 160;
+    QTest::newRow("empty") << QByteArray() << true << 0;
+    QTest::newRow("letters") << QByteArray("ABC") << true << 0;
+    QTest::newRow("sign alone") << QByteArray("-") << true << 0;
+    QTest::newRow("digits then letters") << QByteArray("12AB") << true << 12;
+    QTest::newRow("no exponent") << QByteArray("1E3") << true << 1;
+    QTest::newRow("space ends the number") << QByteArray("1 2") << true << 1;
+    // A fraction rounds to the nearest integer, an exact half to the even neighbour.
+    QTest::newRow("2.5 to even") << QByteArray("2.5") << true << 2;
+    QTest::newRow("3.5 to even") << QByteArray("3.5") << true << 4;
+    QTest::newRow("-2.5 to even") << QByteArray("-2.5") << true << -2;
+    QTest::newRow("-3.5 to even") << QByteArray("-3.5") << true << -4;
+    QTest::newRow("2.50001 up") << QByteArray("2.50001") << true << 3;
+    QTest::newRow("2.4999 down") << QByteArray("2.4999") << true << 2;
+    QTest::newRow("36.7") << QByteArray("36.7") << true << 37;
+    QTest::newRow(".5") << QByteArray(".5") << true << 0;
+    QTest::newRow("-.7") << QByteArray("-.7") << true << -1;
+    QTest::newRow("5.") << QByteArray("5.") << true << 5;
+    QTest::newRow("32767.4") << QByteArray("32767.4") << true << 32767;
+    QTest::newRow("-32768.5 to even") << QByteArray("-32768.5") << true << -32768;
+    QTest::newRow("-32768.6") << QByteArray("-32768.6") << false << 0;
+    QTest::newRow("40000") << QByteArray("40000") << false << 0;
+    QTest::newRow("huge fraction") << QByteArray("99999999999999999999.5") << false << 0;
+}
+
+void TestQcf::integers() {
+    QFETCH(QByteArray, text);
+    QFETCH(bool, ok);
+    QFETCH(int, value);
+    qcf::Integer read = 1234;
+    QCOMPARE(qcf::parseInteger(text, read), ok);
+    if (ok)
+        QCOMPARE(int(read), value);
+}
+
+void TestQcf::texts_data() {
+    QTest::addColumn<QByteArray>("field");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("quoted with comma and line end")
+        << QByteArray("\"A, B\r\nC\"") << QStringLiteral("A, B\r\nC");
+    QTest::newRow("quoted keeps spaces") << QByteArray("  \" X \"") << QStringLiteral(" X ");
+    QTest::newRow("unquoted keeps trailing spaces")
+        << QByteArray("  HALL 1  ") << QStringLiteral("HALL 1  ");
+    QTest::newRow("unquoted with a quote") << QByteArray("A\"B") << QStringLiteral("A\"B");
+    QTest::newRow("empty quoted") << QByteArray("\"\"") << QString();
+    QTest::newRow("empty unquoted") << QByteArray("") << QString();
+    QTest::newRow("Latin-1") << QByteArray("\"\xe9t\xe9 \xb0\"") << QStringLiteral("été °");
+}
+
+void TestQcf::texts() {
+    QFETCH(QByteArray, field);
+    QFETCH(QString, text);
+    const qcf::ReadResult result = qcf::read(withField(2, field));
+    QCOMPARE(result.status, qcf::ReadStatus::Ok);
+    QCOMPARE(result.record.panel, text);
+    // Every later field stays in place.
+    QCOMPARE(result.record.entries, lobbyRecord().entries);
+}
+
+void TestQcf::model_data() {
+    QTest::addColumn<QByteArray>("field");
+    QTest::addColumn<bool>("matches");
+    QTest::newRow("exact") << QByteArray("\"51-20417-MDL or 51-20426-MDL\"") << true;
+    QTest::newRow("unquoted") << QByteArray("51-20417-MDL or 51-20426-MDL") << true;
+    QTest::newRow("lower case") << QByteArray("\"51-20417-mdl or 51-20426-mdl\"") << false;
+    QTest::newRow("upper OR") << QByteArray("\"51-20417-MDL OR 51-20426-MDL\"") << false;
+    QTest::newRow("first model alone") << QByteArray("\"51-20417-MDL\"") << false;
+    QTest::newRow("second model alone") << QByteArray("\"51-20426-MDL\"") << false;
+    QTest::newRow("trailing space") << QByteArray("\"51-20417-MDL or 51-20426-MDL \"") << false;
+    QTest::newRow("byte-order mark")
+        << QByteArray("\xef\xbb\xbf\"51-20417-MDL or 51-20426-MDL\"") << false;
+}
+
+void TestQcf::model() {
+    QFETCH(QByteArray, field);
+    QFETCH(bool, matches);
+    const qcf::ReadResult result = qcf::read(withField(1, field));
+    QCOMPARE(result.status, qcf::ReadStatus::Ok);
+    QCOMPARE(qcf::matchesModel(result.record), matches);
+}
+
+void TestQcf::writable_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("ok");
+    QTest::newRow("plain") << QStringLiteral("DESIGNATION ") << true;
+    QTest::newRow("comma and line end") << QStringLiteral("A,B\r\nC") << true;
+    QTest::newRow("Latin-1") << QStringLiteral("été") << true;
+    QTest::newRow("double quote") << QStringLiteral("12\" PIPE") << false;
+    QTest::newRow("outside Latin-1") << QStringLiteral("€") << false;
+}
+
+void TestQcf::writable() {
+    QFETCH(QString, text);
+    QFETCH(bool, ok);
+    QCOMPARE(qcf::writable(text), ok);
+    qcf::Record record = lobbyRecord();
+    record.entries[4].text = text;
+    QCOMPARE(qcf::unwritableField(record), ok ? 0 : 3 + 2 * 4);
+    if (ok) {
+        const qcf::ReadResult back = qcf::read(qcf::write(record));
+        QCOMPARE(back.status, qcf::ReadStatus::Ok);
+        QCOMPARE(back.record.entries[4].text, text);
+    }
+}
+
+void TestQcf::latin1Bytes() {
+    qcf::Record record = lobbyRecord();
+    record.panel = QStringLiteral("CAFÉ");
+    record.entries[2].value = -7;
+    const QByteArray written = qcf::write(record);
+    QVERIFY(written.startsWith("\"51-20417-MDL or 51-20426-MDL\",\"CAF\xc9\","));
+    QVERIFY(written.contains(",\"DESIGNATION \",-7,"));
+}
+
+// The fuzzer's seeds: every one that reads must write and read back to the same record.
+void TestQcf::seedCorpusRoundTrips() {
+    const QDir corpus(QStringLiteral(NVX_FUZZ_CORPUS));
+    const QStringList names = corpus.entryList(QDir::Files);
+    QVERIFY(names.size() >= 10);
+    int accepted = 0;
+    for (const QString& name : names) {
+        QFile file(corpus.filePath(name));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const qcf::ReadResult result = qcf::read(file.readAll());
+        if (result.status != qcf::ReadStatus::Ok || qcf::unwritableField(result.record) != 0)
+            continue;
+        ++accepted;
+        const qcf::ReadResult back = qcf::read(qcf::write(result.record));
+        QVERIFY2(back.status == qcf::ReadStatus::Ok && back.record == result.record,
+                 qPrintable(name));
+    }
+    QVERIFY(accepted >= 5);
+}
+
+QTEST_APPLESS_MAIN(TestQcf)
+#include "tst_qcf.moc"
