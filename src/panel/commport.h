@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+// The serial line to the panel, shaped like the comm control the window once used: a port
+// name, a settings string, PortOpen, Output, InBufferCount and Input. Received bytes stay
+// waiting until Input takes them; nothing else discards them while the port is open.
+class CommPort : public QObject {
+    Q_OBJECT
+
+public:
+    // Why the last attempt to open the port failed.
+    enum class OpenFailure { None, NotFound, InUse, NoPermission, BadSettings, Other };
+
+    using QObject::QObject;
+    ~CommPort() override = default;
+
+    virtual QString portName() const = 0;
+    virtual void setPortName(const QString& name) = 0;
+    // "baud,parity,data bits,stop bits", for example "9600,N,8,1".
+    virtual QString settings() const = 0;
+    virtual void setSettings(const QString& settings) = 0;
+
+    // PortOpen. Opening returns false when the port could not be opened (see openFailure()
+    // and errorString()). Bytes the system held for the port before it opened are dropped.
+    virtual bool setPortOpen(bool open) = 0;
+    virtual bool portOpen() const = 0;
+
+    // Output: sends the bytes as they are.
+    virtual void output(const QByteArray& bytes) = 0;
+    // InBufferCount: received bytes waiting.
+    virtual int inBufferCount() const = 0;
+    // Input: every byte waiting; the receive buffer is empty afterwards.
+    virtual QByteArray input() = 0;
+
+    virtual OpenFailure openFailure() const = 0;
+    virtual QString errorString() const = 0;
+    // True once the device failed while open (unplugged, hung up): the port has been closed
+    // and stays unusable until it is opened again.
+    virtual bool deviceLost() const = 0;
+
+signals:
+    // Bytes arrived or the device failed: a wait on the port should look again.
+    void activity();
+};

@@ -1,0 +1,198 @@
+#include "panellink.h"
+
+#include "form1.h"
+#include "messages.h"
+#include "protocol.h"
+#include "statustexts.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <limits>
+
+namespace {
+
+constexpr int period = 100; // ms: every pause and every reply wait
+constexpr int replyLength = 5;
+constexpr int wakeUpTries = 6;
+
+Integer toInteger(long long value) {
+    constexpr long long low = std::numeric_limits<Integer>::min();
+    constexpr long long high = std::numeric_limits<Integer>::max();
+    return static_cast<Integer>(value < low ? low : value > high ? high : value);
+}
+
+} // namespace
+
+PanelLink::PanelLink(Form1& form, CommPort& port) : form_(form), port_(port) {}
+
+bool PanelLink::open_link() {
+    port_.setSettings(QStringLiteral("9600,N,8,1"));
+    if (port_.setPortOpen(true))
+        return true;
+    form_.setStatusVisible(true);
+    form_.setStatusColour(Form1::red);
+    form_.setStatusText(QString::fromLatin1(texts::portUnavailable));
+    const QString detail = port_.openFailure() == CommPort::OpenFailure::BadSettings
+                               ? port_.settings()
+                               : port_.errorString();
+    form_.messages().message(openFailureMessage(port_.portName(), port_.openFailure(), detail),
+                             QString::fromLatin1(texts::portTitle));
+    return false;
+}
+
+QString PanelLink::openFailureMessage(const QString& portName, CommPort::OpenFailure failure,
+                                      const QString& detail) {
+    QString reason;
+    switch (failure) {
+    case CommPort::OpenFailure::NotFound:
+        reason = QStringLiteral("THE PORT DOES NOT EXIST ON THIS COMPUTER.");
+        break;
+    case CommPort::OpenFailure::InUse:
+        reason = QStringLiteral("THE PORT IS IN USE BY ANOTHER PROGRAM.");
+        break;
+    case CommPort::OpenFailure::NoPermission:
+        reason = QStringLiteral("PERMISSION TO USE THE PORT WAS DENIED.");
+#ifdef Q_OS_LINUX
+        reason += QStringLiteral("\nTHE USER MUST BE A MEMBER OF THE \"dialout\" GROUP "
+                                 "(sudo usermod -aG dialout $USER, then log in again).");
+#endif
+        break;
+    case CommPort::OpenFailure::BadSettings:
+        reason = QStringLiteral("THE PORT DOES NOT ACCEPT THE SETTINGS %1.").arg(detail);
+        break;
+    case CommPort::OpenFailure::None:
+    case CommPort::OpenFailure::Other:
+        reason = QStringLiteral("THE SYSTEM REFUSED TO OPEN IT.");
+        break;
+    }
+    QString text =
+        QStringLiteral("THE SERIAL PORT %1 COULD NOT BE OPENED.\n%2").arg(portName, reason);
+    if (failure != CommPort::OpenFailure::BadSettings && !detail.isEmpty())
+        text += QStringLiteral("\n(%1)").arg(detail);
+    return text;
+}
+
+void PanelLink::close_link() {
+    port_.setPortOpen(false);
+}
+
+bool PanelLink::aborted() const {
+    return port_.deviceLost() || form_.closeRequested();
+}
+
+void PanelLink::report_abort() {
+    form_.setStatusVisible(true);
+    form_.setStatusColour(Form1::red);
+    form_.setStatusText(
+        QString::fromLatin1(port_.deviceLost() ? texts::connectionLost : texts::abandoned));
+    close_link();
+}
+
+void PanelLink::restartPeriod() {
+    QTimer* timer = form_.Timer1;
+    timer->setTimerType(Qt::PreciseTimer);
+    timer->setInterval(period); // restarts the period of a running timer
+    form_.r.timer_flag = 0;
+    if (!timer->isActive())
+        timer->start();
+}
+
+template <typename Done> void PanelLink::waitUntil(Done done) {
+    QEventLoop loop;
+    const auto quit = [&loop] { loop.quit(); };
+    const QMetaObject::Connection connections[] = {
+        QObject::connect(&port_, &CommPort::activity, &loop, quit),
+        QObject::connect(form_.Timer1, &QTimer::timeout, &loop, quit),
+        QObject::connect(&form_, &Form1::closeRequestedDuringOperation, &loop, quit),
+    };
+    // Let what is already pending run first, as a plain yield would, then sleep in the
+    // event loop until something that can end the wait happens.
+    QCoreApplication::processEvents();
+    while (!done() && !aborted())
+        loop.exec();
+    for (const auto& c : connections)
+        QObject::disconnect(c);
+}
+
+void PanelLink::send(const QByteArray& command) {
+    // Once the operation is being abandoned nothing more goes out on the line.
+    if (!aborted())
+        port_.output(command);
+}
+
+void PanelLink::pause_tick() {
+    restartPeriod();
+    waitUntil([this] { return form_.r.timer_flag == 1; });
+}
+
+void PanelLink::reply_wait() {
+    restartPeriod();
+    waitUntil([this] { return port_.inBufferCount() >= replyLength || form_.r.timer_flag == 1; });
+}
+
+bool PanelLink::wake_up() {
+    int tries = 1;
+    int waiting = 0;
+    do {
+        send(protocol::wakeUpCommand());
+        reply_wait();
+        ++tries;
+        waiting = port_.inBufferCount();
+    } while (waiting < replyLength && tries <= wakeUpTries && !aborted());
+    // Late answers to earlier tries are part of this text: two answers fail the comparison.
+    const QByteArray answer = port_.input();
+    return !aborted() && answer == protocol::acknowledgement && form_.r.timer_flag != 1;
+}
+
+void PanelLink::read_location() {
+    ConfigRecord& r = form_.r;
+    form_.setStatusVisible(true);
+    r.error_flag = 0;
+    send(protocol::readCommand(r.address_l));
+    reply_wait();
+    const QByteArray reply = port_.input();
+    const auto value = reply.size() >= 4 ? protocol::replyValue(reply) : std::nullopt;
+    if (!value) {
+        r.error_flag = 1;
+        form_.setStatusText(QString::fromLatin1(texts::corrupted));
+        return;
+    }
+    r.A = toInteger(*value);
+    if (*value > protocol::highestValue || *value < 0) {
+        r.error_flag = 1;
+        form_.setStatusText(QString::fromLatin1(texts::outOfRange));
+    } else {
+        form_.setStatusText(QString::fromLatin1(texts::communicationsOk));
+    }
+}
+
+void PanelLink::write_location() {
+    ConfigRecord& r = form_.r;
+    send(protocol::writeCommand(r.address_l, r.data_l));
+    r.error_flag = 0;
+    reply_wait();
+    if (port_.input() != protocol::acknowledgement) {
+        r.error_flag = 1;
+        return;
+    }
+    send(protocol::readCommand(r.address_l));
+    reply_wait();
+    const QByteArray reply = port_.input();
+    const auto value = reply.size() >= 4 ? protocol::replyValue(reply) : std::nullopt;
+    if (!value) {
+        r.error_flag = 1;
+        form_.setStatusText(QString::fromLatin1(texts::corrupted));
+        return;
+    }
+    // Only equality with the written value counts; the read-back is kept even when it differs.
+    r.A = toInteger(*value);
+    if (*value == r.data_l) {
+        form_.setStatusColour(Form1::yellow);
+        form_.setStatusText(QString::fromLatin1(texts::communicationsOk));
+    } else {
+        r.error_flag = 1;
+        form_.setStatusText(QString::fromLatin1(texts::failedToVerify));
+    }
+}

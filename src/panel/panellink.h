@@ -1,0 +1,55 @@
+#pragma once
+
+#include "commport.h"
+
+#include <QString>
+
+class Form1;
+
+// The window's location commands: opening the link, the wake-up exchange, the pause, and
+// reading and writing one panel location. Like the window's other procedures they work on
+// the record's fields (address_l, data_l, A, error_flag, timer_flag) and the status line.
+//
+// Every wait restarts Timer1's 100 ms period and blocks in a local event loop until the
+// port reports bytes or a fault, the timer ticks, or the user asks to close the window, so
+// waiting costs no processor time and the window stays live.
+class PanelLink {
+public:
+    PanelLink(Form1& form, CommPort& port);
+
+    // Opens the port with "9600,N,8,1". When it cannot be opened: red status line, a message
+    // box naming the port and the reason, and false.
+    bool open_link();
+    void close_link();
+
+    // Sends "A" until five bytes wait (at most six times); true when the panel answered
+    // exactly "D000D" within a period.
+    bool wake_up();
+    // Waits one timer period.
+    void pause_tick();
+    // Waits until five bytes are waiting or the period ends.
+    void reply_wait();
+    // Reads location address_l into A; error_flag 1 for a corrupted or out-of-range reply.
+    void read_location();
+    // Writes data_l into location address_l and verifies it by reading it back.
+    void write_location();
+
+    // The operation cannot go on: the device vanished or the window is closing. Nothing
+    // more is sent; the caller reports it with report_abort() and ends.
+    bool aborted() const;
+    // Red status line naming why the operation stopped; closes the link.
+    void report_abort();
+
+    // The text of the message box for a port that could not be opened: its name, the
+    // reason, and the system's own words (or the refused settings).
+    static QString openFailureMessage(const QString& portName, CommPort::OpenFailure failure,
+                                      const QString& detail);
+
+private:
+    template <typename Done> void waitUntil(Done done);
+    void restartPeriod();
+    void send(const QByteArray& command);
+
+    Form1& form_;
+    CommPort& port_;
+};

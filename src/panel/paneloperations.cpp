@@ -1,0 +1,195 @@
+#include "paneloperations.h"
+
+#include "form1.h"
+#include "locations.h"
+#include "messages.h"
+#include "protocol.h"
+#include "statustexts.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+PanelOperations::PanelOperations(Form1& form, CommPort& port) : form_(form), link_(form, port) {}
+
+void PanelOperations::connectButtons() {
+    QObject::connect(form_.READ_CONFIG, &QPushButton::clicked, &form_,
+                     [this] { READ_CONFIG_Click(); });
+    QObject::connect(form_.WRITE_CONFIG, &QPushButton::clicked, &form_,
+                     [this] { WRITE_CONFIG_Click(); });
+}
+
+void PanelOperations::showIntensity(int index) {
+    switch (index) {
+    case 0:
+        form_.show_bl_intensity();
+        break;
+    case 1:
+        form_.show_ind_intensity();
+        break;
+    default:
+        form_.show_dind_intensity();
+        break;
+    }
+}
+
+bool PanelOperations::wakeUpAndCheckModel(const char* mismatchText) {
+    ConfigRecord& r = form_.r;
+    if (!link_.wake_up()) {
+        if (link_.aborted()) {
+            link_.report_abort();
+        } else {
+            form_.setStatusColour(Form1::red);
+            form_.setStatusText(QString::fromLatin1(texts::noResponse));
+        }
+        return false;
+    }
+    link_.pause_tick();
+    r.address_l = protocol::modelLocation;
+    link_.read_location();
+    if (link_.aborted()) {
+        link_.report_abort();
+        return false;
+    }
+    if (!protocol::isKnownModel(r.A)) {
+        form_.messages().message(QString::fromLatin1(mismatchText),
+                                 QString::fromLatin1(texts::mismatchTitle));
+        return false;
+    }
+    return true;
+}
+
+void PanelOperations::READ_CONFIG_Click() {
+    Form1::Operation operation(form_);
+    if (!operation)
+        return;
+    ConfigRecord& r = form_.r;
+
+    form_.setStatusColour(Form1::yellow);
+    form_.setStatusText(QString::fromLatin1(texts::startingRead));
+    form_.setStatusVisible(true);
+    form_.Text(2)->setText(QString());
+
+    bool failed = false;
+    if (link_.open_link() && wakeUpAndCheckModel(texts::readMismatch)) {
+        failed = r.error_flag == 1;
+        for (const PanelLocation& location : configurationLocations()) {
+            if (failed)
+                break;
+            link_.pause_tick();
+            r.address_l = static_cast<Integer>(location.address);
+            link_.read_location();
+            if (link_.aborted()) {
+                link_.report_abort();
+                break;
+            }
+            // A negative value fails the range test, and no list has an entry for it: fail
+            // before selecting anything from it.
+            if (r.A < 0) {
+                failed = true;
+                break;
+            }
+            if (const AssignmentItem* item = location.item) {
+                split_assignment(r);
+                const bool selected = form_.select(form_.List(item->moduleList), r.m_index) &&
+                                      form_.select(form_.List(item->channelList), r.c_index);
+                if (item->designationText != 0) {
+                    QLineEdit* box = form_.Text(item->designationText);
+                    box->setText(QString());
+                    box->hide();
+                }
+                failed = r.error_flag == 1 || !selected;
+            } else {
+                r.*(location.intensity->code) = r.A;
+                showIntensity(location.intensityIndex);
+                failed = r.error_flag == 1;
+            }
+        }
+        if (!failed && !link_.aborted()) {
+            link_.pause_tick();
+            if (link_.aborted()) {
+                link_.report_abort();
+            } else {
+                form_.setStatusColour(Form1::green);
+                form_.setStatusText(QString::fromLatin1(texts::readSuccessful));
+            }
+        }
+    }
+    if (failed) {
+        form_.setStatusColour(Form1::red);
+        form_.setStatusText(QString::fromLatin1(texts::badData));
+    }
+
+    link_.close_link();
+    r.config_flag = 1;
+    form_.show_switch_view();
+    r.config_flag = 0;
+}
+
+void PanelOperations::WRITE_CONFIG_Click() {
+    Form1::Operation operation(form_);
+    if (!operation)
+        return;
+    ConfigRecord& r = form_.r;
+
+    form_.setStatusColour(Form1::yellow);
+    form_.setStatusVisible(true);
+    form_.setStatusText(QString::fromLatin1(texts::startingWrite));
+    r.error_flag = 0;
+    form_.compose_panel_values();
+
+    // The port is opened before the completeness test, and closed again whatever it finds.
+    if (!link_.open_link()) {
+        link_.close_link();
+        return;
+    }
+    if (r.error_flag == 1 || r.error_flag == 2) {
+        form_.setStatusVisible(true);
+        form_.setStatusColour(Form1::red);
+        form_.setStatusText(QString::fromLatin1(r.error_flag == 1 ? texts::switchesIncomplete
+                                                                  : texts::lightingIncomplete));
+        link_.close_link();
+        return;
+    }
+    if (!wakeUpAndCheckModel(texts::writeMismatch)) {
+        link_.close_link();
+        return;
+    }
+
+    // A model location that could not be read leaves A as it was; it must not let the
+    // write go on into a panel whose model is unknown.
+    bool failed = r.error_flag == 1;
+    for (const PanelLocation& location : configurationLocations()) {
+        if (failed)
+            break;
+        link_.pause_tick();
+        r.address_l = static_cast<Integer>(location.address);
+        if (const AssignmentItem* item = location.item) {
+            r.data_l = r.*(item->composed);
+        } else {
+            QListWidget* list = form_.List(location.intensity->list);
+            if (list->currentRow() < 0)
+                form_.select(list, 0);
+            r.data_l = static_cast<Integer>(Form1::selectedValue(list, 10));
+        }
+        link_.write_location();
+        if (link_.aborted()) {
+            link_.report_abort();
+            return;
+        }
+        failed = r.error_flag == 1;
+    }
+    if (!failed) {
+        link_.pause_tick();
+        if (link_.aborted()) {
+            link_.report_abort();
+            return;
+        }
+        form_.setStatusColour(Form1::green);
+        form_.setStatusText(QString::fromLatin1(texts::programmed));
+    } else {
+        form_.setStatusColour(Form1::red);
+        form_.setStatusText(QString::fromLatin1(texts::badData));
+    }
+    link_.close_link();
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "commport.h"
+
+#include <QSerialPort>
+
+// The program's serial line: a QSerialPort with no flow control, opened and closed per
+// panel operation. A read, write or resource error while open means the device is gone:
+// the port is closed at once so a hung-up line cannot flood the event loop with errors.
+class SerialCommPort : public CommPort {
+    Q_OBJECT
+
+public:
+    // The system name of serial port `number`, counted from 1: /dev/ttyS0 or COM1 for 1.
+    static QString nameOfPort(int number);
+
+    explicit SerialCommPort(const QString& portName = nameOfPort(1), QObject* parent = nullptr);
+    ~SerialCommPort() override;
+
+    QString portName() const override { return name_; }
+    void setPortName(const QString& name) override { name_ = name; }
+    QString settings() const override { return settings_; }
+    void setSettings(const QString& settings) override { settings_ = settings; }
+
+    bool setPortOpen(bool open) override;
+    bool portOpen() const override { return port_.isOpen(); }
+    void output(const QByteArray& bytes) override;
+    int inBufferCount() const override;
+    QByteArray input() override;
+
+    OpenFailure openFailure() const override { return failure_; }
+    QString errorString() const override { return error_; }
+    bool deviceLost() const override { return lost_; }
+
+    // Why a port that QSerialPort refused to open failed: a permission error is a missing
+    // right only when the device node itself denies access, otherwise another program
+    // holds the port or its lock.
+    static OpenFailure classifyOpenError(QSerialPort::SerialPortError error, bool deviceAccessible);
+
+private:
+    bool open();
+    bool applySettings();
+    void onError(QSerialPort::SerialPortError error);
+
+    QSerialPort port_;
+    QString name_;
+    QString settings_ = QStringLiteral("9600,N,8,1");
+    OpenFailure failure_ = OpenFailure::None;
+    QString error_;
+    bool lost_ = false;
+    bool closing_ = false;
+};

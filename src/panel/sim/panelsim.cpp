@@ -1,0 +1,288 @@
+#include "panelsim.h"
+
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int modelLocation = 63;
+constexpr int unassigned = 160;
+constexpr int fullIntensity = 10;
+
+} // namespace
+
+PanelSim::PanelSim(QObject* parent) : QObject(parent) {
+    for (int a = 0; a < 22; ++a)
+        memory_[a] = unassigned;
+    for (int a = 22; a < 25; ++a)
+        memory_[a] = fullIntensity;
+    memory_[modelLocation] = defaultModel;
+    timer_ = new QTimer(this);
+    timer_->setSingleShot(true);
+    timer_->setTimerType(Qt::PreciseTimer);
+    connect(timer_, &QTimer::timeout, this, &PanelSim::runDue);
+    clock_.start();
+}
+
+PanelSim::~PanelSim() {
+    delete notifier_;
+    if (master_ >= 0)
+        ::close(master_);
+    if (slave_ >= 0)
+        ::close(slave_);
+}
+
+bool PanelSim::start() {
+    if (master_ >= 0)
+        return true;
+    termios raw{};
+    cfmakeraw(&raw);
+    cfsetispeed(&raw, B9600);
+    cfsetospeed(&raw, B9600);
+    raw.c_cflag |= CLOCAL | CREAD;
+    if (::openpty(&master_, &slave_, nullptr, &raw, nullptr) != 0) {
+        error_ = QString::fromLocal8Bit(std::strerror(errno));
+        master_ = slave_ = -1;
+        return false;
+    }
+    char name[256] = {};
+    if (::ttyname_r(slave_, name, sizeof name) != 0) {
+        error_ = QStringLiteral("no name for the pseudo-terminal");
+        ::close(master_);
+        ::close(slave_);
+        master_ = slave_ = -1;
+        return false;
+    }
+    path_ = QString::fromLocal8Bit(name);
+    ::fcntl(master_, F_SETFD, FD_CLOEXEC);
+    ::fcntl(slave_, F_SETFD, FD_CLOEXEC);
+    ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+    notifier_ = new QSocketNotifier(master_, QSocketNotifier::Read);
+    connect(notifier_, &QSocketNotifier::activated, this, &PanelSim::onReadable);
+    return true;
+}
+
+int PanelSim::value(int address) const {
+    return memory_[address & 0xFF];
+}
+
+void PanelSim::setValue(int address, int value) {
+    memory_[address & 0xFF] = value;
+}
+
+void PanelSim::setAckReply(int address, const QByteArray& reply) {
+    ackReplies_[address] = reply;
+}
+
+void PanelSim::setReadReply(int address, const QByteArray& reply) {
+    readReplies_[address] = reply;
+}
+
+void PanelSim::setShortReply(int address, int length) {
+    shortReplies_[address] = length;
+}
+
+void PanelSim::setOutOfRange(int address) {
+    outOfRange_.insert(address);
+}
+
+void PanelSim::setMismatch(int address) {
+    mismatch_.insert(address);
+}
+
+int PanelSim::pendingBytes() const {
+    int n = 0;
+    for (const auto& e : queue_)
+        n += e.second.transmit ? 1 : 0;
+    return n;
+}
+
+void PanelSim::onReadable() {
+    char buffer[256];
+    const ssize_t n = ::read(master_, buffer, sizeof buffer);
+    if (n <= 0) {
+        if (n < 0 && (errno == EAGAIN || errno == EINTR))
+            return;
+        // No slave end any more: stop watching rather than wake up for ever.
+        notifier_->setEnabled(false);
+        return;
+    }
+    received_.append(buffer, static_cast<int>(n));
+    for (ssize_t i = 0; i < n; ++i) {
+        if (pacing_) {
+            rxFree_ = std::max(now(), rxFree_) + byteTimeNs;
+            schedule(rxFree_, {false, buffer[i]});
+        } else {
+            takeIn(buffer[i]);
+        }
+        if (hungUp_)
+            return;
+    }
+}
+
+void PanelSim::takeIn(char byte) {
+    if (frame_.isEmpty()) {
+        if (byte == 'A') {
+            command('A', 0, 0);
+            return;
+        }
+        if (byte != 'S' && byte != 'V')
+            return; // noise between commands
+    }
+    frame_.append(byte);
+    if (frame_.size() < 6)
+        return;
+    const QByteArray f = frame_;
+    frame_.clear();
+    const int address = static_cast<unsigned char>(f[2]);
+    if (f[0] == 'S' && f[1] == 0 && f[3] == 0 && f[5] == 'D')
+        command('S', address, static_cast<unsigned char>(f[4]));
+    else if (f[0] == 'V' && f[1] == 0 && f[3] == '0' && f[4] == '0' && f[5] == 'V')
+        command('V', address, 0);
+    else
+        command('?', address, 0); // malformed: counted, not answered
+}
+
+void PanelSim::command(char kind, int address, int value) {
+    const int number = ++commands_;
+    if (hangUpAfter_ >= 0 && number > hangUpAfter_) {
+        emit commandReceived(number, kind, address);
+        hangUp();
+        return;
+    }
+    switch (kind) {
+    case 'A':
+        ++wakeUps_;
+        if (!silent_ && wakeUps_ >= wakeAfter_)
+            reply(wakeReply_);
+        break;
+    case 'S':
+        memory_[address] = mismatch_.contains(address) ? value + 1 : value;
+        if (!silent_)
+            reply(ackReplies_.value(address, QByteArrayLiteral("D000D")));
+        break;
+    case 'V':
+        if (!silent_)
+            reply(readReply(address));
+        break;
+    default:
+        break;
+    }
+    emit commandReceived(number, kind, address);
+}
+
+QByteArray PanelSim::readReply(int address) const {
+    if (readReplies_.contains(address))
+        return readReplies_.value(address);
+    const int v = outOfRange_.contains(address) ? 161 : memory_[address];
+    QByteArray text = QByteArray::number(v * 10).rightJustified(4, '0');
+    if (v < 0)
+        text = "-" + QByteArray::number(-v * 10).rightJustified(3, '0');
+    if (!four_)
+        text.append('\r');
+    if (shortReplies_.contains(address))
+        text.truncate(shortReplies_.value(address));
+    return text;
+}
+
+void PanelSim::reply(const QByteArray& bytes) {
+    if (bytes.isEmpty())
+        return;
+    if (!pacing_ && delayMs_ <= 0) {
+        writeLine(bytes);
+        return;
+    }
+    qint64 due = now() + qint64(delayMs_) * 1000000;
+    for (char b : bytes) {
+        if (pacing_) {
+            txFree_ = std::max(due, txFree_) + byteTimeNs;
+            due = txFree_;
+        }
+        schedule(due, {true, b});
+    }
+}
+
+void PanelSim::inject(const QByteArray& bytes) {
+    writeLine(bytes);
+}
+
+void PanelSim::schedule(qint64 due, Event event) {
+    queue_.emplace(due, event);
+    arm();
+}
+
+void PanelSim::arm() {
+    if (queue_.empty()) {
+        timer_->stop();
+        return;
+    }
+    const qint64 wait = queue_.begin()->first - now();
+    timer_->start(wait <= 0 ? 0 : int((wait + 999999) / 1000000));
+}
+
+void PanelSim::runDue() {
+    bool sent = false;
+    QByteArray out;
+    while (!queue_.empty() && queue_.begin()->first <= now()) {
+        const Event e = queue_.begin()->second;
+        queue_.erase(queue_.begin());
+        if (e.transmit) {
+            out.append(e.byte);
+            sent = true;
+        } else {
+            if (!out.isEmpty()) {
+                writeLine(out);
+                out.clear();
+            }
+            takeIn(e.byte);
+            if (hungUp_)
+                return;
+        }
+    }
+    if (!out.isEmpty())
+        writeLine(out);
+    arm();
+    if (sent && pendingBytes() == 0)
+        emit repliesSent();
+}
+
+void PanelSim::writeLine(const QByteArray& bytes) {
+    if (master_ < 0)
+        return;
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(master_, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return; // line full or gone: the bytes are lost, as on a real line
+        done += n;
+    }
+}
+
+void PanelSim::hangUp() {
+    if (hungUp_)
+        return;
+    hungUp_ = true;
+    // This may run inside the notifier's own signal: let it go from the event loop.
+    if (notifier_) {
+        notifier_->setEnabled(false);
+        notifier_->deleteLater();
+        notifier_ = nullptr;
+    }
+    queue_.clear();
+    timer_->stop();
+    if (master_ >= 0)
+        ::close(master_);
+    if (slave_ >= 0)
+        ::close(slave_);
+    master_ = slave_ = -1;
+    emit lineHungUp();
+}

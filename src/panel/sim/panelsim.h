@@ -1,0 +1,129 @@
+#pragma once
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QHash>
+#include <QObject>
+#include <QSet>
+#include <QString>
+
+#include <array>
+#include <map>
+
+class QSocketNotifier;
+class QTimer;
+
+// A switch panel on a pseudo-terminal, for tests and for trying the program without the
+// hardware. It answers on the master side from the Qt event loop, so a test can run the
+// program's waits and the panel in one thread; the program opens devicePath() as its port.
+//
+// Protocol: "A" is answered "D000D"; "S" 0 addr 0 value "D" stores the value and is answered
+// "D000D"; "V" 0 addr "0" "0" "V" is answered with the value times ten as four digits and a
+// CR. Every byte received is recorded. Faults can be switched on one by one.
+class PanelSim : public QObject {
+    Q_OBJECT
+
+public:
+    // One byte at 9600 baud: a start bit, 8 data bits and a stop bit.
+    static constexpr qint64 byteTimeNs = 10LL * 1000000000LL / 9600;
+    static constexpr int defaultModel = 70;
+
+    explicit PanelSim(QObject* parent = nullptr);
+    ~PanelSim() override;
+
+    // Opens the pseudo-terminal (raw, 9600 baud). False, with errorString(), on failure.
+    bool start();
+    QString devicePath() const { return path_; }
+    QString errorString() const { return error_; }
+
+    // The panel's locations 0..255. Items 0..21 start at 160 (not assigned), intensities
+    // 22..24 at 10 (100 %), the model location 63 at 70, the others at 0.
+    int value(int address) const;
+    void setValue(int address, int value);
+    void setModel(int model) { setValue(63, model); }
+
+    // Sends and takes in bytes at the pace of a 9600 baud line instead of at once.
+    void setPacing(bool on) { pacing_ = on; }
+    // Read replies of four digits without the CR.
+    void setFourCharacterReplies(bool on) { four_ = on; }
+
+    // Faults.
+    void setSilent(bool on) { silent_ = on; }            // answers nothing
+    void setWakeAfter(int tries) { wakeAfter_ = tries; } // ignores the first tries-1 "A"
+    void setWakeReply(const QByteArray& reply) { wakeReply_ = reply; } // instead of "D000D"
+    void setAckReply(int address, const QByteArray& reply);            // write acknowledgement
+    void setReadReply(int address, const QByteArray& reply);           // read reply, verbatim
+    void setShortReply(int address, int length);                       // read reply cut short
+    void setOutOfRange(int address);                                   // reads answer 161
+    void setMismatch(int address);                                     // writes store value + 1
+    void setDelay(int ms) { delayMs_ = ms; }                           // every reply this late
+    void setHangUpAfter(int commands) { hangUpAfter_ = commands; }     // then hangs up
+
+    // Puts bytes on the line now, as line noise or a reply nobody asked for would arrive.
+    void inject(const QByteArray& bytes);
+    // Drops the line: both ends of the pseudo-terminal are closed, as if unplugged.
+    void hangUp();
+    bool hungUp() const { return hungUp_; }
+
+    // Everything the panel received, byte for byte, and the commands it made of it.
+    QByteArray received() const { return received_; }
+    void clearReceived() { received_.clear(); }
+    int commandCount() const { return commands_; }
+    // Reply bytes scheduled but not yet put on the line.
+    int pendingBytes() const;
+
+signals:
+    // After each whole command: its number (from 1), kind ('A', 'S', 'V') and address.
+    void commandReceived(int number, char kind, int address);
+    // All scheduled reply bytes are on the line.
+    void repliesSent();
+    void lineHungUp();
+
+private:
+    struct Event {
+        bool transmit; // true: put byte on the line; false: take in a received byte
+        char byte;
+    };
+
+    void onReadable();
+    void takeIn(char byte);
+    void command(char kind, int address, int value);
+    QByteArray readReply(int address) const;
+    void reply(const QByteArray& bytes);
+    void schedule(qint64 due, Event event);
+    void runDue();
+    void arm();
+    void writeLine(const QByteArray& bytes);
+    qint64 now() const { return clock_.nsecsElapsed(); }
+
+    int master_ = -1;
+    int slave_ = -1; // held open so the line stays up while the program's port is closed
+    QString path_;
+    QString error_;
+    QSocketNotifier* notifier_ = nullptr;
+    QTimer* timer_ = nullptr;
+    QElapsedTimer clock_;
+    std::multimap<qint64, Event> queue_;
+    qint64 rxFree_ = 0;
+    qint64 txFree_ = 0;
+
+    std::array<int, 256> memory_{};
+    bool pacing_ = false;
+    bool four_ = false;
+    bool silent_ = false;
+    int wakeAfter_ = 1;
+    QByteArray wakeReply_ = QByteArrayLiteral("D000D");
+    QHash<int, QByteArray> ackReplies_;
+    QHash<int, QByteArray> readReplies_;
+    QHash<int, int> shortReplies_;
+    QSet<int> outOfRange_;
+    QSet<int> mismatch_;
+    int delayMs_ = 0;
+    int hangUpAfter_ = -1;
+
+    bool hungUp_ = false;
+    QByteArray received_;
+    QByteArray frame_;
+    int commands_ = 0;
+    int wakeUps_ = 0;
+};

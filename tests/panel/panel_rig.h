@@ -1,0 +1,67 @@
+#pragma once
+
+// A window, its panel operations and a simulated panel on a real pseudo-terminal.
+
+#include "form1.h"
+#include "paneloperations.h"
+#include "panelsim.h"
+#include "protocol.h"
+#include "scripted_messages.h"
+#include "serialcommport.h"
+
+#include <QListWidget>
+#include <QTest>
+
+#include <functional>
+#include <memory>
+
+struct PanelRig {
+    ScriptedMessages messages;
+    PanelSim sim;
+    std::unique_ptr<Form1> form;
+    std::unique_ptr<SerialCommPort> port;
+    std::unique_ptr<PanelOperations> operations;
+
+    PanelRig() {
+        if (!sim.start())
+            qFatal("no pseudo-terminal: %s", qPrintable(sim.errorString()));
+        form = std::make_unique<Form1>(messages);
+        port = std::make_unique<SerialCommPort>(sim.devicePath());
+        operations = std::make_unique<PanelOperations>(*form, *port);
+    }
+
+    int row(int list) const { return form->List(list)->currentRow(); }
+};
+
+using SimSetup = std::function<void(PanelSim&)>;
+using WindowCheck = std::function<void(PanelRig&)>;
+Q_DECLARE_METATYPE(SimSetup)
+Q_DECLARE_METATYPE(WindowCheck)
+
+// Wire traffic built from frames, so expectations read like the conversation.
+inline QByteArray wakeUps(int n) {
+    return QByteArray(n, 'A');
+}
+inline QByteArray reads(std::initializer_list<int> addresses) {
+    QByteArray out;
+    for (int a : addresses)
+        out += protocol::readCommand(a);
+    return out;
+}
+inline QByteArray readsFromTo(int first, int last) {
+    QByteArray out;
+    for (int a = first; a <= last; ++a)
+        out += protocol::readCommand(a);
+    return out;
+}
+
+// Selects an item's module and channel entries as the lists would show a code.
+inline void showCode(Form1& form, int location, int code) {
+    const AssignmentItem& item = assignmentItems()[location];
+    if (code >= protocol::highestValue) {
+        QVERIFY(form.select(form.List(item.moduleList), 0));
+        return;
+    }
+    QVERIFY(form.select(form.List(item.moduleList), 1 + code / 10));
+    QVERIFY(form.select(form.List(item.channelList), code % 10));
+}

@@ -1,0 +1,201 @@
+// The panel's wire frames, the reading of reply values, the location map and the wording of
+// port failures: the parts of the link that need no line.
+
+#include "locations.h"
+#include "panellink.h"
+#include "protocol.h"
+#include "serialcommport.h"
+
+#include <QTest>
+
+#include <optional>
+
+Q_DECLARE_METATYPE(std::optional<long long>)
+Q_DECLARE_METATYPE(CommPort::OpenFailure)
+Q_DECLARE_METATYPE(QSerialPort::SerialPortError)
+
+class TestPanelProtocol : public QObject {
+    Q_OBJECT
+
+private slots:
+    void frames_data();
+    void frames();
+    void replyValue_data();
+    void replyValue();
+    void locationMap_data();
+    void locationMap();
+    void openErrorClassification_data();
+    void openErrorClassification();
+    void openFailureMessage_data();
+    void openFailureMessage();
+    void firstSerialPort();
+};
+
+void TestPanelProtocol::frames_data() {
+    QTest::addColumn<QByteArray>("frame");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("wake-up") << protocol::wakeUpCommand() << QByteArray("\x41", 1);
+    QTest::newRow("read 63") << protocol::readCommand(63)
+                             << QByteArray("\x56\x00\x3F\x30\x30\x56", 6);
+    QTest::newRow("read 0") << protocol::readCommand(0)
+                            << QByteArray("\x56\x00\x00\x30\x30\x56", 6);
+    QTest::newRow("write 37 into 5")
+        << protocol::writeCommand(5, 37) << QByteArray("\x53\x00\x05\x00\x25\x44", 6);
+    QTest::newRow("write 160 into 24")
+        << protocol::writeCommand(24, 160) << QByteArray("\x53\x00\x18\x00\xA0\x44", 6);
+    QTest::newRow("write 0 into 0")
+        << protocol::writeCommand(0, 0) << QByteArray("\x53\x00\x00\x00\x00\x44", 6);
+}
+
+void TestPanelProtocol::frames() {
+    QFETCH(QByteArray, frame);
+    QFETCH(QByteArray, bytes);
+    QCOMPARE(frame, bytes);
+}
+
+void TestPanelProtocol::replyValue_data() {
+    using V = std::optional<long long>;
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<V>("value");
+    // Rounding: tenths, halves to the even neighbour.
+    QTest::newRow("1600") << QByteArray("1600\r") << V(160);
+    QTest::newRow("1610") << QByteArray("1610\r") << V(161);
+    QTest::newRow("0000") << QByteArray("0000\r") << V(0);
+    QTest::newRow("1605 down to even") << QByteArray("1605") << V(160);
+    QTest::newRow("1615 up to even") << QByteArray("1615") << V(162);
+    QTest::newRow("0705") << QByteArray("0705") << V(70);
+    QTest::newRow("0795") << QByteArray("0795") << V(80);
+    QTest::newRow("0015") << QByteArray("0015") << V(2);
+    QTest::newRow("0025") << QByteArray("0025") << V(2);
+    QTest::newRow("0789 up") << QByteArray("0789\r") << V(79);
+    QTest::newRow("0704 down") << QByteArray("0704\r") << V(70);
+    // Other forms.
+    QTest::newRow("four digits, no CR") << QByteArray("0700") << V(70);
+    QTest::newRow("leading blanks") << QByteArray(" \t0700\r") << V(70);
+    QTest::newRow("plus sign") << QByteArray("+0700") << V(70);
+    QTest::newRow("negative") << QByteArray("-010\r") << V(-1);
+    QTest::newRow("negative half to even") << QByteArray("-0015") << V(-2);
+    QTest::newRow("letters after digits") << QByteArray("0700X") << V(70);
+    QTest::newRow("letter inside") << QByteArray("07A0") << V(1);
+    QTest::newRow("decimal point ends the number") << QByteArray("070.5") << V(7);
+    QTest::newRow("acknowledgement") << QByteArray("D000D") << V();
+    QTest::newRow("letters") << QByteArray("ABCD\r") << V();
+    QTest::newRow("sign alone") << QByteArray("-   ") << V();
+    QTest::newRow("blanks only") << QByteArray("    ") << V();
+    QTest::newRow("CR first") << QByteArray("\r0700") << V();
+    QTest::newRow("empty") << QByteArray() << V();
+    QTest::newRow("many leading zeros") << QByteArray("000000000000000000001605") << V(160);
+    // Far beyond any 16-bit value, and beyond 64 bits: saturates, never wraps.
+    QTest::newRow("32767 tenths") << QByteArray("327675") << V(32768);
+    QTest::newRow("twenty nines") << QByteArray("99999999999999999999\r") << V(1000000000000LL);
+    QTest::newRow("twenty nines negative")
+        << QByteArray("-99999999999999999999") << V(-1000000000000LL);
+}
+
+void TestPanelProtocol::replyValue() {
+    QFETCH(QByteArray, reply);
+    QFETCH(std::optional<long long>, value);
+    QCOMPARE(protocol::replyValue(reply), value);
+}
+
+void TestPanelProtocol::locationMap_data() {
+    QTest::addColumn<int>("address");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("moduleList");
+    QTest::addColumn<int>("channelList");
+    QTest::addColumn<int>("designation");
+    QTest::addColumn<int>("intensityList");
+    QTest::newRow("SW1") << 0 << "SW1" << 1 << 2 << 3 << 0;
+    QTest::newRow("SW10") << 9 << "SW10" << 19 << 20 << 12 << 0;
+    QTest::newRow("LED1") << 10 << "LED1" << 21 << 22 << 13 << 0;
+    QTest::newRow("LED10") << 19 << "LED10" << 39 << 40 << 22 << 0;
+    QTest::newRow("backlighting") << 20 << "BACKLIGHTING" << 41 << 42 << 0 << 0;
+    QTest::newRow("dimming") << 21 << "DIMMING" << 43 << 44 << 0 << 0;
+    QTest::newRow("normal backlighting") << 22 << "" << 0 << 0 << 0 << 45;
+    QTest::newRow("normal indicator") << 23 << "" << 0 << 0 << 0 << 49;
+    QTest::newRow("dimmed") << 24 << "" << 0 << 0 << 0 << 46;
+}
+
+void TestPanelProtocol::locationMap() {
+    QFETCH(int, address);
+    QFETCH(QString, name);
+    QFETCH(int, moduleList);
+    QFETCH(int, channelList);
+    QFETCH(int, designation);
+    QFETCH(int, intensityList);
+    const LocationTable& map = configurationLocations();
+    for (int i = 0; i < int(map.size()); ++i)
+        QCOMPARE(map[i].address, i); // visited in ascending order, 0..24
+    const PanelLocation& location = map[address];
+    QCOMPARE(location.item != nullptr, moduleList != 0);
+    QCOMPARE(location.intensity != nullptr, intensityList != 0);
+    if (location.item) {
+        QCOMPARE(QString::fromLatin1(location.item->name), name);
+        QCOMPARE(location.item->moduleList, moduleList);
+        QCOMPARE(location.item->channelList, channelList);
+        QCOMPARE(location.item->designationText, designation);
+    } else {
+        QCOMPARE(location.intensity->list, intensityList);
+        QCOMPARE(&intensityItems()[location.intensityIndex], location.intensity);
+    }
+}
+
+void TestPanelProtocol::openErrorClassification_data() {
+    QTest::addColumn<QSerialPort::SerialPortError>("error");
+    QTest::addColumn<bool>("accessible");
+    QTest::addColumn<CommPort::OpenFailure>("failure");
+    using F = CommPort::OpenFailure;
+    QTest::newRow("missing") << QSerialPort::DeviceNotFoundError << false << F::NotFound;
+    QTest::newRow("node denies access") << QSerialPort::PermissionError << false << F::NoPermission;
+    QTest::newRow("locked by another program") << QSerialPort::PermissionError << true << F::InUse;
+    QTest::newRow("already open") << QSerialPort::OpenError << true << F::InUse;
+    QTest::newRow("anything else") << QSerialPort::UnknownError << true << F::Other;
+}
+
+void TestPanelProtocol::openErrorClassification() {
+    QFETCH(QSerialPort::SerialPortError, error);
+    QFETCH(bool, accessible);
+    QFETCH(CommPort::OpenFailure, failure);
+    QCOMPARE(SerialCommPort::classifyOpenError(error, accessible), failure);
+}
+
+void TestPanelProtocol::openFailureMessage_data() {
+    QTest::addColumn<CommPort::OpenFailure>("failure");
+    QTest::addColumn<QString>("detail");
+    QTest::addColumn<QStringList>("mustContain");
+    using F = CommPort::OpenFailure;
+    QTest::newRow("missing") << F::NotFound << "No such file or directory"
+                             << QStringList{"DOES NOT EXIST", "(No such file or directory)"};
+    QTest::newRow("busy") << F::InUse << "Permission error while locking the device"
+                          << QStringList{"IN USE BY ANOTHER PROGRAM"};
+#ifdef Q_OS_LINUX
+    QTest::newRow("no permission")
+        << F::NoPermission << "Permission denied" << QStringList{"PERMISSION", "\"dialout\" GROUP"};
+#endif
+    QTest::newRow("settings") << F::BadSettings << "9600,N,8,1"
+                              << QStringList{"DOES NOT ACCEPT THE SETTINGS 9600,N,8,1"};
+}
+
+void TestPanelProtocol::openFailureMessage() {
+    QFETCH(CommPort::OpenFailure, failure);
+    QFETCH(QString, detail);
+    QFETCH(QStringList, mustContain);
+    const QString text =
+        PanelLink::openFailureMessage(QStringLiteral("/dev/ttyUSB7"), failure, detail);
+    QVERIFY2(text.startsWith(QLatin1String("THE SERIAL PORT /dev/ttyUSB7 COULD NOT BE OPENED.")),
+             qPrintable(text));
+    for (const QString& part : mustContain)
+        QVERIFY2(text.contains(part), qPrintable(text));
+}
+
+void TestPanelProtocol::firstSerialPort() {
+#ifdef Q_OS_WIN
+    QCOMPARE(SerialCommPort::nameOfPort(1), QStringLiteral("COM1"));
+#else
+    QCOMPARE(SerialCommPort::nameOfPort(1), QStringLiteral("/dev/ttyS0"));
+    QCOMPARE(SerialCommPort().portName(), QStringLiteral("/dev/ttyS0"));
+#endif
+}
+
+QTEST_GUILESS_MAIN(TestPanelProtocol)
+#include "tst_panel_protocol.moc"

@@ -1,0 +1,297 @@
+// READ_CONFIG over a pseudo-terminal against the simulated panel: the bytes on the wire, the
+// window after a read, and every way a read can fail.
+
+#include "panel_rig.h"
+#include "statustexts.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTimer>
+
+class TestPanelRead : public QObject {
+    Q_OBJECT
+
+private slots:
+    void wholePanel();
+    void failures_data();
+    void failures();
+    void lateReplyStartsNextTextAndIsDroppedOnOpen();
+};
+
+void TestPanelRead::wholePanel() {
+    PanelRig rig;
+    rig.form->Text(2)->setText(QStringLiteral("LOBBY"));
+    rig.form->Text(3)->setText(QStringLiteral("HALL"));
+    PanelSim& sim = rig.sim;
+    sim.setValue(0, 0);    // A, channel 1
+    sim.setValue(1, 37);   // D, channel 8
+    sim.setValue(2, 160);  // N/A: the channel keeps the previous split's position
+    sim.setValue(19, 159); // LED10 on P, channel 10
+    sim.setValue(20, 45);  // backlighting on E, channel 6
+    sim.setValue(21, 160); // dimming not assigned
+    sim.setValue(22, 1);   // backlighting 30 %
+    sim.setValue(23, 7);   // indicator 90 %
+    sim.setValue(24, 50);  // no intensity code: shown as 100 %
+
+    rig.operations->READ_CONFIG_Click();
+
+    QCOMPARE(sim.received(), wakeUps(1) + reads({63}) + readsFromTo(0, 24));
+    QCOMPARE(rig.form->statusText(), QString::fromLatin1(texts::readSuccessful));
+    QCOMPARE(rig.form->statusColour(), Form1::green);
+    QVERIFY(rig.form->Text1->isVisibleTo(rig.form.get()));
+    QVERIFY(rig.messages.shown.isEmpty());
+    QVERIFY(!rig.port->portOpen());
+
+    QCOMPARE(rig.row(1), 1);
+    QCOMPARE(rig.row(2), 0);
+    QCOMPARE(rig.row(3), 4);
+    QCOMPARE(rig.row(4), 7);
+    QCOMPARE(rig.row(5), 0);
+    QCOMPARE(rig.row(6), 7);
+    QCOMPARE(rig.row(39), 16);
+    QCOMPARE(rig.row(40), 9);
+    QCOMPARE(rig.row(41), 5);
+    QCOMPARE(rig.row(42), 5);
+    QCOMPARE(rig.row(43), 0);
+    for (int list : {7, 9, 11, 13, 15, 17, 19, 21, 37})
+        QCOMPARE(rig.row(list), 0);
+    QCOMPARE(rig.form->r.s1, Integer(0));
+    QCOMPARE(rig.form->r.s2, Integer(37));
+    QCOMPARE(rig.form->r.bl, Integer(45));
+
+    QCOMPARE(rig.row(45), 7);
+    QCOMPARE(rig.row(49), 1);
+    QCOMPARE(rig.row(46), 0);
+    QCOMPARE(rig.form->r.blpercent, Integer(1));
+    QCOMPARE(rig.form->r.indpercent, Integer(7));
+    QCOMPARE(rig.form->r.dindpercent, Integer(10));
+
+    QVERIFY(rig.form->Text(2)->text().isEmpty());
+    for (int box = 3; box <= 22; ++box) {
+        QVERIFY2(rig.form->Text(box)->text().isEmpty(), qPrintable(QString::number(box)));
+        QVERIFY2(rig.form->Text(box)->isHidden(), qPrintable(QString::number(box)));
+    }
+    QCOMPARE(rig.form->r.config_flag, Integer(0));
+    QVERIFY(rig.form->Option1->isChecked());
+
+    // From the first wait on, Timer1 ticks every 100 ms for good.
+    QVERIFY(rig.form->Timer1->isActive());
+    QCOMPARE(rig.form->Timer1->interval(), 100);
+    QCOMPARE(rig.form->Timer1->timerType(), Qt::PreciseTimer);
+}
+
+void TestPanelRead::failures_data() {
+    QTest::addColumn<SimSetup>("setup");
+    QTest::addColumn<QByteArray>("wire");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QColor>("colour");
+    QTest::addColumn<bool>("mismatchBox");
+    QTest::addColumn<WindowCheck>("check");
+
+    const QString noResponse = QString::fromLatin1(texts::noResponse);
+    const QString badData = QString::fromLatin1(texts::badData);
+    const QString ok = QString::fromLatin1(texts::communicationsOk);
+    const QString corrupted = QString::fromLatin1(texts::corrupted);
+    const QString outOfRange = QString::fromLatin1(texts::outOfRange);
+    // Before every read SW1 shows P, channel 5 and backlighting is at 70 %.
+    const WindowCheck listsUnchanged = [](PanelRig& rig) {
+        QCOMPARE(rig.row(1), 16);
+        QCOMPARE(rig.row(2), 4);
+        QCOMPARE(rig.row(45), 3);
+    };
+    const auto sw1Shows = [](int module, int channel) {
+        return WindowCheck([module, channel](PanelRig& rig) {
+            QCOMPARE(rig.row(1), module);
+            QCOMPARE(rig.row(2), channel);
+            QCOMPARE(rig.row(3), -1); // SW2 and later untouched
+        });
+    };
+
+    // The wake-up exchange.
+    QTest::newRow("no answer: six wake-ups")
+        << SimSetup([](PanelSim& s) { s.setSilent(true); }) << wakeUps(6) << noResponse
+        << Form1::red << false << listsUnchanged;
+    QTest::newRow("answer from the sixth wake-up on") << SimSetup([](PanelSim& s) {
+        s.setWakeAfter(6);
+        s.setModel(71);
+    }) << wakeUps(6) + reads({63}) << ok << Form1::yellow
+                                                      << true << listsUnchanged;
+    QTest::newRow("answer only from the seventh")
+        << SimSetup([](PanelSim& s) { s.setWakeAfter(7); }) << wakeUps(6) << noResponse
+        << Form1::red << false << listsUnchanged;
+    QTest::newRow("D000D and one more byte")
+        << SimSetup([](PanelSim& s) { s.setWakeReply("D000DD"); }) << wakeUps(1) << noResponse
+        << Form1::red << false << listsUnchanged;
+    QTest::newRow("lower case d000d")
+        << SimSetup([](PanelSim& s) { s.setWakeReply("d000d"); }) << wakeUps(1) << noResponse
+        << Form1::red << false << listsUnchanged;
+    QTest::newRow("answers of earlier tries add up")
+        << SimSetup([](PanelSim& s) { s.setWakeReply("D0"); }) << wakeUps(3) << noResponse
+        << Form1::red << false << listsUnchanged;
+
+    // The model check.
+    QTest::newRow("model 71") << SimSetup([](PanelSim& s) { s.setModel(71); })
+                              << wakeUps(1) + reads({63}) << ok << Form1::yellow << true
+                              << listsUnchanged;
+    QTest::newRow("model 0795 rounds to 80")
+        << SimSetup([](PanelSim& s) { s.setReadReply(63, "0795\r"); }) << wakeUps(1) + reads({63})
+        << ok << Form1::yellow << true << listsUnchanged;
+    QTest::newRow("model out of range")
+        << SimSetup([](PanelSim& s) { s.setOutOfRange(63); }) << wakeUps(1) + reads({63})
+        << outOfRange << Form1::yellow << true << listsUnchanged;
+    QTest::newRow("model reply short")
+        << SimSetup([](PanelSim& s) { s.setShortReply(63, 3); }) << wakeUps(1) + reads({63})
+        << corrupted << Form1::yellow << true << listsUnchanged;
+    QTest::newRow("model no reply")
+        << SimSetup([](PanelSim& s) { s.setShortReply(63, 0); }) << wakeUps(1) + reads({63})
+        << corrupted << Form1::yellow << true << listsUnchanged;
+    QTest::newRow("model no number")
+        << SimSetup([](PanelSim& s) { s.setReadReply(63, "D000D"); }) << wakeUps(1) + reads({63})
+        << corrupted << Form1::yellow << true << listsUnchanged;
+
+    // Item and intensity locations. A short reply leaves A at the value before: at location 0
+    // that is the model, shown as module H.
+    QTest::newRow("short reply at 0 shows the model 70")
+        << SimSetup([](PanelSim& s) { s.setShortReply(0, 3); }) << wakeUps(1) + reads({63, 0})
+        << badData << Form1::red << false << sw1Shows(8, 0);
+    QTest::newRow("0705 is model 70; four-character replies") << SimSetup([](PanelSim& s) {
+        s.setReadReply(63, "0705");
+        s.setFourCharacterReplies(true);
+        s.setShortReply(0, 2);
+    }) << wakeUps(1) + reads({63, 0}) << badData << Form1::red << false
+                                                              << sw1Shows(8, 0);
+    QTest::newRow("four-character replies, model 79 leaks as channel 10")
+        << SimSetup([](PanelSim& s) {
+               s.setModel(79);
+               s.setFourCharacterReplies(true);
+               s.setShortReply(0, 3);
+           })
+        << wakeUps(1) + reads({63, 0}) << badData << Form1::red << false << sw1Shows(8, 9);
+    QTest::newRow("no reply at 5")
+        << SimSetup([](PanelSim& s) {
+               s.setValue(4, 37);
+               s.setShortReply(5, 0);
+           })
+        << wakeUps(1) + readsFromTo(63, 63) + readsFromTo(0, 5) << badData << Form1::red << false
+        << WindowCheck([](PanelRig& rig) {
+               QCOMPARE(rig.row(9), 4); // location 4: D, channel 8
+               QCOMPARE(rig.row(10), 7);
+               QCOMPARE(rig.row(11), 1); // location 5 from A as split left it (7): A, 8
+               QCOMPARE(rig.row(12), 7);
+               QCOMPARE(rig.row(13), -1);
+           });
+    QTest::newRow("out of range at 3")
+        << SimSetup([](PanelSim& s) { s.setOutOfRange(3); })
+        << wakeUps(1) + reads({63}) + readsFromTo(0, 3) << badData << Form1::red << false
+        << WindowCheck([](PanelRig& rig) {
+               QCOMPARE(rig.row(7), 0); // set from 161 before the test: "N/A"
+               QCOMPARE(rig.row(9), -1);
+           });
+    QTest::newRow("negative at 4 selects nothing")
+        << SimSetup([](PanelSim& s) { s.setValue(4, -1); })
+        << wakeUps(1) + reads({63}) + readsFromTo(0, 4) << badData << Form1::red << false
+        << WindowCheck([](PanelRig& rig) {
+               QCOMPARE(rig.row(7), 0);
+               QCOMPARE(rig.row(9), -1);
+               QCOMPARE(rig.row(10), -1);
+           });
+    QTest::newRow("no number at 1")
+        << SimSetup([](PanelSim& s) {
+               s.setValue(0, 12);
+               s.setReadReply(1, "ABCD\r");
+           })
+        << wakeUps(1) + reads({63, 0, 1}) << badData << Form1::red << false
+        << WindowCheck([](PanelRig& rig) {
+               QCOMPARE(rig.row(3), 1); // from A = 2 as the split of 12 left it: A, 3
+               QCOMPARE(rig.row(4), 2);
+           });
+    QTest::newRow("intensity out of range at 23")
+        << SimSetup([](PanelSim& s) {
+               s.setValue(22, 3);
+               s.setOutOfRange(23);
+           })
+        << wakeUps(1) + reads({63}) + readsFromTo(0, 23) << badData << Form1::red << false
+        << WindowCheck([](PanelRig& rig) {
+               QCOMPARE(rig.row(45), 5);
+               QCOMPARE(rig.row(49), 0);
+               QCOMPARE(rig.form->r.indpercent, Integer(10));
+           });
+    QTest::newRow("negative intensity at 22 selects nothing")
+        << SimSetup([](PanelSim& s) { s.setValue(22, -5); })
+        << wakeUps(1) + reads({63}) + readsFromTo(0, 22) << badData << Form1::red << false
+        << WindowCheck([](PanelRig& rig) {
+               QCOMPARE(rig.row(45), 3);
+               QCOMPARE(rig.form->r.blpercent, Integer(5));
+           });
+}
+
+void TestPanelRead::failures() {
+    QFETCH(SimSetup, setup);
+    QFETCH(QByteArray, wire);
+    QFETCH(QString, status);
+    QFETCH(QColor, colour);
+    QFETCH(bool, mismatchBox);
+    QFETCH(WindowCheck, check);
+
+    PanelRig rig;
+    setup(rig.sim);
+    rig.form->Text(2)->setText(QStringLiteral("LOBBY"));
+    QVERIFY(rig.form->select(rig.form->List(1), 16));
+    QVERIFY(rig.form->select(rig.form->List(2), 4));
+    QVERIFY(rig.form->select(rig.form->List(45), 3));
+
+    rig.operations->READ_CONFIG_Click();
+
+    QCOMPARE(rig.sim.received(), wire);
+    QCOMPARE(rig.form->statusText(), status);
+    QCOMPARE(rig.form->statusColour(), colour);
+    if (mismatchBox) {
+        QCOMPARE(rig.messages.shown.size(), 1);
+        QCOMPARE(rig.messages.shown[0].text, QString::fromLatin1(texts::readMismatch));
+        QCOMPARE(rig.messages.shown[0].title, QString::fromLatin1(texts::mismatchTitle));
+    } else {
+        QVERIFY(rig.messages.shown.isEmpty());
+    }
+    QVERIFY(!rig.port->portOpen());
+    QVERIFY(rig.form->Text(2)->text().isEmpty());
+    QCOMPARE(rig.form->r.config_flag, Integer(0));
+    QVERIFY(rig.form->Option1->isChecked());
+    check(rig);
+}
+
+// A reply that comes after its wait has ended is not thrown away: it is the start of the
+// next text taken. What is still on its way when the operation ends is dropped when the
+// port opens for the next one.
+void TestPanelRead::lateReplyStartsNextTextAndIsDroppedOnOpen() {
+    PanelRig rig;
+    // 150 ms: the first "A" is answered during the second try's wait, and the answer to the
+    // second try arrives as the reply to the model read.
+    rig.sim.setDelay(150);
+    rig.operations->READ_CONFIG_Click();
+
+    QCOMPARE(rig.sim.received(), wakeUps(2) + reads({63}));
+    QCOMPARE(rig.form->statusText(), QString::fromLatin1(texts::corrupted));
+    QCOMPARE(rig.messages.texts(), QStringList{QString::fromLatin1(texts::readMismatch)});
+    QVERIFY(!rig.port->portOpen());
+
+    // The model's reply reaches the closed port later on.
+    if (rig.sim.pendingBytes() > 0) {
+        QSignalSpy sent(&rig.sim, &PanelSim::repliesSent);
+        QVERIFY(sent.wait(2000));
+    }
+    rig.sim.setDelay(0);
+    rig.sim.setModel(71);
+    rig.sim.clearReceived();
+    rig.messages.shown.clear();
+    rig.operations->READ_CONFIG_Click();
+
+    // Had "0700\r" still been waiting, the wake-up would have failed.
+    QCOMPARE(rig.sim.received(), wakeUps(1) + reads({63}));
+    QCOMPARE(rig.form->statusText(), QString::fromLatin1(texts::communicationsOk));
+    QCOMPARE(rig.messages.texts(), QStringList{QString::fromLatin1(texts::readMismatch)});
+}
+
+QTEST_MAIN(TestPanelRead)
+#include "tst_panel_read.moc"

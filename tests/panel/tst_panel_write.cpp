@@ -1,0 +1,181 @@
+// WRITE_CONFIG over a pseudo-terminal against the simulated panel: the bytes on the wire,
+// what the panel holds afterwards, and every way a write can fail.
+
+#include "panel_rig.h"
+#include "statustexts.h"
+
+#include <array>
+
+namespace {
+
+// The codes the window shows for locations 0..21 in a complete configuration.
+constexpr std::array<int, 22> shownCodes{0,  37, 160, 159, 10, 9,   99,  150, 11,  22, 33,
+                                         44, 55, 66,  77,  88, 160, 101, 112, 159, 5,  145};
+// Intensities shown: backlighting 70 % (5), indicator 90 % (7), dimmed without a selection,
+// which is written as 100 % (10).
+constexpr std::array<int, 3> writtenIntensities{5, 7, 10};
+
+int writtenValue(int location) {
+    return location < 22 ? shownCodes[location] : writtenIntensities[location - 22];
+}
+
+// Write commands with their read-backs for locations first..last.
+QByteArray writes(int first, int last) {
+    QByteArray out;
+    for (int a = first; a <= last; ++a)
+        out += protocol::writeCommand(a, writtenValue(a)) + protocol::readCommand(a);
+    return out;
+}
+
+void showCompleteConfiguration(PanelRig& rig) {
+    Form1& form = *rig.form;
+    for (int location = 0; location < 22; ++location)
+        showCode(form, location, shownCodes[location]);
+    QVERIFY(form.select(form.List(45), 3));
+    QVERIFY(form.select(form.List(49), 1));
+    // A list without a selection: its click rule would select "100" at once, so clear it
+    // quietly.
+    form.List(46)->blockSignals(true);
+    form.List(46)->setCurrentRow(-1);
+    form.List(46)->blockSignals(false);
+}
+
+// What a fresh simulated panel holds.
+int untouched(int location) {
+    return location < 22 ? 160 : 10;
+}
+
+} // namespace
+
+using SimCheck = SimSetup; // looks at the panel afterwards
+
+class TestPanelWrite : public QObject {
+    Q_OBJECT
+
+private slots:
+    void wholePanel();
+    void failures_data();
+    void failures();
+};
+
+void TestPanelWrite::wholePanel() {
+    PanelRig rig;
+    showCompleteConfiguration(rig);
+
+    rig.operations->WRITE_CONFIG_Click();
+
+    QCOMPARE(rig.sim.received(), wakeUps(1) + reads({63}) + writes(0, 24));
+    for (int location = 0; location < 25; ++location)
+        QCOMPARE(rig.sim.value(location), writtenValue(location));
+    QCOMPARE(rig.sim.value(63), 70);
+    QCOMPARE(rig.form->statusText(), QString::fromLatin1(texts::programmed));
+    QCOMPARE(rig.form->statusColour(), Form1::green);
+    QVERIFY(rig.messages.shown.isEmpty());
+    QVERIFY(!rig.port->portOpen());
+    QCOMPARE(rig.row(46), 0); // the unselected intensity list now shows "100"
+    QCOMPARE(rig.form->r.A, Integer(10));
+}
+
+void TestPanelWrite::failures_data() {
+    QTest::addColumn<WindowCheck>("prepare");
+    QTest::addColumn<SimSetup>("setup");
+    QTest::addColumn<QByteArray>("wire");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QColor>("colour");
+    QTest::addColumn<bool>("mismatchBox");
+    QTest::addColumn<int>("writtenUpTo"); // locations below hold the new values
+    QTest::addColumn<SimCheck>("check");
+
+    const WindowCheck complete = showCompleteConfiguration;
+    const SimSetup none = [](PanelSim&) {};
+    const SimCheck nothingMore = [](PanelSim&) {};
+    const QString badData = QString::fromLatin1(texts::badData);
+
+    QTest::newRow("fresh window: switches incomplete")
+        << WindowCheck([](PanelRig&) {}) << none << QByteArray()
+        << QString::fromLatin1(texts::switchesIncomplete) << Form1::red << false << 0
+        << nothingMore;
+    QTest::newRow("LED3 without channel") << WindowCheck([](PanelRig& rig) {
+        showCompleteConfiguration(rig);
+        QVERIFY(rig.form->select(rig.form->List(26), -1));
+    }) << none << QByteArray() << QString::fromLatin1(texts::lightingIncomplete)
+                                          << Form1::red << false << 0 << nothingMore;
+    QTest::newRow("backlighting without module") << WindowCheck([](PanelRig& rig) {
+        showCompleteConfiguration(rig);
+        QVERIFY(rig.form->select(rig.form->List(41), -1));
+    }) << none << QByteArray() << QString::fromLatin1(texts::lightingIncomplete)
+                                                 << Form1::red << false << 0 << nothingMore;
+    QTest::newRow("no answer") << complete << SimSetup([](PanelSim& s) { s.setSilent(true); })
+                               << wakeUps(6) << QString::fromLatin1(texts::noResponse) << Form1::red
+                               << false << 0 << nothingMore;
+    QTest::newRow("model 71") << complete << SimSetup([](PanelSim& s) { s.setModel(71); })
+                              << wakeUps(1) + reads({63})
+                              << QString::fromLatin1(texts::communicationsOk) << Form1::yellow
+                              << true << 0 << nothingMore;
+    // A holds 70 from an earlier read; a model reply that is no reply must not pass for it.
+    QTest::newRow("model reply short, A left at 70") << WindowCheck([](PanelRig& rig) {
+        showCompleteConfiguration(rig);
+        rig.form->r.A = 70;
+    }) << SimSetup([](PanelSim& s) { s.setShortReply(63, 3); })
+                                                     << wakeUps(1) + reads({63}) << badData
+                                                     << Form1::red << false << 0 << nothingMore;
+    QTest::newRow("acknowledgement corrupted at 2")
+        << complete << SimSetup([](PanelSim& s) { s.setAckReply(2, "D001D"); })
+        << wakeUps(1) + reads({63}) + writes(0, 1) + protocol::writeCommand(2, 160) << badData
+        << Form1::red << false << 3 << nothingMore;
+    QTest::newRow("acknowledgement D000D and one more byte")
+        << complete << SimSetup([](PanelSim& s) { s.setAckReply(0, "D000DD"); })
+        << wakeUps(1) + reads({63}) + protocol::writeCommand(0, 0) << badData << Form1::red << false
+        << 1 << nothingMore;
+    QTest::newRow("read-back differs at 7")
+        << complete << SimSetup([](PanelSim& s) { s.setMismatch(7); })
+        << wakeUps(1) + reads({63}) + writes(0, 7) << badData << Form1::red << false << 7
+        << SimCheck([](PanelSim& s) { QCOMPARE(s.value(7), 151); });
+    QTest::newRow("read-back short at 4")
+        << complete << SimSetup([](PanelSim& s) { s.setShortReply(4, 3); })
+        << wakeUps(1) + reads({63}) + writes(0, 4) << badData << Form1::red << false << 5
+        << nothingMore;
+    QTest::newRow("read-back without a number at 1")
+        << complete << SimSetup([](PanelSim& s) { s.setReadReply(1, "D000D"); })
+        << wakeUps(1) + reads({63}) + writes(0, 1) << badData << Form1::red << false << 2
+        << nothingMore;
+}
+
+void TestPanelWrite::failures() {
+    QFETCH(WindowCheck, prepare);
+    QFETCH(SimSetup, setup);
+    QFETCH(QByteArray, wire);
+    QFETCH(QString, status);
+    QFETCH(QColor, colour);
+    QFETCH(bool, mismatchBox);
+    QFETCH(int, writtenUpTo);
+    QFETCH(SimCheck, check);
+
+    PanelRig rig;
+    prepare(rig);
+    setup(rig.sim);
+
+    rig.operations->WRITE_CONFIG_Click();
+
+    QCOMPARE(rig.sim.received(), wire);
+    QCOMPARE(rig.form->statusText(), status);
+    QCOMPARE(rig.form->statusColour(), colour);
+    if (mismatchBox) {
+        QCOMPARE(rig.messages.shown.size(), 1);
+        QCOMPARE(rig.messages.shown[0].text, QString::fromLatin1(texts::writeMismatch));
+        QCOMPARE(rig.messages.shown[0].title, QString::fromLatin1(texts::mismatchTitle));
+    } else {
+        QVERIFY(rig.messages.shown.isEmpty());
+    }
+    QVERIFY(!rig.port->portOpen());
+    for (int location = 0; location < 25; ++location) {
+        if (location < writtenUpTo)
+            QCOMPARE(rig.sim.value(location), writtenValue(location));
+        else if (location > writtenUpTo || writtenUpTo == 0)
+            QCOMPARE(rig.sim.value(location), untouched(location));
+    }
+    check(rig.sim);
+}
+
+QTEST_MAIN(TestPanelWrite)
+#include "tst_panel_write.moc"
