@@ -146,10 +146,8 @@ bool PanelLink::wake_up() {
     return !aborted() && answer == protocol::acknowledgement && form_.r.timer_flag != 1;
 }
 
-void PanelLink::read_location() {
+std::optional<long long> PanelLink::request_value() {
     ConfigRecord& r = form_.r;
-    form_.setStatusVisible(true);
-    r.error_flag = 0;
     send(protocol::readCommand(r.address_l));
     reply_wait();
     const QByteArray reply = port_.input();
@@ -157,9 +155,19 @@ void PanelLink::read_location() {
     if (!value) {
         r.error_flag = 1;
         form_.setStatusText(QString::fromLatin1(texts::corrupted));
-        return;
+        return std::nullopt;
     }
     r.A = toInteger(*value);
+    return value;
+}
+
+void PanelLink::read_location() {
+    ConfigRecord& r = form_.r;
+    form_.setStatusVisible(true);
+    r.error_flag = 0;
+    const auto value = request_value();
+    if (!value)
+        return;
     if (*value > protocol::highestValue || *value < 0) {
         r.error_flag = 1;
         form_.setStatusText(QString::fromLatin1(texts::outOfRange));
@@ -177,17 +185,10 @@ void PanelLink::write_location() {
         r.error_flag = 1;
         return;
     }
-    send(protocol::readCommand(r.address_l));
-    reply_wait();
-    const QByteArray reply = port_.input();
-    const auto value = reply.size() >= 4 ? protocol::replyValue(reply) : std::nullopt;
-    if (!value) {
-        r.error_flag = 1;
-        form_.setStatusText(QString::fromLatin1(texts::corrupted));
-        return;
-    }
     // Only equality with the written value counts; the read-back is kept even when it differs.
-    r.A = toInteger(*value);
+    const auto value = request_value();
+    if (!value)
+        return;
     if (*value == r.data_l) {
         form_.setStatusColour(Form1::yellow);
         form_.setStatusText(QString::fromLatin1(texts::communicationsOk));

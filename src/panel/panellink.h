@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <optional>
+
 class Form1;
 
 // The window's location commands: opening the link, the wake-up exchange, the pause, and
@@ -47,6 +49,9 @@ public:
 
 private:
     template <typename Done> void waitUntil(Done done);
+    // Sends the read command for address_l and converts the reply into A. A reply too short
+    // or without a number: error_flag 1, "COMMUNICATIONS CORRUPTED", A unchanged, no value.
+    std::optional<long long> request_value();
     void restartPeriod();
     void send(const QByteArray& command);
 
