@@ -8,8 +8,8 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QRadioButton>
 #include <QPixmap>
+#include <QRadioButton>
 #include <QTextStream>
 
 namespace {
@@ -43,10 +43,17 @@ int main(int argc, char* argv[]) {
             form.select(form.List(n), (n / 2) % 17);
             form.select(form.List(n + 1), (n / 2) % 10);
         }
-        form.setStatusVisible(true);
-        form.setStatusColour(Form1::yellow);
-        form.setStatusText("STARTING COMMUNICATIONS TO READ SWITCH PANEL CONFIGURATION");
         form.Text(2)->setText("LOBBY");
+    }
+    // --status TEXT shows the status line on red with that text, to check that it fits.
+    const int status = app.arguments().indexOf(QStringLiteral("--status"));
+    if (sample || (status > 0 && status + 1 < app.arguments().size())) {
+        form.setStatusVisible(true);
+        form.setStatusColour(status > 0 ? Form1::red : Form1::yellow);
+        form.setStatusText(status > 0
+                               ? app.arguments().at(status + 1)
+                               : QStringLiteral("STARTING COMMUNICATIONS TO READ SWITCH PANEL "
+                                                "CONFIGURATION"));
     }
     form.show();
     app.processEvents();
