@@ -6,6 +6,12 @@
 
 static constexpr int captionFlags = Qt::AlignCenter | Qt::TextWordWrap;
 
+QRect WrappingButton::captionRect() const {
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    return style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+}
+
 void WrappingButton::paintEvent(QPaintEvent*) {
     QStylePainter p(this);
     QStyleOptionButton option;
@@ -13,12 +19,26 @@ void WrappingButton::paintEvent(QPaintEvent*) {
     const QString caption = option.text;
     option.text.clear();
     p.drawControl(QStyle::CE_PushButton, option);
-    QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+    QRect area = captionRect();
     if (isDown())
         area.translate(style()->pixelMetric(QStyle::PM_ButtonShiftHorizontal, &option, this),
                        style()->pixelMetric(QStyle::PM_ButtonShiftVertical, &option, this));
     style()->drawItemText(&p, area, captionFlags, option.palette, isEnabled(), caption,
                           QPalette::ButtonText);
+}
+
+static QRect indicatorRect(const QRadioButton* button, const QStyleOptionButton& option) {
+    QRect rect = button->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &option, button);
+    rect.moveTop((button->height() - rect.height()) / 2);
+    return rect;
+}
+
+QRect WrappingRadioButton::captionRect() const {
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    const int left = indicatorRect(this, option).right() + 1 +
+                     style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, &option, this);
+    return QRect(left, 0, width() - left, height());
 }
 
 void WrappingRadioButton::paintEvent(QPaintEvent*) {
@@ -28,25 +48,24 @@ void WrappingRadioButton::paintEvent(QPaintEvent*) {
     const QString caption = option.text;
     option.text.clear();
     QStyleOptionButton indicator = option;
-    indicator.rect = style()->subElementRect(QStyle::SE_RadioButtonIndicator, &option, this);
-    indicator.rect.moveTop((height() - indicator.rect.height()) / 2);
+    indicator.rect = indicatorRect(this, option);
     p.drawPrimitive(QStyle::PE_IndicatorRadioButton, indicator);
-    const int left = indicator.rect.right() + 1 +
-                     style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, &option, this);
-    const QRect area(left, 0, width() - left, height());
+    const QRect area = captionRect();
     style()->drawItemText(&p, area, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap,
                           option.palette, isEnabled(), caption, QPalette::WindowText);
     if (hasFocus()) {
         QStyleOptionFocusRect focus;
         focus.initFrom(this);
-        focus.rect = p.boundingRect(area, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap,
-                                    caption)
-                         .adjusted(-1, 0, 1, 0);
+        focus.rect =
+            p.boundingRect(area, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap, caption)
+                .adjusted(-1, 0, 1, 0);
         p.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
     }
 }
 
-bool WrappingRadioButton::hitButton(const QPoint& pos) const { return rect().contains(pos); }
+bool WrappingRadioButton::hitButton(const QPoint& pos) const {
+    return rect().contains(pos);
+}
 
 void LineWidget::paintEvent(QPaintEvent*) {
     QPainter p(this);

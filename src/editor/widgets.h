@@ -9,6 +9,8 @@ class WrappingButton : public QPushButton {
     Q_OBJECT
 public:
     using QPushButton::QPushButton;
+    // Where the caption is drawn, wrapped and centred.
+    QRect captionRect() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -19,6 +21,8 @@ class WrappingRadioButton : public QRadioButton {
     Q_OBJECT
 public:
     using QRadioButton::QRadioButton;
+    // Where the caption is drawn, wrapped, beside the indicator.
+    QRect captionRect() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -3,6 +3,7 @@
 #include "appearance.h"
 #include "form1.h"
 #include "scripted_messages.h"
+#include "widgets.h"
 
 #include <QAbstractButton>
 #include <QFontDatabase>
@@ -42,6 +43,7 @@ private slots:
     void startUpState();
     void limitsAndFocus();
     void fontsHaveGlyphs();
+    void captionsFit();
 };
 
 static QRect twips(int left, int top, int width, int height) {
@@ -57,8 +59,8 @@ void TestWindow::controls_data() {
     QTest::addColumn<bool>("enabled");
     QTest::addColumn<QString>("parentName");
 
-    auto row = [](const char* name, const char* cls, QRect g, const char* text,
-                  const char* tip, bool enabled, const char* parent = "Form1") {
+    auto row = [](const char* name, const char* cls, QRect g, const char* text, const char* tip,
+                  bool enabled, const char* parent = "Form1") {
         QTest::newRow(name) << QString(cls) << g << QString(text) << QString(tip) << enabled
                             << QString(parent);
     };
@@ -85,11 +87,11 @@ void TestWindow::controls_data() {
     row("Label19", "QLabel", twips(480, 480, 1215, 255), "BACKLIGHT", "", true, "Frame1");
     row("List41", "QListWidget", twips(1680, 240, 855, 645), "", "BACKLIGHTING MODULE ASSIGNMENT",
         false, "Frame1");
-    row("List42", "QListWidget", twips(2520, 240, 615, 645), "",
-        "BACKLIGHTING CHANNEL ASSIGNMENT", false, "Frame1");
-    row("Label1", "QLabel", twips(720, 1200, 975, 255), "DIMMING", "", true, "Frame1");
-    row("List43", "QListWidget", twips(1680, 960, 855, 645), "", "DIMMING MODULE ASSIGNMENT",
+    row("List42", "QListWidget", twips(2520, 240, 615, 645), "", "BACKLIGHTING CHANNEL ASSIGNMENT",
         false, "Frame1");
+    row("Label1", "QLabel", twips(720, 1200, 975, 255), "DIMMING", "", true, "Frame1");
+    row("List43", "QListWidget", twips(1680, 960, 855, 645), "", "DIMMING MODULE ASSIGNMENT", false,
+        "Frame1");
     row("List44", "QListWidget", twips(2520, 960, 615, 645), "", "DIMMING CHANNEL ASSIGNMENT",
         false, "Frame1");
     row("Label17", "QLabel", twips(600, 480, 2415, 255), "NORMAL INDICATOR (%)", "", true,
@@ -285,6 +287,39 @@ void TestWindow::fontsHaveGlyphs() {
         QVERIFY(metrics.inFont(QChar('W')));
         QVERIFY(metrics.horizontalAdvance("WWWW") > metrics.horizontalAdvance("iiii"));
     }
+}
+
+// Every caption is readable whole at the window's fonts: labels within their boxes, button
+// captions within two lines of their face, frame titles within the frame's width.
+void TestWindow::captionsFit() {
+    form->Option2_Click(); // the lighting view shows every caption there is
+    auto fits = [](const QWidget* w, const QString& text, QRect area, int maxLines) {
+        const QFontMetrics metrics(w->font());
+        const QRect needed = metrics.boundingRect(area, Qt::TextWordWrap, text);
+        const bool ok = needed.width() <= area.width() && needed.height() <= area.height() &&
+                        needed.height() < (maxLines + 1) * metrics.lineSpacing();
+        return ok ? QString()
+                  : QString("%1: \"%2\" needs %3x%4 in %5x%6")
+                        .arg(w->objectName(), text)
+                        .arg(needed.width())
+                        .arg(needed.height())
+                        .arg(area.width())
+                        .arg(area.height());
+    };
+    QStringList problems;
+    for (QLabel* label : form->findChildren<QLabel*>()) {
+        if (!label->text().isEmpty())
+            problems << fits(label, label->text(), label->rect(), 2);
+    }
+    for (auto* button : form->findChildren<WrappingButton*>())
+        problems << fits(button, button->text(), button->captionRect(), 2);
+    for (auto* option : form->findChildren<WrappingRadioButton*>())
+        problems << fits(option, option->text(), option->captionRect(), 2);
+    QCOMPARE(form->findChildren<QAbstractButton*>().size(), 5);
+    for (QGroupBox* frame : {form->Frame1, form->Frame2})
+        problems << fits(frame, frame->title(), frame->rect(), 1);
+    problems.removeAll(QString());
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
 }
 
 QTEST_MAIN(TestWindow)
