@@ -81,6 +81,8 @@ public:
     void show_bl_intensity();
     void show_ind_intensity();
     void show_dind_intensity();
+    // The three above by their row in the intensity table: normalise the code, select its entry.
+    void show_intensity(const IntensityItem& item);
     void compose_panel_values();
 
     // Click reaction of List(n); List44 has none. Runs whenever the selection changes.
@@ -117,7 +119,6 @@ private:
     void moduleClick(const AssignmentItem& item);
     void channelClick(const AssignmentItem& item);
     void intensityClick(const IntensityItem& item);
-    void show_intensity(const IntensityItem& item);
     void showItemChannel(const AssignmentItem& item);
     void setRowCaptions(bool leds);
 

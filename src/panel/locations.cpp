@@ -10,12 +10,11 @@ const LocationTable& configurationLocations() {
         LocationTable t{};
         int address = 0;
         for (const auto& item : assignmentItems()) {
-            t[address] = {address, &item, nullptr, -1};
+            t[address] = {address, &item, nullptr};
             ++address;
         }
-        const auto& intensities = intensityItems();
-        for (int i = 0; i < int(intensities.size()); ++i) {
-            t[address] = {address, nullptr, &intensities[i], i};
+        for (const auto& intensity : intensityItems()) {
+            t[address] = {address, nullptr, &intensity};
             ++address;
         }
         return t;

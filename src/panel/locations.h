@@ -11,7 +11,6 @@ struct PanelLocation {
     int address;
     const AssignmentItem* item;     // the item stored here, or nullptr
     const IntensityItem* intensity; // the intensity stored here, or nullptr
-    int intensityIndex;             // its row in intensityItems(), or -1
 };
 
 using LocationTable = std::array<PanelLocation, 25>;

@@ -19,20 +19,6 @@ void PanelOperations::connectButtons() {
                      [this] { WRITE_CONFIG_Click(); });
 }
 
-void PanelOperations::showIntensity(int index) {
-    switch (index) {
-    case 0:
-        form_.show_bl_intensity();
-        break;
-    case 1:
-        form_.show_ind_intensity();
-        break;
-    default:
-        form_.show_dind_intensity();
-        break;
-    }
-}
-
 bool PanelOperations::wakeUpAndCheckModel(const char* mismatchText) {
     ConfigRecord& r = form_.r;
     if (!link_.wake_up()) {
@@ -101,7 +87,7 @@ void PanelOperations::READ_CONFIG_Click() {
                 failed = r.error_flag == 1 || !selected;
             } else {
                 r.*(location.intensity->code) = r.A;
-                showIntensity(location.intensityIndex);
+                form_.show_intensity(*location.intensity);
                 failed = r.error_flag == 1;
             }
         }

@@ -26,7 +26,6 @@ private:
     // Wake-up and model check shared by both operations. False when the operation must end:
     // the status line or a message box has then said why.
     bool wakeUpAndCheckModel(const char* mismatchText);
-    void showIntensity(int index);
 
     Form1& form_;
     PanelLink link_;
