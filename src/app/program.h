@@ -2,8 +2,8 @@
 
 #include "file_operations.h"
 #include "form1.h"
-#include "paneloperations.h"
-#include "serialcommport.h"
+#include "panel_operations.h"
+#include "serial_comm_port.h"
 
 class FileDialog;
 class MessageBoxes;

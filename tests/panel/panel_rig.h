@@ -3,11 +3,11 @@
 // A window, its panel operations and a simulated panel on a real pseudo-terminal.
 
 #include "form1.h"
-#include "paneloperations.h"
-#include "panelsim.h"
+#include "panel_operations.h"
+#include "panel_sim.h"
 #include "protocol.h"
 #include "scripted_messages.h"
-#include "serialcommport.h"
+#include "serial_comm_port.h"
 
 #include <QListWidget>
 #include <QTest>

@@ -2,7 +2,7 @@
 // window closed while an operation waits, and clicks that arrive during a wait.
 
 #include "panel_rig.h"
-#include "statustexts.h"
+#include "status_texts.h"
 
 #include <QElapsedTimer>
 #include <QLineEdit>

@@ -2,9 +2,9 @@
 // port failures: the parts of the link that need no line.
 
 #include "locations.h"
-#include "panellink.h"
+#include "panel_link.h"
 #include "protocol.h"
-#include "serialcommport.h"
+#include "serial_comm_port.h"
 
 #include <QTest>
 

@@ -2,7 +2,7 @@
 // window after a read, and every way a read can fail.
 
 #include "panel_rig.h"
-#include "statustexts.h"
+#include "status_texts.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>

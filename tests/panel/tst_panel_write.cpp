@@ -2,7 +2,7 @@
 // what the panel holds afterwards, and every way a write can fail.
 
 #include "panel_rig.h"
-#include "statustexts.h"
+#include "status_texts.h"
 
 #include <array>
 

@@ -3,8 +3,8 @@
 
 #include "form1.h"
 #include "messages.h"
-#include "paneloperations.h"
-#include "serialcommport.h"
+#include "panel_operations.h"
+#include "serial_comm_port.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 // panel-sim: a simulated switch panel on a pseudo-terminal. Prints the device path, then
 // answers like the panel until it is stopped (Ctrl+C or a kill).
 
-#include "panelsim.h"
+#include "panel_sim.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "serialcommport.h"
+#include "serial_comm_port.h"
 
 #include <QStringList>
 

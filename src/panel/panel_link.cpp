@@ -1,9 +1,9 @@
-#include "panellink.h"
+#include "panel_link.h"
 
 #include "form1.h"
 #include "messages.h"
 #include "protocol.h"
-#include "statustexts.h"
+#include "status_texts.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -323,4 +323,4 @@ void TestWindow::captionsFit() {
 }
 
 QTEST_MAIN(TestWindow)
-#include "test_window.moc"
+#include "tst_window.moc"

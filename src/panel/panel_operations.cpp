@@ -1,10 +1,10 @@
-#include "paneloperations.h"
+#include "panel_operations.h"
 
 #include "form1.h"
 #include "locations.h"
 #include "messages.h"
 #include "protocol.h"
-#include "statustexts.h"
+#include "status_texts.h"
 
 #include <QLineEdit>
 #include <QListWidget>

@@ -1,7 +1,7 @@
 // The program as wired: the command line, and a whole day's work through the window's own
 // buttons: read a panel, save the file, open it again, write it into a blank panel.
 #include "appearance.h"
-#include "panelsim.h"
+#include "panel_sim.h"
 #include "program.h"
 #include "scripted_file_dialog.h"
 #include "scripted_messages.h"
@@ -104,4 +104,4 @@ void TestProgram::panelToFileToPanel() {
 }
 
 QTEST_MAIN(TestProgram)
-#include "test_program.moc"
+#include "tst_program.moc"

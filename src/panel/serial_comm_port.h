@@ -1,6 +1,6 @@
 #pragma once
 
-#include "commport.h"
+#include "comm_port.h"
 
 #include <QSerialPort>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "panellink.h"
+#include "panel_link.h"
 
 class CommPort;
 class Form1;

@@ -504,4 +504,4 @@ void TestRules::closeIsDeferredDuringOperation() {
 }
 
 QTEST_MAIN(TestRules)
-#include "test_rules.moc"
+#include "tst_rules.moc"

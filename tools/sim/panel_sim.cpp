@@ -1,4 +1,4 @@
-#include "panelsim.h"
+#include "panel_sim.h"
 
 #include <QSocketNotifier>
 #include <QTimer>
