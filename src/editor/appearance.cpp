@@ -25,8 +25,8 @@ QColor colour(quint32 value, const QPalette& palette) {
     if (value & 0x80000000u) {
         // System colours by number, mapped to the palette role that plays the same part.
         switch (value & 0xffu) {
-        case 7:  // menu text
-        case 8:  // window text
+        case 7: // menu text
+        case 8: // window text
             return palette.color(QPalette::WindowText);
         case 5: // window background
             return palette.color(QPalette::Base);

@@ -11,7 +11,9 @@
 namespace appearance {
 
 // Twips to device-independent pixels.
-constexpr int px(int twips) { return (twips + 7) / 15; }
+constexpr int px(int twips) {
+    return (twips + 7) / 15;
+}
 
 // Maps the window's font names to fonts that exist here. The panel-era faces are not
 // shipped on Linux; Liberation Sans has Arial's metrics, so captions keep their widths.
@@ -20,8 +22,12 @@ void installFontSubstitutes();
 // A font sized in pixels at 96 dpi, so text keeps its proportion to the twip geometry
 // whatever the screen reports.
 QFont font(const char* family, double points, bool bold);
-inline QFont sansSerif(bool bold) { return font("MS Sans Serif", 8.25, bold); }
-inline QFont arial(double points, bool bold) { return font("Arial", points, bold); }
+inline QFont sansSerif(bool bold) {
+    return font("MS Sans Serif", 8.25, bold);
+}
+inline QFont arial(double points, bool bold) {
+    return font("Arial", points, bold);
+}
 
 // A colour written as the toolkit's 32-bit value: 0x00bbggrr for a plain colour, 0x800000nn
 // for system colour nn, taken from the nearest role of the given palette.

@@ -8,6 +8,7 @@ namespace codes {
 // Assignment code of an item that is tied to no module (module entry "N/A").
 constexpr int notAssigned = 160;
 
+// clang-format off
 // Module list: "N/A" then "A".."P", each carrying its module base.
 struct Entry {
     const char* text;
@@ -53,6 +54,7 @@ constexpr std::array<Entry, 8> intensityEntries{{{"100", 10},
                                                  {"50", 3},
                                                  {"40", 2},
                                                  {"30", 1}}};
+// clang-format on
 
 // Entry position of an intensity code, or -1 for a value that is no intensity code.
 constexpr int intensityPosition(int code) {

@@ -68,7 +68,9 @@ int Form1::selectedValue(const QListWidget* list, int fallback) {
     return item ? item->data(Qt::UserRole).toInt() : fallback;
 }
 
-void Form1::setStatusText(const QString& text) { Text1->setPlainText(text); }
+void Form1::setStatusText(const QString& text) {
+    Text1->setPlainText(text);
+}
 
 void Form1::setStatusColour(const QColor& colour) {
     QPalette palette = Text1->palette();
@@ -77,11 +79,17 @@ void Form1::setStatusColour(const QColor& colour) {
     Text1->setPalette(palette);
 }
 
-void Form1::setStatusVisible(bool visible) { Text1->setVisible(visible); }
+void Form1::setStatusVisible(bool visible) {
+    Text1->setVisible(visible);
+}
 
-QString Form1::statusText() const { return Text1->toPlainText(); }
+QString Form1::statusText() const {
+    return Text1->toPlainText();
+}
 
-QColor Form1::statusColour() const { return Text1->palette().color(QPalette::Base); }
+QColor Form1::statusColour() const {
+    return Text1->palette().color(QPalette::Base);
+}
 
 void Form1::Form_Load() {
     r.indpercent = 10;
@@ -93,9 +101,13 @@ void Form1::Form_Load() {
     show_switch_view();
 }
 
-void Form1::Option1_Click() { show_switch_view(); }
+void Form1::Option1_Click() {
+    show_switch_view();
+}
 
-void Form1::Timer1_Timer() { r.timer_flag = 1; }
+void Form1::Timer1_Timer() {
+    r.timer_flag = 1;
+}
 
 void Form1::List_Click(int n) {
     if (const int i = intensityOfList(n); i >= 0) {
@@ -166,9 +178,15 @@ void Form1::show_intensity(const IntensityItem& item) {
     select(List(item.list), position);
 }
 
-void Form1::show_bl_intensity() { show_intensity(intensityItems()[0]); }
-void Form1::show_ind_intensity() { show_intensity(intensityItems()[1]); }
-void Form1::show_dind_intensity() { show_intensity(intensityItems()[2]); }
+void Form1::show_bl_intensity() {
+    show_intensity(intensityItems()[0]);
+}
+void Form1::show_ind_intensity() {
+    show_intensity(intensityItems()[1]);
+}
+void Form1::show_dind_intensity() {
+    show_intensity(intensityItems()[2]);
+}
 
 void Form1::showItemChannel(const AssignmentItem& item) {
     QListWidget* module = List(item.moduleList);

@@ -117,8 +117,7 @@ void keepEnabledLook(QWidget* widget) {
             active.color(QPalette::Active, QPalette::HighlightedText));
 }
 
-template <std::size_t N>
-void fill(QListWidget* list, const std::array<codes::Entry, N>& entries) {
+template <std::size_t N> void fill(QListWidget* list, const std::array<codes::Entry, N>& entries) {
     for (const auto& entry : entries) {
         auto* item = new QListWidgetItem(QString::fromLatin1(entry.text), list);
         item->setData(Qt::UserRole, entry.value);
@@ -281,8 +280,8 @@ void Form1::buildWindow() {
         const QString name = QString::fromLatin1(item.name);
 
         auto* designation = new QLineEdit(QStringLiteral("DESIGNATION "));
-        place(designation, qPrintable(QStringLiteral("Text%1").arg(item.designationText)),
-              nullptr, twips(1680 + 1680 * column, 2400 + 1080 * rowIndex, 1455, 285));
+        place(designation, qPrintable(QStringLiteral("Text%1").arg(item.designationText)), nullptr,
+              twips(1680 + 1680 * column, 2400 + 1080 * rowIndex, 1455, 285));
         designation->setToolTip(QStringLiteral("ENTER %1 FUNCTION").arg(name));
         designation->setEnabled(false);
         setForeground(designation, appearance::colour(foreground, palette()));

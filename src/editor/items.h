@@ -17,12 +17,12 @@ struct AssignmentItem {
     Integer ConfigRecord::*code;
     Integer ConfigRecord::*moduleBase;
     Integer ConfigRecord::*channelOffset;
-    Integer ConfigRecord::*composed;     // value composed for the panel or a file
-    QString ConfigRecord::*designation;  // designation read from a file, nullptr for none
-    int incompleteFlag;                  // error_flag when the item lacks a selection
-    bool channelRule;                    // List44 has no click reaction of its own
-    int dependentList;                   // intensity list shown and hidden with the module
-    int dependentLabel;                  //   ... and its caption label
+    Integer ConfigRecord::*composed;    // value composed for the panel or a file
+    QString ConfigRecord::*designation; // designation read from a file, nullptr for none
+    int incompleteFlag;                 // error_flag when the item lacks a selection
+    bool channelRule;                   // List44 has no click reaction of its own
+    int dependentList;                  // intensity list shown and hidden with the module
+    int dependentLabel;                 //   ... and its caption label
 };
 
 using AssignmentTable = std::array<AssignmentItem, 22>;

@@ -16,15 +16,15 @@ struct ConfigRecord {
     // Assignment codes composed from the list selections, for the panel or a file.
     Integer s1w = 0, s2w = 0, s3w = 0, s4w = 0, s5w = 0, s6w = 0, s7w = 0, s8w = 0, s9w = 0,
             s10w = 0;
-    Integer led1w = 0, led2w = 0, led3w = 0, led4w = 0, led5w = 0, led6w = 0, led7w = 0,
-            led8w = 0, led9w = 0, led10w = 0;
+    Integer led1w = 0, led2w = 0, led3w = 0, led4w = 0, led5w = 0, led6w = 0, led7w = 0, led8w = 0,
+            led9w = 0, led10w = 0;
     // Module base (m) and channel offset (c) of each item.
     Integer s1m = 0, s1c = 0, s2m = 0, s2c = 0, s3m = 0, s3c = 0, s4m = 0, s4c = 0, s5m = 0,
             s5c = 0, s6m = 0, s6c = 0, s7m = 0, s7c = 0, s8m = 0, s8c = 0, s9m = 0, s9c = 0,
             s10m = 0, s10c = 0;
-    Integer led1m = 0, led1c = 0, led2m = 0, led2c = 0, led3m = 0, led3c = 0, led4m = 0,
-            led4c = 0, led5m = 0, led5c = 0, led6m = 0, led6c = 0, led7m = 0, led7c = 0,
-            led8m = 0, led8c = 0, led9m = 0, led9c = 0, led10m = 0, led10c = 0;
+    Integer led1m = 0, led1c = 0, led2m = 0, led2c = 0, led3m = 0, led3c = 0, led4m = 0, led4c = 0,
+            led5m = 0, led5c = 0, led6m = 0, led6c = 0, led7m = 0, led7c = 0, led8m = 0, led8c = 0,
+            led9m = 0, led9c = 0, led10m = 0, led10c = 0;
     Integer bl = 0, blm = 0, blc = 0;
     Integer dimch = 0, dimchm = 0, dimchc = 0; // no rule writes dimchc
     // Intensity codes (10, 7, 6, .., 1).
@@ -43,8 +43,8 @@ struct ConfigRecord {
     QString rmodel, panel;
     QString s1desig, s2desig, s3desig, s4desig, s5desig, s6desig, s7desig, s8desig, s9desig,
         s10desig;
-    QString led1desig, led2desig, led3desig, led4desig, led5desig, led6desig, led7desig,
-        led8desig, led9desig, led10desig;
+    QString led1desig, led2desig, led3desig, led4desig, led5desig, led6desig, led7desig, led8desig,
+        led9desig, led10desig;
     QString blchan, dimchan;
     QString blpct, indpct, dindpct;
     QString wmodel;

@@ -17,7 +17,9 @@ const QString intensityText = "NORMAL INDICATOR INTENSITY must be set equal to\n
                               "or greater than NORMAL BACKLIGHTING INTENSITY.";
 
 // Module entry position of a letter, "N/A" being 0.
-int module(char letter) { return letter == '-' ? 0 : 1 + (letter - 'A'); }
+int module(char letter) {
+    return letter == '-' ? 0 : 1 + (letter - 'A');
+}
 
 // Everything a view or a rule could disturb: selections, visibility, captions, record.
 struct Snapshot {
@@ -275,7 +277,7 @@ void TestRules::intensityMessageTwiceDuringLoad() {
     QVERIFY(form->select(form->List(45), 7));
     QVERIFY(form->select(form->List(49), 2)); // indicator list on 80 (code 6)
     QVERIFY(messages.shown.isEmpty());
-    form->r.indpercent = 1;                   // loaded, not yet shown
+    form->r.indpercent = 1; // loaded, not yet shown
     form->r.blpercent = 5;
     form->show_bl_intensity(); // selects 70: 1 < 5
     QCOMPARE(messages.shown.size(), 2);
@@ -297,8 +299,8 @@ void TestRules::showIntensityNormalises_data() {
     QTest::addColumn<int>("code");
     QTest::addColumn<int>("position");
     QTest::addColumn<int>("codeAfter");
-    for (auto [code, position] : {std::pair{10, 0}, {7, 1}, {6, 2}, {5, 3}, {4, 4}, {3, 5},
-                                  {2, 6}, {1, 7}})
+    for (auto [code, position] :
+         {std::pair{10, 0}, {7, 1}, {6, 2}, {5, 3}, {4, 4}, {3, 5}, {2, 6}, {1, 7}})
         QTest::addRow("%d", code) << code << position << code;
     for (int code : {0, 8, 9, 11, 50, 160, -1, -32768, 32767})
         QTest::addRow("%d", code) << code << 0 << 10;
@@ -330,9 +332,9 @@ void TestRules::showIntensityNormalises() {
 }
 
 void TestRules::views() {
-    pick(0, '-', 3);  // SW1 on N/A with a channel selected: channel list hidden
+    pick(0, '-', 3);   // SW1 on N/A with a channel selected: channel list hidden
     pick(10, '-', -1); // LED1 on N/A
-    pick(20, 'B', 2); // backlighting
+    pick(20, 'B', 2);  // backlighting
     QVERIFY(form->select(form->List(43), 0)); // dimming N/A hides List44 by its own rule
     form->show_switch_view();
     QVERIFY(form->List(2)->isHidden());
@@ -355,8 +357,7 @@ void TestRules::views() {
     QVERIFY(form->List(44)->isHidden()); // left as the dimming module rule made it
     QCOMPARE(form->Label(2)->text(), QString("LED1"));
     QCOMPARE(form->Label(13)->text(), QString("LED10"));
-    QVERIFY(form->Label(13)->width() >=
-            form->Label(13)->fontMetrics().horizontalAdvance("LED10"));
+    QVERIFY(form->Label(13)->width() >= form->Label(13)->fontMetrics().horizontalAdvance("LED10"));
 
     const Snapshot lightingView(*form);
     form->Option2->click();
@@ -392,7 +393,7 @@ void TestRules::compose_data() {
     QTest::addColumn<QString>("modules"); // 22 letters, one per item
     QTest::addColumn<QList<int>>("channels");
     QTest::addColumn<int>("errorFlag");
-    QTest::addColumn<int>("firstUnchanged"); // items from here keep their old value (-999)
+    QTest::addColumn<int>("firstUnchanged");  // items from here keep their old value (-999)
     QTest::addColumn<QList<int>>("expected"); // composed values of the items before it
 
     const QString allA(22, 'A');
@@ -433,8 +434,7 @@ void TestRules::compose_data() {
     QTest::newRow("dimming without channel") << allA << dimOpen << 2 << 21 << QList<int>(21, 0);
     QList<int> blOpen = zeros;
     blOpen[20] = -1;
-    QTest::newRow("backlighting without channel")
-        << allA << blOpen << 2 << 20 << QList<int>(20, 0);
+    QTest::newRow("backlighting without channel") << allA << blOpen << 2 << 20 << QList<int>(20, 0);
     QString naWithChannel = allA;
     naWithChannel[6] = '-';
     QList<int> naChannels = zeros;
