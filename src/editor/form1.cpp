@@ -178,6 +178,22 @@ void Form1::show_intensity(const IntensityItem& item) {
     select(List(item.list), position);
 }
 
+void Form1::show_panel_intensities() {
+    // The backlighting first goes to its lowest entry, which keeps the rule whatever the
+    // indicator (the record takes its code even when the list was there already). The panel's
+    // indicator is then shown without being judged against a value from before the read, and
+    // the panel's backlighting is judged against it: a violation shows the rule's message once
+    // and moves the backlighting onto the panel's indicator.
+    const Integer backlighting = r.blpercent;
+    QListWidget* list = List(45);
+    select(list, list->count() - 1);
+    r.blpercent = Integer(selectedValue(list));
+    show_ind_intensity();
+    r.blpercent = backlighting;
+    show_bl_intensity();
+    show_dind_intensity();
+}
+
 void Form1::show_bl_intensity() {
     show_intensity(intensityItems()[0]);
 }

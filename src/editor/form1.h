@@ -83,6 +83,10 @@ public:
     void show_dind_intensity();
     // The three above by their row in the intensity table: normalise the code, select its entry.
     void show_intensity(const IntensityItem& item);
+    // Shows the three intensity codes a panel read has stored in the record. The indicator
+    // rule judges the panel's backlighting against the panel's own indicator, never against
+    // an indicator from before the read.
+    void show_panel_intensities();
     void compose_panel_values();
 
     // Click reaction of List(n); List44 has none. Runs whenever the selection changes.

@@ -10,6 +10,8 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include <array>
+
 PanelOperations::PanelOperations(Form1& form, CommPort& port) : form_(form), link_(form, port) {}
 
 void PanelOperations::connectButtons() {
@@ -57,6 +59,9 @@ void PanelOperations::READ_CONFIG_Click() {
     form_.Text(2)->setText(QString());
 
     bool failed = false;
+    // The intensities are set aside as they are read and shown together once all three
+    // have arrived, so the indicator rule compares the panel's own pair.
+    std::array<Integer, std::tuple_size<IntensityTable>::value> intensities{};
     if (link_.open_link() && wakeUpAndCheckModel(texts::readMismatch)) {
         failed = r.error_flag == 1;
         for (const PanelLocation& location : configurationLocations()) {
@@ -86,12 +91,14 @@ void PanelOperations::READ_CONFIG_Click() {
                 }
                 failed = r.error_flag == 1 || !selected;
             } else {
-                r.*(location.intensity->code) = r.A;
-                form_.show_intensity(*location.intensity);
+                intensities[location.intensity - intensityItems().data()] = r.A;
                 failed = r.error_flag == 1;
             }
         }
         if (!failed && !link_.aborted()) {
+            for (std::size_t i = 0; i < intensities.size(); ++i)
+                r.*(intensityItems()[i].code) = intensities[i];
+            form_.show_panel_intensities();
             link_.pause_tick();
             if (link_.aborted()) {
                 link_.report_abort();

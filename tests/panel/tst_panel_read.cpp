@@ -17,6 +17,8 @@ private slots:
     void wholePanel();
     void failures_data();
     void failures();
+    void intensitiesJudgedAsThePanelHoldsThem_data();
+    void intensitiesJudgedAsThePanelHoldsThem();
     void lateReplyStartsNextTextAndIsDroppedOnOpen();
 };
 
@@ -207,17 +209,28 @@ void TestPanelRead::failures_data() {
                QCOMPARE(rig.row(3), 1); // from A = 2 as the split of 12 left it: A, 3
                QCOMPARE(rig.row(4), 2);
            });
-    QTest::newRow("intensity out of range at 23")
-        << SimSetup([](PanelSim& s) {
-               s.setValue(22, 3);
-               s.setOutOfRange(23);
-           })
-        << wakeUps(1) + reads({63}) + readsFromTo(0, 23) << badData << Form1::red << false
-        << WindowCheck([](PanelRig& rig) {
-               QCOMPARE(rig.row(45), 5);
-               QCOMPARE(rig.row(49), 0);
-               QCOMPARE(rig.form->r.indpercent, Integer(10));
-           });
+    // The intensities are shown only once all three have been read: a failure among them
+    // leaves the three lists and their codes as they were.
+    const WindowCheck intensitiesUnchanged = [](PanelRig& rig) {
+        QCOMPARE(rig.row(45), 3);
+        QCOMPARE(rig.row(49), 0);
+        QCOMPARE(rig.row(46), 0);
+        QCOMPARE(rig.form->r.blpercent, Integer(5));
+        QCOMPARE(rig.form->r.indpercent, Integer(10));
+        QCOMPARE(rig.form->r.dindpercent, Integer(10));
+    };
+    QTest::newRow("intensity out of range at 23") << SimSetup([](PanelSim& s) {
+        s.setValue(22, 3);
+        s.setOutOfRange(23);
+    }) << wakeUps(1) + reads({63}) + readsFromTo(0, 23)
+                                                  << badData << Form1::red << false
+                                                  << intensitiesUnchanged;
+    QTest::newRow("no reply at 24") << SimSetup([](PanelSim& s) {
+        s.setValue(22, 1);
+        s.setValue(23, 2);
+        s.setShortReply(24, 0);
+    }) << wakeUps(1) + reads({63}) + readsFromTo(0, 24)
+                                    << badData << Form1::red << false << intensitiesUnchanged;
     QTest::newRow("negative intensity at 22 selects nothing")
         << SimSetup([](PanelSim& s) { s.setValue(22, -5); })
         << wakeUps(1) + reads({63}) + readsFromTo(0, 22) << badData << Form1::red << false
@@ -259,6 +272,55 @@ void TestPanelRead::failures() {
     QCOMPARE(rig.form->r.config_flag, Integer(0));
     QVERIFY(rig.form->Option1->isChecked());
     check(rig);
+}
+
+// The indicator rule compares the panel's backlighting with the panel's own indicator, whatever
+// the window showed before the read: a valid pair shows as it is, without a message; a
+// backlighting above its indicator brings the message once and ends on the indicator's entry.
+void TestPanelRead::intensitiesJudgedAsThePanelHoldsThem_data() {
+    QTest::addColumn<int>("before");       // entry shown in all three lists before the read
+    QTest::addColumn<QList<int>>("panel"); // locations 22, 23, 24
+    QTest::addColumn<QList<int>>("rows");  // List45, List49, List46 afterwards
+    QTest::addColumn<int>("messages");
+
+    QTest::newRow("90/100/70 over 30 % everywhere")
+        << 7 << QList<int>{7, 10, 5} << QList<int>{1, 0, 3} << 0;
+    QTest::newRow("30/40/100 over 100 % everywhere")
+        << 0 << QList<int>{1, 2, 10} << QList<int>{7, 6, 0} << 0;
+    QTest::newRow("equal pair") << 3 << QList<int>{6, 6, 1} << QList<int>{2, 2, 7} << 0;
+    QTest::newRow("backlighting above indicator, window at 100 %")
+        << 0 << QList<int>{10, 5, 5} << QList<int>{3, 3, 3} << 1;
+    QTest::newRow("backlighting above indicator, window at 30 %")
+        << 7 << QList<int>{7, 5, 4} << QList<int>{3, 3, 4} << 1;
+    QTest::newRow("no intensity code reads as 100 % above the indicator")
+        << 7 << QList<int>{50, 7, 50} << QList<int>{1, 1, 0} << 1;
+}
+
+void TestPanelRead::intensitiesJudgedAsThePanelHoldsThem() {
+    QFETCH(int, before);
+    QFETCH(QList<int>, panel);
+    QFETCH(QList<int>, rows);
+    QFETCH(int, messages);
+
+    PanelRig rig;
+    for (int list : {45, 49, 46})
+        QVERIFY(rig.form->select(rig.form->List(list), before));
+    for (int i = 0; i < 3; ++i)
+        rig.sim.setValue(22 + i, panel[i]);
+
+    rig.operations->READ_CONFIG_Click();
+
+    QCOMPARE(rig.sim.received(), wakeUps(1) + reads({63}) + readsFromTo(0, 24));
+    QCOMPARE(rig.form->statusText(), QString::fromLatin1(texts::readSuccessful));
+    QCOMPARE(rig.messages.texts(),
+             QStringList(messages, QString::fromLatin1(Form1::intensityMessage)));
+    QCOMPARE((QList<int>{rig.row(45), rig.row(49), rig.row(46)}), rows);
+    // The record holds the codes of the entries shown, and the pair keeps the rule.
+    const ConfigRecord& r = rig.form->r;
+    QCOMPARE(r.blpercent, Integer(Form1::selectedValue(rig.form->List(45))));
+    QCOMPARE(r.indpercent, Integer(Form1::selectedValue(rig.form->List(49))));
+    QCOMPARE(r.dindpercent, Integer(Form1::selectedValue(rig.form->List(46))));
+    QVERIFY(r.indpercent >= r.blpercent);
 }
 
 // A reply that comes after its wait has ended is not thrown away: it is the start of the
