@@ -1,4 +1,4 @@
-// Start-up: fonts, the command line, then the window with its message boxes, file dialog
+// Start-up: the command line, fonts, then the window with its message boxes, file dialog
 // and serial port.
 #include "appearance.h"
 #include "file_dialog.h"
@@ -6,23 +6,33 @@
 #include "program.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
+
+#include <cstdio>
 
 int main(int argc, char* argv[]) {
+    // No application display name: the desktop would append it to every window's title.
+    QCoreApplication::setApplicationName(QStringLiteral("nvx10config"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
+
+    // The command line is read before anything needs the window system, so --help,
+    // --version and a mistyped option are answered without a display.
+    CommandLine commandLine;
+    {
+        const QCoreApplication reader(argc, argv);
+        commandLine = parseCommandLine(QCoreApplication::arguments());
+    }
+    if (commandLine.action != CommandLine::Action::Run) {
+        std::FILE* out = commandLine.action == CommandLine::Action::Error ? stderr : stdout;
+        std::fputs(commandLine.text.toLocal8Bit().constData(), out);
+        return commandLine.exitStatus();
+    }
+
     QApplication app(argc, argv);
-    QApplication::setApplicationName("nvx10config");
-    QApplication::setApplicationDisplayName("NVX 10 BUTTON CONFIGURATION");
-    QApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
-
-    QCommandLineParser parser;
-    addCommandLineOptions(parser);
-    parser.process(app);
-
     appearance::installFontSubstitutes();
 
     QtMessageBoxes messages;
     QtFileDialog dialog;
-    Program program(portName(parser), messages, dialog);
+    Program program(portName(commandLine), messages, dialog);
     messages.setParent(&program.form);
     dialog.setParent(&program.form);
 

@@ -1,6 +1,7 @@
 #include "program.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QPushButton>
 
 Program::Program(const QString& portName, MessageBoxes& messages, FileDialog& dialog)
@@ -10,24 +11,73 @@ Program::Program(const QString& portName, MessageBoxes& messages, FileDialog& di
                      [this] { files.READ_FILE_Click(); });
 }
 
-static const char* const portOptionName = "port";
+namespace {
 
-void addCommandLineOptions(QCommandLineParser& parser) {
+// The options every Qt program takes (-platform xcb, -style fusion, ...). QApplication takes
+// them from the command line itself; the parser only lets them pass.
+struct QtOption {
+    const char* name;
+    bool takesValue;
+};
+constexpr QtOption qtOptions[] = {
+    {"platform", true},        {"platformpluginpath", true},
+    {"platformtheme", true},   {"plugin", true},
+    {"qwindowgeometry", true}, {"qwindowicon", true},
+    {"qwindowtitle", true},    {"session", true},
+    {"display", true},         {"geometry", true},
+    {"style", true},           {"stylesheet", true},
+    {"reverse", false},        {"widgetcount", false},
+    {"nograb", false},         {"dograb", false},
+    {"sync", false},
+};
+
+const QString portOption = QStringLiteral("port");
+
+} // namespace
+
+CommandLine parseCommandLine(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.setApplicationDescription(
-        "Reads, shows and writes the configuration of a KDR NVX 10 button dimmable switch "
-        "panel on a serial port, and opens configuration files (.qcf).");
-    parser.addHelpOption();
-    parser.addVersionOption();
+        QStringLiteral("Reads, shows and writes the configuration of a KDR NVX 10 button dimmable "
+                       "switch panel on a serial port, and opens configuration files (.qcf)."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
     parser.addOption(QCommandLineOption(
-        portOptionName,
+        portOption,
         QStringLiteral("Serial port of the panel (default: %1, the first serial port). USB "
                        "adapters are usually /dev/ttyUSB0; a simulated panel (panel-sim) "
                        "prints its /dev/pts/N path.")
             .arg(SerialCommPort::nameOfPort(1)),
-        "NAME"));
+        QStringLiteral("NAME")));
+    for (const QtOption& qt : qtOptions) {
+        QCommandLineOption option(QString::fromLatin1(qt.name));
+        if (qt.takesValue)
+            option.setValueName(QStringLiteral("VALUE"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+
+    CommandLine result;
+    if (!parser.parse(arguments)) {
+        result.action = CommandLine::Action::Error;
+        result.text =
+            QStringLiteral("%1: %2\n\n%3")
+                .arg(QCoreApplication::applicationName(), parser.errorText(), parser.helpText());
+        return result;
+    }
+    if (parser.isSet(help)) {
+        result.action = CommandLine::Action::Help;
+        result.text = parser.helpText();
+    } else if (parser.isSet(version)) {
+        result.action = CommandLine::Action::Version;
+        result.text = QStringLiteral("%1 %2\n").arg(QCoreApplication::applicationName(),
+                                                    QCoreApplication::applicationVersion());
+    }
+    result.port = parser.value(portOption);
+    return result;
 }
 
-QString portName(const QCommandLineParser& parser) {
-    const QString name = parser.value(portOptionName);
-    return name.isEmpty() ? SerialCommPort::nameOfPort(1) : name;
+QString portName(const CommandLine& commandLine) {
+    return commandLine.port.isEmpty() ? SerialCommPort::nameOfPort(1) : commandLine.port;
 }

@@ -5,9 +5,10 @@
 #include "panel_operations.h"
 #include "serial_comm_port.h"
 
+#include <QStringList>
+
 class FileDialog;
 class MessageBoxes;
-class QCommandLineParser;
 
 // The program's parts wired together: the window, the serial port of the panel, and the
 // panel and file operations behind the window's three command buttons.
@@ -22,7 +23,18 @@ public:
     FileOperations files;
 };
 
-// The command line: --port NAME chooses the panel's serial port; nothing else is configurable.
-void addCommandLineOptions(QCommandLineParser& parser);
+// What the command line asks for. It is read before the window system is needed, so help,
+// version and mistakes are answered on a terminal without a display.
+struct CommandLine {
+    enum class Action { Run, Help, Version, Error };
+    Action action = Action::Run;
+    QString port; // --port NAME, empty when not given
+    QString text; // what to print for Help, Version and Error (the error and the usage)
+
+    // Exit status for the actions that print and end: 0, or 2 for a mistake.
+    int exitStatus() const { return action == Action::Error ? 2 : 0; }
+};
+// `arguments` starts with the program's name, as QCoreApplication::arguments() does.
+CommandLine parseCommandLine(const QStringList& arguments);
 // The port named on the command line, or the first serial port of the machine.
-QString portName(const QCommandLineParser& parser);
+QString portName(const CommandLine& commandLine);

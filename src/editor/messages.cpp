@@ -1,11 +1,12 @@
 #include "messages.h"
 
-#include <QGuiApplication>
 #include <QMessageBox>
+
+const char* const MessageBoxes::defaultTitle = "NVX 10 BUTTON CONFIGURATION";
 
 void QtMessageBoxes::message(const QString& text, const QString& title) {
     QMessageBox box(QMessageBox::NoIcon,
-                    title.isEmpty() ? QGuiApplication::applicationDisplayName() : title, text,
+                    title.isEmpty() ? QString::fromLatin1(defaultTitle) : title, text,
                     QMessageBox::Ok, parent_);
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();

@@ -8,9 +8,13 @@ class QWidget;
 // show every message through this, so tests can answer them without a real dialog.
 class MessageBoxes {
 public:
+    // The title of a box that has none of its own. It is set on the box itself: an
+    // application display name would be appended to every window's title by the desktop.
+    static const char* const defaultTitle;
+
     virtual ~MessageBoxes() = default;
-    // Shows the message and returns when the user has closed it. An empty title means the
-    // program's default title.
+    // Shows the message and returns when the user has closed it. An empty title means
+    // defaultTitle.
     virtual void message(const QString& text, const QString& title = QString()) = 0;
 };
 

@@ -14,36 +14,66 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+Q_DECLARE_METATYPE(CommandLine::Action)
+
 class TestProgram : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { appearance::installFontSubstitutes(); }
+    void initTestCase() {
+        appearance::installFontSubstitutes();
+        QCoreApplication::setApplicationName("nvx10config");
+    }
     void commandLine_data();
     void commandLine();
     void panelToFileToPanel();
 };
 
 void TestProgram::commandLine_data() {
+    using A = CommandLine::Action;
     QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<CommandLine::Action>("action");
     QTest::addColumn<QString>("port");
-    QTest::newRow("first serial port by default") << QStringList{} << true << "/dev/ttyS0";
-    QTest::newRow("--port NAME") << QStringList{"--port", "/dev/ttyUSB0"} << true << "/dev/ttyUSB0";
-    QTest::newRow("--port=NAME") << QStringList{"--port=/dev/pts/7"} << true << "/dev/pts/7";
-    QTest::newRow("--port without a name") << QStringList{"--port"} << false << "";
-    QTest::newRow("unknown option") << QStringList{"--baud", "19200"} << false << "";
+    QTest::addColumn<QString>("printed"); // a piece of what is printed
+    QTest::newRow("first serial port by default") << QStringList{} << A::Run << "/dev/ttyS0"
+                                                  << "";
+    QTest::newRow("--port NAME") << QStringList{"--port", "/dev/ttyUSB0"} << A::Run
+                                 << "/dev/ttyUSB0"
+                                 << "";
+    QTest::newRow("--port=NAME") << QStringList{"--port=/dev/pts/7"} << A::Run << "/dev/pts/7"
+                                 << "";
+    QTest::newRow("Qt's own options pass to the window system")
+        << QStringList{"-platform", "offscreen", "-style=fusion", "-reverse", "--port", "ttyS1"}
+        << A::Run << "ttyS1"
+        << "";
+    QTest::newRow("--help") << QStringList{"--help"} << A::Help << ""
+                            << "--port <NAME>";
+    QTest::newRow("-h after other options") << QStringList{"--port", "ttyS1", "-h"} << A::Help << ""
+                                            << "Usage: ";
+    QTest::newRow("--version") << QStringList{"--version"} << A::Version << ""
+                               << "nvx10config 9.8.7\n";
+    QTest::newRow("--port without a name") << QStringList{"--port"} << A::Error << ""
+                                           << "nvx10config: Missing value after '--port'.";
+    QTest::newRow("unknown option with the usage")
+        << QStringList{"--baud", "19200"} << A::Error << ""
+        << "Unknown option 'baud'.\n\nUsage: ";
 }
 
 void TestProgram::commandLine() {
     QFETCH(QStringList, arguments);
-    QFETCH(bool, accepted);
+    QFETCH(CommandLine::Action, action);
     QFETCH(QString, port);
-    QCommandLineParser parser;
-    addCommandLineOptions(parser);
-    QCOMPARE(parser.parse(QStringList{"nvx10config"} + arguments), accepted);
-    if (accepted)
-        QCOMPARE(portName(parser), port);
+    QFETCH(QString, printed);
+    QCoreApplication::setApplicationVersion("9.8.7");
+    const CommandLine commandLine = parseCommandLine(QStringList{"nvx10config"} + arguments);
+    QCOMPARE(commandLine.action, action);
+    QCOMPARE(commandLine.exitStatus(), action == CommandLine::Action::Error ? 2 : 0);
+    if (action == CommandLine::Action::Run) {
+        QCOMPARE(portName(commandLine), port);
+        QVERIFY(commandLine.text.isEmpty());
+    } else {
+        QVERIFY2(commandLine.text.contains(printed), qPrintable(commandLine.text));
+    }
 }
 
 void TestProgram::panelToFileToPanel() {

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# The installed program's command line on a terminal without a display (ssh, a packaging
+# script, a man-page generator): --help and --version print and exit 0; a mistyped option
+# prints the mistake and the usage on standard error and exits 2.
+#
+# Usage: tst_command_line.sh PROGRAM VERSION
+set -u
+program=$1
+version=$2
+failures=0
+
+check() { # name expected-status stream pattern -- arguments...
+    local name=$1 expected=$2 stream=$3 pattern=$4
+    shift 5
+    local out err status
+    out=$(mktemp) err=$(mktemp)
+    env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" "$@" >"$out" 2>"$err"
+    status=$?
+    local text
+    text=$(cat "$([ "$stream" = stdout ] && echo "$out" || echo "$err")")
+    if [ "$status" -ne "$expected" ] || ! grep -qF -- "$pattern" <<<"$text"; then
+        echo "FAIL: $name: exit $status (expected $expected); $stream did not show \"$pattern\""
+        echo "--- stdout:"; cat "$out"; echo "--- stderr:"; cat "$err"
+        failures=$((failures + 1))
+    else
+        echo "PASS: $name"
+    fi
+    rm -f "$out" "$err"
+}
+
+check "--help" 0 stdout "--port <NAME>" -- --help
+check "-h" 0 stdout "Usage: " -- -h
+check "--version" 0 stdout "nvx10config $version" -- --version
+check "unknown option" 2 stderr "nvx10config: Unknown option 'baud'." -- --baud 19200
+check "unknown option shows the usage" 2 stderr "--port <NAME>" -- --baud 19200
+check "--port without a name" 2 stderr "Missing value after '--port'." -- --port
+exit $((failures > 0))

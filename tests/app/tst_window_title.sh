@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# The titles the window system is handed, read back from a real X server: the window's and
+# a message box's own captions, with nothing appended. (Offscreen tests see windowTitle(),
+# which never carries what the desktop adds.) Skipped (77) without Xvfb and the X tools.
+#
+# Usage: tst_window_title.sh PROGRAM
+set -u
+program=$1
+caption="KDR NVX 10 BUTTON DIMMABLE SWITCH PANEL LIMITED ACCESS CONFIGURATION PROGRAM"
+boxTitle="SERIAL PORT ERROR"
+
+for tool in Xvfb xprop xdotool; do
+    command -v "$tool" >/dev/null 2>&1 || { echo "SKIP: $tool not installed"; exit 77; }
+done
+
+tmp=$(mktemp -d)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+    wait 2>/dev/null
+    rm -rf "$tmp"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$tmp/display" 2>"$tmp/xvfb.log" &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
+[ -s "$tmp/display" ] || fail "Xvfb did not start: $(cat "$tmp/xvfb.log")"
+export DISPLAY=":$(cat "$tmp/display")"
+unset WAYLAND_DISPLAY
+
+# The visible top-level windows of the program, one id per line.
+windows() { xdotool search --onlyvisible --class nvx10config 2>/dev/null; }
+titleOf() { xprop -id "$1" _NET_WM_NAME | sed -n 's/^_NET_WM_NAME([A-Z0-9_]*) = "\(.*\)"$/\1/p'; }
+waitFor() { # count
+    for _ in $(seq 100); do
+        [ "$(windows | wc -l)" -ge "$1" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# A port that cannot exist: READ_CONFIG then shows the serial port box.
+QT_QPA_PLATFORM=xcb "$program" --port "$tmp/no-such-port" >"$tmp/program.log" 2>&1 &
+pids+=($!)
+waitFor 1 || fail "the window did not appear: $(cat "$tmp/program.log")"
+window=$(windows | head -n 1)
+title=$(titleOf "$window")
+[ "$title" = "$caption" ] || fail "window title handed to the window system: \"$title\""
+echo "PASS: window title"
+
+# READ_CONFIG sits at 8760, 1440 (2415 x 855 twips): its middle is about (664, 124) pixels.
+xdotool mousemove --window "$window" 664 124 click 1
+waitFor 2 || fail "no message box appeared: $(cat "$tmp/program.log")"
+box=$(windows | grep -vx "$window" | head -n 1)
+title=$(titleOf "$box")
+[ "$title" = "$boxTitle" ] || fail "message box title handed to the window system: \"$title\""
+echo "PASS: message box title"
