@@ -210,8 +210,8 @@ void FileOperations::save_config_file() {
     }
 
     // A double quote would end its field early on reading and shift every later field;
-    // a character outside Latin-1 would come back as another. Refuse rather than write a
-    // file that does not open back to this window.
+    // a character Windows-1252 cannot hold would come back as another. Refuse rather than
+    // write a file that does not open back to this window.
     const qcf::Record record = shownRecord();
     if (const int field = qcf::unwritableField(record)) {
         form_.messages().message(QStringLiteral("THE CONFIGURATION FILE WAS NOT SAVED:\n"

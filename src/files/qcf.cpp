@@ -68,7 +68,49 @@ private:
     const char* end_;
 };
 
+// The characters of bytes 0x80..0x9F. Every other byte, and each of the five unassigned
+// ones, stands for the code point of its own value, as in Latin-1.
+constexpr char16_t block80To9F[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, // 0x80..0x87
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F, // 0x88..0x8F
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, // 0x90..0x97
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178, // 0x98..0x9F
+};
+
+constexpr bool inBlock80To9F(unsigned code) {
+    return code >= 0x80 && code <= 0x9F;
+}
+
 } // namespace
+
+QChar decodeByte(unsigned char byte) {
+    return QChar(inBlock80To9F(byte) ? block80To9F[byte - 0x80] : char16_t(byte));
+}
+
+QString decodeText(const QByteArray& bytes) {
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar* out = text.data();
+    for (const char c : bytes)
+        *out++ = decodeByte(static_cast<unsigned char>(c));
+    return text;
+}
+
+bool encodeChar(QChar c, unsigned char& byte) {
+    const char16_t code = c.unicode();
+    // A C1 control other than the five kept ones has no byte: its byte means another
+    // character here, so it would come back as that one.
+    if (code <= 0xFF && (!inBlock80To9F(code) || block80To9F[code - 0x80] == code)) {
+        byte = static_cast<unsigned char>(code);
+        return true;
+    }
+    for (unsigned i = 0; i < 32; ++i) {
+        if (block80To9F[i] == code) {
+            byte = static_cast<unsigned char>(0x80 + i);
+            return true;
+        }
+    }
+    return false;
+}
 
 // A decimal number: optional spaces, an optional sign, digits, an optional fraction. Reading
 // stops at the first character that does not fit, so "12AB" is 12 and a field without
@@ -134,11 +176,11 @@ ReadResult read(const QByteArray& bytes) {
             }
             result.record.entries[(field - 3) / 2].value = value;
         } else if (field == 1) {
-            result.record.model = QString::fromLatin1(text);
+            result.record.model = decodeText(text);
         } else if (field == 2) {
-            result.record.panel = QString::fromLatin1(text);
+            result.record.panel = decodeText(text);
         } else {
-            result.record.entries[(field - 3) / 2].text = QString::fromLatin1(text);
+            result.record.entries[(field - 3) / 2].text = decodeText(text);
         }
     }
     result.consumed = reader.position();
@@ -150,8 +192,9 @@ bool matchesModel(const Record& record) {
 }
 
 bool writable(const QString& text) {
+    unsigned char byte = 0;
     for (const QChar c : text) {
-        if (c == QLatin1Char('"') || c.unicode() > 0xFF)
+        if (c == QLatin1Char('"') || !encodeChar(c, byte))
             return false;
     }
     return true;
@@ -174,7 +217,13 @@ QByteArray write(const Record& record) {
     out.reserve(1024);
     auto text = [&out](const QString& s) {
         out += '"';
-        out += s.toLatin1();
+        for (const QChar c : s) {
+            // writable() is a precondition; should it be broken, '?' stands in, as in Qt's
+            // own 8-bit conversions, rather than a byte that reads as another character.
+            unsigned char byte = '?';
+            encodeChar(c, byte);
+            out += char(byte);
+        }
         out += '"';
     };
     text(record.model);

@@ -7,8 +7,8 @@
 #include <cstdint>
 
 // The configuration file record (".qcf"): one line of 52 comma-separated fields, texts in
-// double quotes, integers bare, 8-bit Latin-1, ended by CR LF. Free of widgets so it can be
-// tested and fuzzed on its own; the window side lives in FileOperations.
+// double quotes, integers bare, 8-bit Windows-1252, ended by CR LF. Free of widgets so it can
+// be tested and fuzzed on its own; the window side lives in FileOperations.
 namespace qcf {
 
 using Integer = std::int16_t;
@@ -79,8 +79,18 @@ bool parseInteger(const QByteArray& text, Integer& value);
 // True when the record names the model this program serves.
 bool matchesModel(const Record& record);
 
+// The files come from a Windows program, so their texts are in its 8-bit code page,
+// Windows-1252. The five bytes that code page leaves unassigned (0x81, 0x8D, 0x8F, 0x90, 0x9D)
+// keep their Latin-1 meaning, so every byte reads as a character that writes back to it.
+QChar decodeByte(unsigned char byte);
+QString decodeText(const QByteArray& bytes);
+
+// The byte that holds `c` in a file. False when Windows-1252 has none: anything above U+00FF
+// outside its 27 extra characters, and the C1 controls other than the five kept ones.
+bool encodeChar(QChar c, unsigned char& byte);
+
 // A text can be written when reading it back gives it unchanged: no double quote (it would
-// end the field early and shift every later field) and only Latin-1 characters.
+// end the field early and shift every later field) and only characters encodeChar() takes.
 bool writable(const QString& text);
 
 // The first field (numbered from 1) whose text cannot be written, 0 when all can.

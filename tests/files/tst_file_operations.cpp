@@ -246,6 +246,8 @@ private slots:
     void codesShown();
     void intensityMessageDuringLoad();
     void longPanelNameCut();
+    void eightBitTextsKept_data();
+    void eightBitTextsKept();
     void damagedFileChangesNothing_data();
     void damagedFileChangesNothing();
     void unopenableFile_data();
@@ -422,6 +424,35 @@ void TestFileOperations::longPanelNameCut() {
     b.open(path("long.qcf"));
     QVERIFY(b.messages.shown.isEmpty());
     QCOMPARE(b.form.Text(2)->text(), QStringLiteral("ABCDEFGHIJKL"));
+}
+
+// Texts the original program wrote in its code page show as written and save back to the
+// same bytes.
+void TestFileOperations::eightBitTextsKept_data() {
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("text");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("en dash in SW1")
+        << 3 << QByteArray("\"LOBBY \x96 EAST\"") << 3 << QStringLiteral("LOBBY – EAST");
+    QTest::newRow("euro in panel name")
+        << 2 << QByteArray("\"CAF\xc9 \x80\"") << 2 << QStringLiteral("CAFÉ €");
+}
+
+void TestFileOperations::eightBitTextsKept() {
+    QFETCH(int, field);
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, text);
+    QFETCH(QString, shown);
+    const QByteArray file = lobbyWith(field, bytes);
+    QVERIFY(writeFile(path("site.qcf"), file));
+    Bench b;
+    b.open(path("site.qcf"));
+    QVERIFY(b.messages.shown.isEmpty());
+    QCOMPARE(b.form.Text(text)->text(), shown);
+    b.save(path("saved.qcf"));
+    QVERIFY(b.messages.shown.isEmpty());
+    QCOMPARE(readFile(path("saved.qcf")), file);
 }
 
 void TestFileOperations::damagedFileChangesNothing_data() {
@@ -605,8 +636,10 @@ void TestFileOperations::unwritableTextRefused_data() {
                                               << "SW3 DESIGNATION";
     QTest::newRow("quote in panel name") << 2 << "\"B\" WING"
                                          << "PANEL NAME";
-    QTest::newRow("euro sign in LED1 designation") << 13 << "€ SIGN"
-                                                   << "LED1 DESIGNATION";
+    QTest::newRow("Ő in LED1 designation") << 13 << "KŐ"
+                                           << "LED1 DESIGNATION";
+    QTest::newRow("C1 control in panel name")
+        << 2 << QString::fromUtf16(u"A\u0080B") << "PANEL NAME";
 }
 
 void TestFileOperations::unwritableTextRefused() {

@@ -73,6 +73,7 @@ private slots:
     void writable_data();
     void writable();
     void latin1Bytes();
+    void everyByteRoundTrips();
     void seedCorpusRoundTrips();
 };
 
@@ -204,6 +205,10 @@ void TestQcf::texts_data() {
     QTest::newRow("empty quoted") << QByteArray("\"\"") << QString();
     QTest::newRow("empty unquoted") << QByteArray("") << QString();
     QTest::newRow("Latin-1") << QByteArray("\"\xe9t\xe9 \xb0\"") << QStringLiteral("été °");
+    QTest::newRow("Windows-1252 0x80..0x9F")
+        << QByteArray("\"\x80 \x96 \x99 \x93Q\x94 \x9f\"") << QStringLiteral("€ – ™ “Q” Ÿ");
+    QTest::newRow("unassigned bytes kept") << QByteArray("\x81\x8d\x8f\x90\x9d")
+                                           << QString::fromUtf16(u"\u0081\u008d\u008f\u0090\u009d");
 }
 
 void TestQcf::texts() {
@@ -245,7 +250,12 @@ void TestQcf::writable_data() {
     QTest::newRow("comma and line end") << QStringLiteral("A,B\r\nC") << true;
     QTest::newRow("Latin-1") << QStringLiteral("été") << true;
     QTest::newRow("double quote") << QStringLiteral("12\" PIPE") << false;
-    QTest::newRow("outside Latin-1") << QStringLiteral("€") << false;
+    QTest::newRow("Windows-1252, curly quotes") << QStringLiteral("€ – ™ “Q” ‚…Ÿ") << true;
+    // Their bytes hold € and Ÿ here, so they would come back as those.
+    QTest::newRow("C1 control U+0080") << QString::fromUtf16(u"A\u0080") << false;
+    QTest::newRow("C1 control U+009F") << QString::fromUtf16(u"\u009f") << false;
+    QTest::newRow("beside Œ") << QStringLiteral("ő") << false;
+    QTest::newRow("surrogate pair") << QString::fromUtf16(u"\U0001F4A1") << false;
 }
 
 void TestQcf::writable() {
@@ -269,6 +279,29 @@ void TestQcf::latin1Bytes() {
     const QByteArray written = qcf::write(record);
     QVERIFY(written.startsWith("\"51-20417-MDL or 51-20426-MDL\",\"CAF\xc9\","));
     QVERIFY(written.contains(",\"DESIGNATION \",-7,"));
+}
+
+// Each byte reads as a character that writes back to it, in a record too; of 0x80..0x9F only
+// the five unassigned bytes read as the control of their own value.
+void TestQcf::everyByteRoundTrips() {
+    QByteArray quotable;
+    int keptControls = 0;
+    for (int b = 0; b <= 0xFF; ++b) {
+        const QChar c = qcf::decodeByte(static_cast<unsigned char>(b));
+        unsigned char back = 0;
+        QVERIFY2(qcf::encodeChar(c, back) && back == b, qPrintable(QString::number(b, 16)));
+        if (b >= 0x80 && b <= 0x9F && c.unicode() <= 0xFF) {
+            QCOMPARE(int(c.unicode()), b);
+            ++keptControls;
+        }
+        if (b != '"')
+            quotable += char(b);
+    }
+    QCOMPARE(keptControls, 5);
+    const QByteArray file = withField(5, '"' + quotable + '"');
+    const qcf::ReadResult result = qcf::read(file);
+    QCOMPARE(result.status, qcf::ReadStatus::Ok);
+    QCOMPARE(qcf::write(result.record), file);
 }
 
 // The fuzzer's seeds: every one that reads must write and read back to the same record.
