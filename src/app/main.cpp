@@ -4,6 +4,7 @@
 #include "file_dialog.h"
 #include "messages.h"
 #include "program.h"
+#include "trace_file.h"
 
 #include <QApplication>
 
@@ -27,12 +28,20 @@ int main(int argc, char* argv[]) {
         return commandLine.exitStatus();
     }
 
+    TraceFile trace;
+    QString error;
+    if (!commandLine.trace.isEmpty() && !trace.open(commandLine.trace, error)) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()),
+                     qPrintable(error));
+        return 1;
+    }
+
     QApplication app(argc, argv);
     appearance::installFontSubstitutes();
 
     QtMessageBoxes messages;
     QtFileDialog dialog;
-    Program program(portName(commandLine), messages, dialog);
+    Program program(commandLine.port, messages, dialog);
     messages.setParent(&program.form);
     dialog.setParent(&program.form);
 

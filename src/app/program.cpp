@@ -4,8 +4,10 @@
 #include <QCoreApplication>
 #include <QPushButton>
 
-Program::Program(const QString& portName, MessageBoxes& messages, FileDialog& dialog)
-    : form(messages), port(portName), panel(form, port), files(form, dialog) {
+Program::Program(const QString& requestedPort, MessageBoxes& messages, FileDialog& dialog,
+                 PortSource ports)
+    : form(messages), port(requestedPort), panel(form, port, std::move(ports)),
+      files(form, dialog) {
     panel.connectButtons();
     QObject::connect(form.READ_FILE, &QPushButton::clicked, &form,
                      [this] { files.READ_FILE_Click(); });
@@ -32,6 +34,7 @@ constexpr QtOption qtOptions[] = {
 };
 
 const QString portOption = QStringLiteral("port");
+const QString traceOption = QStringLiteral("trace");
 
 } // namespace
 
@@ -45,11 +48,20 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     const QCommandLineOption version = parser.addVersionOption();
     parser.addOption(QCommandLineOption(
         portOption,
-        QStringLiteral("Serial port of the panel (default: %1, the first serial port). USB "
-                       "adapters are usually /dev/ttyUSB0; a simulated panel (panel-sim) "
-                       "prints its /dev/pts/N path.")
+        QStringLiteral("Serial port of the panel, chosen in the window at start and listed there "
+                       "even when the system does not report it (for example /dev/ttyUSB0, or "
+                       "the /dev/pts/N path a simulated panel prints). Without it the window "
+                       "starts on %1 when present, else on the one USB adapter, else on the "
+                       "first port found.")
             .arg(SerialCommPort::nameOfPort(1)),
         QStringLiteral("NAME")));
+    parser.addOption(QCommandLineOption(
+        traceOption,
+        QStringLiteral("Write a serial trace for support to FILE: the port and its settings, "
+                       "every command and reply with the milliseconds since the operation "
+                       "began, and each outcome. QT_LOGGING_RULES=\"nvx.serial.debug=true\" "
+                       "sends the same to standard error."),
+        QStringLiteral("FILE")));
     for (const QtOption& qt : qtOptions) {
         QCommandLineOption option(QString::fromLatin1(qt.name));
         if (qt.takesValue)
@@ -75,9 +87,6 @@ CommandLine parseCommandLine(const QStringList& arguments) {
                                                     QCoreApplication::applicationVersion());
     }
     result.port = parser.value(portOption);
+    result.trace = parser.value(traceOption);
     return result;
-}
-
-QString portName(const CommandLine& commandLine) {
-    return commandLine.port.isEmpty() ? SerialCommPort::nameOfPort(1) : commandLine.port;
 }

@@ -14,8 +14,11 @@ class MessageBoxes;
 // panel and file operations behind the window's three command buttons.
 class Program {
 public:
-    // Message boxes and the file dialog must outlive the program.
-    Program(const QString& portName, MessageBoxes& messages, FileDialog& dialog);
+    // `requestedPort` is the port the user named, empty for none: the window's port selector
+    // then starts on the port that `ports` (the system's serial ports) suggest. Message boxes
+    // and the file dialog must outlive the program.
+    Program(const QString& requestedPort, MessageBoxes& messages, FileDialog& dialog,
+            PortSource ports = systemSerialPorts);
 
     Form1 form;
     SerialCommPort port;
@@ -28,13 +31,12 @@ public:
 struct CommandLine {
     enum class Action { Run, Help, Version, Error };
     Action action = Action::Run;
-    QString port; // --port NAME, empty when not given
-    QString text; // what to print for Help, Version and Error (the error and the usage)
+    QString port;  // --port NAME, empty when not given
+    QString trace; // --trace FILE, empty when not given
+    QString text;  // what to print for Help, Version and Error (the error and the usage)
 
     // Exit status for the actions that print and end: 0, or 2 for a mistake.
     int exitStatus() const { return action == Action::Error ? 2 : 0; }
 };
 // `arguments` starts with the program's name, as QCoreApplication::arguments() does.
 CommandLine parseCommandLine(const QStringList& arguments);
-// The port named on the command line, or the first serial port of the machine.
-QString portName(const CommandLine& commandLine);

@@ -8,11 +8,13 @@
 #include <QWidget>
 
 class MessageBoxes;
+class PortComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
+class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QTimer;
@@ -54,6 +56,9 @@ public:
     QWidget* Line1 = nullptr;
     QWidget* Line2 = nullptr;
     QTimer* Timer1 = nullptr;
+    // The panel's serial port, and how far a panel operation has got.
+    PortComboBox* Combo1 = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
 
     MessageBoxes& messages() const { return messages_; }
 

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QTimer>
 
 using appearance::px;
@@ -28,7 +29,19 @@ constexpr quint32 headerCyan = 0x00FFFF80;
 // Row labels of the cells 1..10, top to bottom and left to right.
 constexpr int rowLabels[10] = {2, 3, 4, 5, 8, 9, 10, 11, 12, 13};
 
-enum class Kind { Picture, Label, Shape, NameBox, StatusLine, Option, Command, Frame, List };
+enum class Kind {
+    Picture,
+    Label,
+    Shape,
+    NameBox,
+    StatusLine,
+    Option,
+    Command,
+    Frame,
+    List,
+    PortSelector,
+    Progress
+};
 enum class Font { Window, List, Caption, Status };
 
 struct ControlRow {
@@ -58,6 +71,11 @@ const ControlRow controls[] = {
     {Kind::Command, "READ_FILE", nullptr, 6000, 1440, 2415, 855, "OPEN CONFIGURATION FILE", "LEFT CLICK TO OPEN CONFIG FILE", Font::Caption, noColour, noColour},
     {Kind::Command, "READ_CONFIG", nullptr, 8760, 1440, 2415, 855, "READ CONFIGURATION FROM SWITCH PANEL", "LEFT CLICK TO READ CONFIG IN SWITCH PANEL", Font::Caption, noColour, noColour},
     {Kind::Command, "WRITE_CONFIG", nullptr, 8760, 2520, 2415, 855, "WRITE CONFIGURATION TO SWITCH PANEL", "LEFT CLICK TO SAVE CONFIG IN SWITCH PANEL", Font::Caption, noColour, noColour},
+    // The serial port and the progress of a panel operation, in the free corner right of the
+    // option buttons and above the command buttons.
+    {Kind::Label, "Label20", nullptr, 7320, 120, 3855, 255, "SERIAL PORT", "", Font::Window, noColour, noColour},
+    {Kind::PortSelector, "Combo1", nullptr, 7320, 390, 3855, 375, "", "", Font::List, noColour, noColour},
+    {Kind::Progress, "ProgressBar1", nullptr, 7320, 870, 3855, 375, "", "", Font::Status, noColour, noColour},
     {Kind::Frame, "Frame1", nullptr, 6000, 3720, 3495, 1695, "LIGHTING CONTROL CHANNELS:", "", Font::Caption, ledRed, noColour},
     {Kind::Label, "Label19", "Frame1", 480, 480, 1215, 255, "BACKLIGHT", "", Font::Caption, ledRed, noColour},
     {Kind::List, "List41", "Frame1", 1680, 240, 855, 645, "", "BACKLIGHTING MODULE ASSIGNMENT", Font::List, ledRed, noColour},
@@ -229,6 +247,18 @@ void Form1::buildWindow() {
             widget = frame;
             break;
         }
+        case Kind::PortSelector:
+            Combo1 = new PortComboBox;
+            // A port the system does not list (a /dev/serial/by-id name, a simulated panel's
+            // pseudo-terminal) can be typed in.
+            Combo1->setEditable(true);
+            Combo1->setInsertPolicy(QComboBox::NoInsert);
+            widget = Combo1;
+            break;
+        case Kind::Progress:
+            ProgressBar1 = new QProgressBar;
+            widget = ProgressBar1;
+            break;
         case Kind::List:
             makeList(name.mid(4).toInt(), row.frame, geometry, QString::fromLatin1(row.toolTip),
                      row.foreground);
@@ -311,6 +341,11 @@ void Form1::buildWindow() {
 
     Option1->setChecked(true);
     Label(16)->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Empty until the first panel operation; its text is centred in the bar.
+    ProgressBar1->setRange(0, 1);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setFormat(QString());
+    ProgressBar1->setAlignment(Qt::AlignCenter);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
@@ -321,6 +356,7 @@ void Form1::buildWindow() {
     setTabOrder(READ_FILE, Option1);
     setTabOrder(Option1, Option2);
     setTabOrder(Option2, READ_CONFIG);
+    setTabOrder(READ_CONFIG, Combo1);
 }
 
 void Form1::setRowCaptions(bool leds) {

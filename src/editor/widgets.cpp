@@ -1,5 +1,7 @@
 #include "widgets.h"
 
+#include <QAbstractItemView>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QStyleOptionButton>
 #include <QStylePainter>
@@ -25,6 +27,25 @@ void WrappingButton::paintEvent(QPaintEvent*) {
                        style()->pixelMetric(QStyle::PM_ButtonShiftVertical, &option, this));
     style()->drawItemText(&p, area, captionFlags, option.palette, isEnabled(), caption,
                           QPalette::ButtonText);
+}
+
+void WrappingButton::keyPressEvent(QKeyEvent* event) {
+    // Outside a dialog a push button ignores Enter; here it is one more way to press it.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        if (!event->isAutoRepeat())
+            click();
+        event->accept();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
+}
+
+void PortComboBox::showPopup() {
+    emit popupAboutToShow();
+    // Entries may be long ("ttyUSB0 — FT232R USB UART"): the open list is as wide as they are.
+    view()->setMinimumWidth(view()->sizeHintForColumn(0) + 2 * view()->frameWidth());
+    QComboBox::showPopup();
 }
 
 static QRect indicatorRect(const QRadioButton* button, const QStyleOptionButton& option) {

@@ -1,10 +1,11 @@
 #pragma once
 
+#include <QComboBox>
 #include <QPushButton>
 #include <QRadioButton>
 
 // Command button whose caption wraps onto several lines, as the panel-era buttons did.
-// text() stays the caption as given.
+// text() stays the caption as given. Enter and Return click it, as Space does.
 class WrappingButton : public QPushButton {
     Q_OBJECT
 public:
@@ -14,6 +15,18 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+// Combo box that says when its list is about to open, so the list can be read afresh.
+class PortComboBox : public QComboBox {
+    Q_OBJECT
+public:
+    using QComboBox::QComboBox;
+    void showPopup() override;
+
+signals:
+    void popupAboutToShow();
 };
 
 // Option button whose caption wraps beside its indicator; the whole button takes clicks.

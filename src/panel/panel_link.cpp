@@ -3,6 +3,7 @@
 #include "form1.h"
 #include "messages.h"
 #include "protocol.h"
+#include "serial_trace.h"
 #include "status_texts.h"
 
 #include <QCoreApplication>
@@ -27,23 +28,38 @@ Integer toInteger(long long value) {
 
 PanelLink::PanelLink(Form1& form, CommPort& port) : form_(form), port_(port) {}
 
-bool PanelLink::open_link() {
+void PanelLink::begin(const QString& operation) {
+    clock_.start();
+    trace(operation);
+}
+
+void PanelLink::trace(const QString& event) const {
+    qCDebug(serialTrace).noquote()
+        << QStringLiteral("%1 ms  %2").arg(clock_.isValid() ? clock_.elapsed() : 0, 6).arg(event);
+}
+
+bool PanelLink::open_link(const QStringList& reportedPorts) {
     port_.setSettings(QStringLiteral("9600,N,8,1"));
-    if (port_.setPortOpen(true))
+    if (port_.setPortOpen(true)) {
+        trace(QStringLiteral("open %1 at %2, no flow control")
+                  .arg(port_.portName(), port_.settings()));
         return true;
-    form_.setStatusVisible(true);
-    form_.setStatusColour(Form1::red);
-    form_.setStatusText(QString::fromLatin1(texts::portUnavailable));
+    }
     const QString detail = port_.openFailure() == CommPort::OpenFailure::BadSettings
                                ? port_.settings()
                                : port_.errorString();
-    form_.messages().message(openFailureMessage(port_.portName(), port_.openFailure(), detail),
-                             QString::fromLatin1(texts::portTitle));
+    trace(QStringLiteral("open %1 failed: %2").arg(port_.portName(), detail));
+    form_.setStatusVisible(true);
+    form_.setStatusColour(Form1::red);
+    form_.setStatusText(QString::fromLatin1(texts::portUnavailable));
+    form_.messages().message(
+        openFailureMessage(port_.portName(), port_.openFailure(), detail, reportedPorts),
+        QString::fromLatin1(texts::portTitle));
     return false;
 }
 
 QString PanelLink::openFailureMessage(const QString& portName, CommPort::OpenFailure failure,
-                                      const QString& detail) {
+                                      const QString& detail, const QStringList& reportedPorts) {
     QString reason;
     switch (failure) {
     case CommPort::OpenFailure::NotFound:
@@ -71,6 +87,11 @@ QString PanelLink::openFailureMessage(const QString& portName, CommPort::OpenFai
         QStringLiteral("THE SERIAL PORT %1 COULD NOT BE OPENED.\n%2").arg(portName, reason);
     if (failure != CommPort::OpenFailure::BadSettings && !detail.isEmpty())
         text += QStringLiteral("\n(%1)").arg(detail);
+    if (reportedPorts.isEmpty())
+        text += QStringLiteral("\n\nNO SERIAL PORT WAS FOUND ON THIS COMPUTER.");
+    else
+        text += QStringLiteral("\n\nSERIAL PORTS FOUND ON THIS COMPUTER:\n") +
+                reportedPorts.join(QLatin1Char('\n'));
     return text;
 }
 
@@ -79,10 +100,12 @@ void PanelLink::close_link() {
 }
 
 bool PanelLink::aborted() const {
-    return port_.deviceLost() || form_.closeRequested();
+    return port_.deviceLost() || (abandonOnClose_ && form_.closeRequested());
 }
 
 void PanelLink::report_abort() {
+    if (port_.deviceLost())
+        trace(QStringLiteral("device lost: %1").arg(port_.errorString()));
     form_.setStatusVisible(true);
     form_.setStatusColour(Form1::red);
     form_.setStatusText(
@@ -118,8 +141,17 @@ template <typename Done> void PanelLink::waitUntil(Done done) {
 
 void PanelLink::send(const QByteArray& command) {
     // Once the operation is being abandoned nothing more goes out on the line.
-    if (!aborted())
-        port_.output(command);
+    if (aborted())
+        return;
+    port_.output(command);
+    trace(QLatin1String("> ") + escapedBytes(command));
+}
+
+QByteArray PanelLink::take() {
+    const QByteArray reply = port_.input();
+    trace(reply.isEmpty() ? QStringLiteral("< (nothing)")
+                          : QLatin1String("< ") + escapedBytes(reply));
+    return reply;
 }
 
 void PanelLink::pause_tick() {
@@ -142,7 +174,7 @@ bool PanelLink::wake_up() {
         waiting = port_.inBufferCount();
     } while (waiting < replyLength && tries <= wakeUpTries && !aborted());
     // Late answers to earlier tries are part of this text: two answers fail the comparison.
-    const QByteArray answer = port_.input();
+    const QByteArray answer = take();
     return !aborted() && answer == protocol::acknowledgement && form_.r.timer_flag != 1;
 }
 
@@ -150,7 +182,7 @@ std::optional<long long> PanelLink::request_value() {
     ConfigRecord& r = form_.r;
     send(protocol::readCommand(r.address_l));
     reply_wait();
-    const QByteArray reply = port_.input();
+    const QByteArray reply = take();
     const auto value = reply.size() >= 4 ? protocol::replyValue(reply) : std::nullopt;
     if (!value) {
         r.error_flag = 1;
@@ -181,7 +213,7 @@ void PanelLink::write_location() {
     send(protocol::writeCommand(r.address_l, r.data_l));
     r.error_flag = 0;
     reply_wait();
-    if (port_.input() != protocol::acknowledgement) {
+    if (take() != protocol::acknowledgement) {
         r.error_flag = 1;
         return;
     }

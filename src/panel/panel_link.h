@@ -2,7 +2,9 @@
 
 #include "comm_port.h"
 
+#include <QElapsedTimer>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -19,9 +21,15 @@ class PanelLink {
 public:
     PanelLink(Form1& form, CommPort& port);
 
+    // An operation begins: the trace's clock starts and the trace names the operation.
+    void begin(const QString& operation);
+    // Whether closing the window abandons the operation at once (a read) or lets it run to
+    // its end (a write: a panel must never be left half written).
+    void setAbandonOnClose(bool abandon) { abandonOnClose_ = abandon; }
+
     // Opens the port with "9600,N,8,1". When it cannot be opened: red status line, a message
-    // box naming the port and the reason, and false.
-    bool open_link();
+    // box naming the port, the reason and the ports that do exist, and false.
+    bool open_link(const QStringList& reportedPorts);
     void close_link();
 
     // Sends "A" until five bytes wait (at most six times); true when the panel answered
@@ -36,16 +44,20 @@ public:
     // Writes data_l into location address_l and verifies it by reading it back.
     void write_location();
 
-    // The operation cannot go on: the device vanished or the window is closing. Nothing
-    // more is sent; the caller reports it with report_abort() and ends.
+    // The operation cannot go on: the device vanished, or the window is closing during an
+    // operation that closing abandons. Nothing more is sent; the caller reports it with
+    // report_abort() and ends.
     bool aborted() const;
     // Red status line naming why the operation stopped; closes the link.
     void report_abort();
 
+    // Records one event in the serial trace, stamped with the time since the operation began.
+    void trace(const QString& event) const;
+
     // The text of the message box for a port that could not be opened: its name, the
-    // reason, and the system's own words (or the refused settings).
+    // reason, the system's own words (or the refused settings), and the ports that exist.
     static QString openFailureMessage(const QString& portName, CommPort::OpenFailure failure,
-                                      const QString& detail);
+                                      const QString& detail, const QStringList& reportedPorts);
 
 private:
     template <typename Done> void waitUntil(Done done);
@@ -54,7 +66,11 @@ private:
     std::optional<long long> request_value();
     void restartPeriod();
     void send(const QByteArray& command);
+    // Input: every byte waiting, as the reply to the last command.
+    QByteArray take();
 
     Form1& form_;
     CommPort& port_;
+    bool abandonOnClose_ = true;
+    QElapsedTimer clock_;
 };

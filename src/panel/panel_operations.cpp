@@ -5,14 +5,54 @@
 #include "messages.h"
 #include "protocol.h"
 #include "status_texts.h"
+#include "widgets.h"
 
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 
 #include <array>
 
-PanelOperations::PanelOperations(Form1& form, CommPort& port) : form_(form), link_(form, port) {}
+using Step = OperationProgress::Step;
+
+// What surrounds every panel operation, however it ends: the port list is read afresh and
+// the chosen port used, the selector is locked, the busy cursor shows, the progress bar
+// follows the steps and stays where a failure stopped it, and the trace records the outcome.
+class PanelOperations::Session {
+public:
+    Session(PanelOperations& operations, OperationProgress::Kind kind) : ops_(operations) {
+        ops_.selector_.refresh();
+        ops_.port_.setPortName(ops_.selector_.current());
+        ops_.form_.Combo1->setEnabled(false);
+        QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+        // A close abandons a read at once; a write runs to its end first.
+        ops_.link_.setAbandonOnClose(kind == OperationProgress::Kind::Read);
+        ops_.progress_.begin(kind);
+        ops_.link_.begin(kind == OperationProgress::Kind::Read ? ops_.form_.READ_CONFIG->text()
+                                                               : ops_.form_.WRITE_CONFIG->text());
+    }
+    ~Session() {
+        ops_.progress_.stopped();
+        ops_.link_.trace(QStringLiteral("end: %1; %2")
+                             .arg(ops_.form_.statusText(), ops_.form_.ProgressBar1->format()));
+        QGuiApplication::restoreOverrideCursor();
+        ops_.form_.Combo1->setEnabled(true);
+    }
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+private:
+    PanelOperations& ops_;
+};
+
+PanelOperations::PanelOperations(Form1& form, CommPort& port, PortSource ports)
+    : form_(form), port_(port), link_(form, port), selector_(*form.Combo1, std::move(ports)),
+      progress_(*form.ProgressBar1) {
+    selector_.start(port.portName());
+    port_.setPortName(selector_.current());
+}
 
 void PanelOperations::connectButtons() {
     QObject::connect(form_.READ_CONFIG, &QPushButton::clicked, &form_,
@@ -23,6 +63,7 @@ void PanelOperations::connectButtons() {
 
 bool PanelOperations::wakeUpAndCheckModel(const char* mismatchText) {
     ConfigRecord& r = form_.r;
+    progress_.at(Step::WakingPanel);
     if (!link_.wake_up()) {
         if (link_.aborted()) {
             link_.report_abort();
@@ -32,6 +73,7 @@ bool PanelOperations::wakeUpAndCheckModel(const char* mismatchText) {
         }
         return false;
     }
+    progress_.at(Step::ModelLocation);
     link_.pause_tick();
     r.address_l = protocol::modelLocation;
     link_.read_location();
@@ -51,6 +93,7 @@ void PanelOperations::READ_CONFIG_Click() {
     Form1::Operation operation(form_);
     if (!operation)
         return;
+    Session session(*this, OperationProgress::Kind::Read);
     ConfigRecord& r = form_.r;
 
     form_.setStatusColour(Form1::yellow);
@@ -62,11 +105,12 @@ void PanelOperations::READ_CONFIG_Click() {
     // The intensities are set aside as they are read and shown together once all three
     // have arrived, so the indicator rule compares the panel's own pair.
     std::array<Integer, std::tuple_size<IntensityTable>::value> intensities{};
-    if (link_.open_link() && wakeUpAndCheckModel(texts::readMismatch)) {
+    if (link_.open_link(selector_.reportedPorts()) && wakeUpAndCheckModel(texts::readMismatch)) {
         failed = r.error_flag == 1;
         for (const PanelLocation& location : configurationLocations()) {
             if (failed)
                 break;
+            progress_.at(Step::Location, location.address);
             link_.pause_tick();
             r.address_l = static_cast<Integer>(location.address);
             link_.read_location();
@@ -105,6 +149,7 @@ void PanelOperations::READ_CONFIG_Click() {
             } else {
                 form_.setStatusColour(Form1::green);
                 form_.setStatusText(QString::fromLatin1(texts::readSuccessful));
+                progress_.at(Step::Finished);
             }
         }
     }
@@ -123,6 +168,7 @@ void PanelOperations::WRITE_CONFIG_Click() {
     Form1::Operation operation(form_);
     if (!operation)
         return;
+    Session session(*this, OperationProgress::Kind::Write);
     ConfigRecord& r = form_.r;
 
     form_.setStatusColour(Form1::yellow);
@@ -132,10 +178,11 @@ void PanelOperations::WRITE_CONFIG_Click() {
     form_.compose_panel_values();
 
     // The port is opened before the completeness test, and closed again whatever it finds.
-    if (!link_.open_link()) {
+    if (!link_.open_link(selector_.reportedPorts())) {
         link_.close_link();
         return;
     }
+    progress_.at(Step::CheckingData);
     if (r.error_flag == 1 || r.error_flag == 2) {
         form_.setStatusVisible(true);
         form_.setStatusColour(Form1::red);
@@ -155,6 +202,7 @@ void PanelOperations::WRITE_CONFIG_Click() {
     for (const PanelLocation& location : configurationLocations()) {
         if (failed)
             break;
+        progress_.at(Step::Location, location.address);
         link_.pause_tick();
         r.address_l = static_cast<Integer>(location.address);
         if (const AssignmentItem* item = location.item) {
@@ -180,6 +228,7 @@ void PanelOperations::WRITE_CONFIG_Click() {
         }
         form_.setStatusColour(Form1::green);
         form_.setStatusText(QString::fromLatin1(texts::programmed));
+        progress_.at(Step::Finished);
     } else {
         form_.setStatusColour(Form1::red);
         form_.setStatusText(QString::fromLatin1(texts::badData));

@@ -5,11 +5,13 @@
 #include "program.h"
 #include "scripted_file_dialog.h"
 #include "scripted_messages.h"
+#include "trace_file.h"
 
 #include <QCommandLineParser>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLoggingCategory>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -26,6 +28,7 @@ private slots:
     }
     void commandLine_data();
     void commandLine();
+    void traceFile();
     void panelToFileToPanel();
 };
 
@@ -34,28 +37,42 @@ void TestProgram::commandLine_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<CommandLine::Action>("action");
     QTest::addColumn<QString>("port");
+    QTest::addColumn<QString>("trace");
     QTest::addColumn<QString>("printed"); // a piece of what is printed
-    QTest::newRow("first serial port by default") << QStringList{} << A::Run << "/dev/ttyS0"
-                                                  << "";
+    QTest::newRow("no port named: the window chooses") << QStringList{} << A::Run << ""
+                                                       << ""
+                                                       << "";
     QTest::newRow("--port NAME") << QStringList{"--port", "/dev/ttyUSB0"} << A::Run
                                  << "/dev/ttyUSB0"
+                                 << ""
                                  << "";
-    QTest::newRow("--port=NAME") << QStringList{"--port=/dev/pts/7"} << A::Run << "/dev/pts/7"
-                                 << "";
+    QTest::newRow("--port=NAME, --trace FILE")
+        << QStringList{"--port=/dev/pts/7", "--trace", "/tmp/nvx.trace"} << A::Run << "/dev/pts/7"
+        << "/tmp/nvx.trace"
+        << "";
     QTest::newRow("Qt's own options pass to the window system")
         << QStringList{"-platform", "offscreen", "-style=fusion", "-reverse", "--port", "ttyS1"}
         << A::Run << "ttyS1"
+        << ""
         << "";
     QTest::newRow("--help") << QStringList{"--help"} << A::Help << ""
-                            << "--port <NAME>";
+                            << ""
+                            << "--trace <FILE>";
     QTest::newRow("-h after other options") << QStringList{"--port", "ttyS1", "-h"} << A::Help << ""
+                                            << ""
                                             << "Usage: ";
     QTest::newRow("--version") << QStringList{"--version"} << A::Version << ""
+                               << ""
                                << "nvx10config 9.8.7\n";
     QTest::newRow("--port without a name") << QStringList{"--port"} << A::Error << ""
+                                           << ""
                                            << "nvx10config: Missing value after '--port'.";
+    QTest::newRow("--trace without a file") << QStringList{"--trace"} << A::Error << ""
+                                            << ""
+                                            << "Missing value after '--trace'.";
     QTest::newRow("unknown option with the usage")
         << QStringList{"--baud", "19200"} << A::Error << ""
+        << ""
         << "Unknown option 'baud'.\n\nUsage: ";
 }
 
@@ -63,17 +80,58 @@ void TestProgram::commandLine() {
     QFETCH(QStringList, arguments);
     QFETCH(CommandLine::Action, action);
     QFETCH(QString, port);
+    QFETCH(QString, trace);
     QFETCH(QString, printed);
     QCoreApplication::setApplicationVersion("9.8.7");
     const CommandLine commandLine = parseCommandLine(QStringList{"nvx10config"} + arguments);
     QCOMPARE(commandLine.action, action);
     QCOMPARE(commandLine.exitStatus(), action == CommandLine::Action::Error ? 2 : 0);
     if (action == CommandLine::Action::Run) {
-        QCOMPARE(portName(commandLine), port);
+        QCOMPARE(commandLine.port, port);
+        QCOMPARE(commandLine.trace, trace);
         QVERIFY(commandLine.text.isEmpty());
     } else {
         QVERIFY2(commandLine.text.contains(printed), qPrintable(commandLine.text));
     }
+}
+
+// --trace FILE: the trace of an operation lands in the file, one line per event, even with
+// the category off in the logging rules; once the file is closed, nothing more is traced.
+void TestProgram::traceFile() {
+    PanelSim sim;
+    QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath("serial.trace");
+    QString error;
+    {
+        TraceFile trace;
+        QVERIFY(!trace.open(dir.filePath("no-such-folder/serial.trace"), error));
+        QVERIFY2(error.contains("no-such-folder"), qPrintable(error));
+    }
+    ScriptedMessages messages;
+    ScriptedFileDialog dialog;
+    Program program(sim.devicePath(), messages, dialog, [] { return QList<SerialPortEntry>{}; });
+    sim.setModel(71);
+    QLoggingCategory::setFilterRules("nvx.serial.debug=false");
+    {
+        TraceFile trace;
+        QVERIFY2(trace.open(path, error), qPrintable(error));
+        program.form.READ_CONFIG->click();
+    }
+    program.form.READ_CONFIG->click();
+    QLoggingCategory::setFilterRules(QString());
+
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+    QVERIFY2(lines.value(0).startsWith("nvx10config "), qPrintable(lines.value(0)));
+    QCOMPARE(lines.size(), 1 + 7); // begin, open, A and its answer, 63 and its reply, end
+    QVERIFY(lines[1].endsWith(" ms  READ CONFIGURATION FROM SWITCH PANEL"));
+    QVERIFY(lines[3].endsWith(" ms  > A"));
+    QVERIFY(lines[6].endsWith(" ms  < 0710\\r"));
+    QVERIFY2(lines[7].endsWith(" ms  end: COMMUNICATIONS OK; STOPPED AT THE MODEL LOCATION"),
+             qPrintable(lines[7]));
 }
 
 void TestProgram::panelToFileToPanel() {

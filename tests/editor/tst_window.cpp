@@ -44,6 +44,9 @@ private slots:
     void limitsAndFocus();
     void fontsHaveGlyphs();
     void captionsFit();
+    void portAndProgressOverlapNothing();
+    void enterPressesCommandButtons_data();
+    void enterPressesCommandButtons();
 };
 
 static QRect twips(int left, int top, int width, int height) {
@@ -84,6 +87,9 @@ void TestWindow::controls_data() {
     row("Frame1", "QGroupBox", twips(6000, 3720, 3495, 1695), "LIGHTING CONTROL CHANNELS:", "",
         true);
     row("Frame2", "QGroupBox", twips(6000, 5760, 5175, 2775), "LIGHTING INTENSITIES:", "", true);
+    row("Label20", "QLabel", twips(7320, 120, 3855, 255), "SERIAL PORT", "", true);
+    row("Combo1", "QComboBox", twips(7320, 390, 3855, 375), "", "", true);
+    row("ProgressBar1", "QProgressBar", twips(7320, 870, 3855, 375), "", "", true);
     row("Label19", "QLabel", twips(480, 480, 1215, 255), "BACKLIGHT", "", true, "Frame1");
     row("List41", "QListWidget", twips(1680, 240, 855, 645), "", "BACKLIGHTING MODULE ASSIGNMENT",
         false, "Frame1");
@@ -255,8 +261,10 @@ void TestWindow::limitsAndFocus() {
     form->Text(2)->setText("ABCDEFGHIJKLMNOPQRST");
     QCOMPARE(form->Text(2)->text(), QString("ABCDEFGHIJKL"));
 
-    // The focus chain runs over the five controls the user can operate, in this order.
-    const QStringList operable{"WRITE_CONFIG", "READ_FILE", "Option1", "Option2", "READ_CONFIG"};
+    // The focus chain runs over the controls the user can operate, in this order: the five
+    // buttons, then the port selector.
+    const QStringList operable{"WRITE_CONFIG", "READ_FILE",   "Option1",
+                               "Option2",      "READ_CONFIG", "Combo1"};
     QStringList order;
     QWidget* w = form->WRITE_CONFIG;
     do {
@@ -320,6 +328,53 @@ void TestWindow::captionsFit() {
         problems << fits(frame, frame->title(), frame->rect(), 1);
     problems.removeAll(QString());
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
+}
+
+// The port selector and the progress bar sit in the free corner: in either view they cover no
+// other control, and nothing covers them.
+void TestWindow::portAndProgressOverlapNothing() {
+    form->show();
+    for (bool lighting : {false, true}) {
+        if (lighting)
+            form->Option2_Click();
+        QStringList overlaps;
+        for (const char* name : {"Label20", "Combo1", "ProgressBar1"}) {
+            QWidget* added = control(name);
+            QVERIFY(added->isVisible());
+            for (QWidget* other :
+                 form->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+                if (other != added && other->isVisible() &&
+                    other->geometry().intersects(added->geometry()))
+                    overlaps << QString("%1 / %2").arg(name, other->objectName());
+            }
+        }
+        QVERIFY2(overlaps.isEmpty(), qPrintable(overlaps.join(", ")));
+    }
+}
+
+void TestWindow::enterPressesCommandButtons_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("clicks");
+    QTest::newRow("Return on READ_CONFIG") << "READ_CONFIG" << int(Qt::Key_Return) << 1;
+    QTest::newRow("Enter on WRITE_CONFIG") << "WRITE_CONFIG" << int(Qt::Key_Enter) << 1;
+    QTest::newRow("Space on READ_FILE, as before") << "READ_FILE" << int(Qt::Key_Space) << 1;
+    QTest::newRow("Escape does nothing") << "READ_FILE" << int(Qt::Key_Escape) << 0;
+}
+
+void TestWindow::enterPressesCommandButtons() {
+    QFETCH(QString, button);
+    QFETCH(int, key);
+    QFETCH(int, clicks);
+    auto* target = form->findChild<QPushButton*>(button);
+    QVERIFY(target);
+    form->show();
+    QVERIFY(QTest::qWaitForWindowActive(form));
+    target->setFocus();
+    int clicked = 0;
+    connect(target, &QPushButton::clicked, this, [&clicked] { ++clicked; });
+    QTest::keyClick(target, Qt::Key(key));
+    QCOMPARE(clicked, clicks);
 }
 
 QTEST_MAIN(TestWindow)

@@ -21,13 +21,25 @@ struct PanelRig {
     std::unique_ptr<Form1> form;
     std::unique_ptr<SerialCommPort> port;
     std::unique_ptr<PanelOperations> operations;
+    // The serial ports "the system reports" to the port selector; none unless a test says so.
+    QList<SerialPortEntry> reported;
 
     PanelRig() {
         if (!sim.start())
             qFatal("no pseudo-terminal: %s", qPrintable(sim.errorString()));
         form = std::make_unique<Form1>(messages);
         port = std::make_unique<SerialCommPort>(sim.devicePath());
-        operations = std::make_unique<PanelOperations>(*form, *port);
+        operations = std::make_unique<PanelOperations>(*form, *port, [this] { return reported; });
+    }
+
+    // The simulated panel as the system would report a USB adapter.
+    SerialPortEntry simulatedAdapter() const {
+        SerialPortEntry entry;
+        entry.portName = sim.devicePath().mid(5);
+        entry.systemLocation = sim.devicePath();
+        entry.description = QStringLiteral("SIMULATED PANEL");
+        entry.usb = true;
+        return entry;
     }
 
     int row(int list) const { return form->List(list)->currentRow(); }

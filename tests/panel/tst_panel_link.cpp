@@ -1,12 +1,19 @@
-// Faults of the serial line itself: a port that cannot be opened, a device that vanishes, a
-// window closed while an operation waits, and clicks that arrive during a wait.
+// The serial line around the operations: the port selector, a port that cannot be opened, a
+// device that vanishes, a window closed while an operation waits, clicks that arrive during a
+// wait, the progress bar and busy cursor, and the serial trace.
 
 #include "panel_rig.h"
+#include "serial_trace.h"
 #include "status_texts.h"
+#include "widgets.h"
 
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QLineEdit>
+#include <QLoggingCategory>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSerialPort>
 #include <QSignalSpy>
 
@@ -26,12 +33,40 @@ void showAllNotAssigned(Form1& form) {
         QVERIFY(form.select(form.List(item.moduleList), 0));
 }
 
+// After every operation, however it ended: the normal cursor and a usable port selector.
+void checkIdle(const PanelRig& rig) {
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+    QVERIFY(rig.form->Combo1->isEnabled());
+    QVERIFY(!rig.port->portOpen());
+    QVERIFY(!rig.form->operationRunning());
+}
+
+// While the panel works: the busy cursor, and the selector locked.
+void checkBusy(const PanelRig& rig) {
+    QVERIFY(QGuiApplication::overrideCursor());
+    QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::BusyCursor);
+    QVERIFY(!rig.form->Combo1->isEnabled());
+}
+
+using Operation = void (PanelOperations::*)();
+constexpr Operation read = &PanelOperations::READ_CONFIG_Click;
+constexpr Operation write = &PanelOperations::WRITE_CONFIG_Click;
+
+QStringList traced;
+void collectTrace(QtMsgType, const QMessageLogContext& context, const QString& message) {
+    if (QByteArray(context.category) == "nvx.serial")
+        traced << message;
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(Operation)
 
 class TestPanelLink : public QObject {
     Q_OBJECT
 
 private slots:
+    void selectorChoosesThePort();
     void portCannotOpen_data();
     void portCannotOpen();
     void portInUse();
@@ -40,7 +75,67 @@ private slots:
     void windowClosedDuringWait_data();
     void windowClosedDuringWait();
     void clicksDuringWaitStartNothing();
+    void progress_data();
+    void progress();
+    void traceOfOneRead();
 };
+
+// The port comes from the window's selector, which lists what the system reports afresh
+// before each operation and keeps the chosen port even when it is gone.
+void TestPanelLink::selectorChoosesThePort() {
+    PanelRig rig;
+    rig.operations->connectButtons();
+    SerialPortEntry builtIn;
+    builtIn.portName = QStringLiteral("nvx-ttyS9");
+    builtIn.systemLocation = QStringLiteral("/dev/nvx-ttyS9"); // reported, but cannot open
+    rig.reported = {builtIn, rig.simulatedAdapter()};
+    rig.operations->portSelector().start(QString()); // the only USB adapter
+    PortComboBox* combo = rig.form->Combo1;
+    QCOMPARE(combo->count(), 2);
+    QCOMPARE(combo->currentText(), rig.simulatedAdapter().displayText());
+    QVERIFY(combo->toolTip().contains(rig.sim.devicePath()));
+
+    rig.sim.setValue(0, 37);
+    rig.form->READ_CONFIG->click();
+    QCOMPARE(rig.form->statusText(), QString::fromLatin1(texts::readSuccessful));
+    QCOMPARE(rig.row(1), 4);
+
+    // The other port, chosen by the user, cannot be opened: the box lists what exists.
+    combo->setCurrentIndex(0);
+    rig.sim.clearReceived();
+    rig.form->WRITE_CONFIG->click();
+    QCOMPARE(rig.form->statusText(), QString::fromLatin1(texts::portUnavailable));
+    QVERIFY(rig.sim.received().isEmpty());
+    QCOMPARE(rig.messages.shown.size(), 1);
+    QVERIFY2(rig.messages.shown[0].text.contains(QStringLiteral("/dev/nvx-ttyS9")) &&
+                 rig.messages.shown[0].text.contains(QStringLiteral("SIMULATED PANEL")),
+             qPrintable(rig.messages.shown[0].text));
+
+    // The adapter is pulled while chosen: it stays chosen, so the failure names it.
+    combo->setCurrentIndex(1);
+    rig.reported = {builtIn};
+    emit combo->popupAboutToShow();
+    QCOMPARE(combo->count(), 2);
+    QCOMPARE(combo->currentData().toString(), rig.sim.devicePath());
+    QVERIFY(combo->toolTip().contains(QStringLiteral("NOT REPORTED")));
+
+    // It still answers here (a pseudo-terminal): the write goes to it.
+    rig.form->WRITE_CONFIG->click();
+    QCOMPARE(rig.form->statusText(), QString::fromLatin1(texts::programmed));
+    QCOMPARE(rig.sim.value(0), 37);
+    checkIdle(rig);
+
+    // A port the system never listed, typed in: used, then listed as chosen.
+    rig.reported = {builtIn};
+    rig.operations->portSelector().start(QString());
+    QCOMPARE(combo->currentData().toString(), builtIn.systemLocation);
+    combo->lineEdit()->selectAll();
+    QTest::keyClicks(combo->lineEdit(), rig.sim.devicePath());
+    rig.form->READ_CONFIG->click();
+    QCOMPARE(rig.form->statusText(), QString::fromLatin1(texts::readSuccessful));
+    QCOMPARE(combo->count(), 2);
+    QCOMPARE(combo->currentData().toString(), rig.sim.devicePath());
+}
 
 void TestPanelLink::portCannotOpen_data() {
     QTest::addColumn<bool>("write");
@@ -52,7 +147,7 @@ void TestPanelLink::portCannotOpen() {
     QFETCH(bool, write);
     PanelRig rig;
     const QString missing = QStringLiteral("/dev/nvx-no-such-port");
-    rig.port->setPortName(missing);
+    rig.operations->portSelector().start(missing);
     showAllNotAssigned(*rig.form);
     rig.form->Text(2)->setText(QStringLiteral("LOBBY"));
 
@@ -65,12 +160,14 @@ void TestPanelLink::portCannotOpen() {
     const QString text = rig.messages.shown[0].text;
     QVERIFY2(text.contains(missing), qPrintable(text));
     QVERIFY2(text.contains(QLatin1String("DOES NOT EXIST")), qPrintable(text));
+    QVERIFY2(text.endsWith(QLatin1String("NO SERIAL PORT WAS FOUND ON THIS COMPUTER.")),
+             qPrintable(text));
     QCOMPARE(rig.messages.shown[0].title, QString::fromLatin1(texts::portTitle));
     QCOMPARE(rig.form->statusText(), QString::fromLatin1(texts::portUnavailable));
     QCOMPARE(rig.form->statusColour(), Form1::red);
-    QVERIFY(!rig.port->portOpen());
     QVERIFY(rig.sim.received().isEmpty());
-    QVERIFY(!rig.form->operationRunning());
+    QCOMPARE(rig.form->ProgressBar1->format(), QStringLiteral("STOPPED: SERIAL PORT NOT OPENED"));
+    checkIdle(rig);
 }
 
 void TestPanelLink::portInUse() {
@@ -134,8 +231,8 @@ void TestPanelLink::deviceVanishes() {
     QCOMPARE(rig.form->statusText(), QString::fromLatin1(texts::connectionLost));
     QCOMPARE(rig.form->statusColour(), Form1::red);
     QVERIFY(rig.port->deviceLost());
-    QVERIFY(!rig.port->portOpen());
     QVERIFY(rig.messages.shown.isEmpty());
+    checkIdle(rig);
     // Loose: a flood of errors would keep a core busy for the whole operation.
     QVERIFY2(cpuUsed < 0.5 * elapsed + 0.05,
              qPrintable(QStringLiteral("cpu %1 s in %2 s").arg(cpuUsed).arg(elapsed)));
@@ -148,16 +245,25 @@ void TestPanelLink::deviceVanishes() {
 
 void TestPanelLink::windowClosedDuringWait_data() {
     QTest::addColumn<bool>("write");
-    QTest::newRow("read") << false;
-    QTest::newRow("write") << true;
+    QTest::addColumn<int>("commands");
+    QTest::addColumn<QString>("status");
+    // A read is abandoned at once; a write runs to its end: wake-up, model, 25 writes each
+    // read back.
+    QTest::newRow("read") << false << 4 << QString::fromLatin1(texts::abandoned);
+    QTest::newRow("write") << true << 2 + 2 * 25 << QString::fromLatin1(texts::programmed);
 }
 
-// Closing the window while an operation waits ends the wait at once; the operation stops
-// sending, closes the port, and the window closes after it.
+// Closing the window while an operation waits: a read stops sending at once, a write never
+// leaves the panel half written. Either way the port is closed and the window closes after.
 void TestPanelLink::windowClosedDuringWait() {
     QFETCH(bool, write);
+    QFETCH(int, commands);
+    QFETCH(QString, status);
     PanelRig rig;
-    showAllNotAssigned(*rig.form);
+    for (const AssignmentItem& item : assignmentItems()) {
+        QVERIFY(rig.form->select(rig.form->List(item.moduleList), 3));
+        QVERIFY(rig.form->select(rig.form->List(item.channelList), 5));
+    }
     rig.form->show();
     QVERIFY(QTest::qWaitForWindowExposed(rig.form.get()));
     const int closeAt = 4;
@@ -171,10 +277,14 @@ void TestPanelLink::windowClosedDuringWait() {
     else
         rig.operations->READ_CONFIG_Click();
 
-    QCOMPARE(rig.sim.commandCount(), closeAt);
-    QCOMPARE(rig.form->statusText(), QString::fromLatin1(texts::abandoned));
-    QVERIFY(!rig.port->portOpen());
+    QCOMPARE(rig.sim.commandCount(), commands);
+    QCOMPARE(rig.form->statusText(), status);
     QVERIFY(rig.messages.shown.isEmpty());
+    checkIdle(rig);
+    if (write) {
+        for (int address = 0; address < 22; ++address)
+            QCOMPARE(rig.sim.value(address), 25); // C, channel 6
+    }
     QTRY_VERIFY(!rig.form->isVisible());
 }
 
@@ -200,6 +310,118 @@ void TestPanelLink::clicksDuringWaitStartNothing() {
     QCOMPARE(rig.form->statusText(), QString::fromLatin1(texts::badData));
     QVERIFY(!rig.port->portOpen());
     QVERIFY(!rig.form->operationRunning());
+}
+
+void TestPanelLink::progress_data() {
+    QTest::addColumn<Operation>("operation");
+    QTest::addColumn<SimSetup>("setup");
+    QTest::addColumn<bool>("complete");
+    QTest::addColumn<int>("lastValue");
+    QTest::addColumn<QString>("lastText");
+    const SimSetup asItIs = [](PanelSim&) {};
+    QTest::newRow("read") << read << asItIs << true << 26 << "ALL 25 LOCATIONS READ";
+    QTest::newRow("write") << write << asItIs << true << 26 << "ALL 25 LOCATIONS VERIFIED";
+    QTest::newRow("write failing at location 7")
+        << write << SimSetup([](PanelSim& s) { s.setMismatch(7); }) << true << 8
+        << "STOPPED AT LOCATION 7 OF 25";
+    QTest::newRow("read, intensity out of range")
+        << read << SimSetup([](PanelSim& s) { s.setOutOfRange(24); }) << true << 25
+        << "STOPPED AT LOCATION 24 OF 25";
+    QTest::newRow("panel silent") << read << SimSetup([](PanelSim& s) { s.setSilent(true); })
+                                  << true << 0 << "STOPPED AT THE WAKE-UP";
+    QTest::newRow("another model") << write << SimSetup([](PanelSim& s) { s.setModel(71); }) << true
+                                   << 0 << "STOPPED AT THE MODEL LOCATION";
+    QTest::newRow("write refused: data incomplete")
+        << write << asItIs << false << 0 << "STOPPED: DATA INCOMPLETE";
+}
+
+// The bar counts the model location and the 25 locations in order, names the one being
+// worked on, and stays where a failure stopped it until the next operation begins.
+void TestPanelLink::progress() {
+    QFETCH(Operation, operation);
+    QFETCH(SimSetup, setup);
+    QFETCH(bool, complete);
+    QFETCH(int, lastValue);
+    QFETCH(QString, lastText);
+    PanelRig rig;
+    if (complete)
+        showAllNotAssigned(*rig.form);
+    setup(rig.sim);
+    // What an earlier operation left must not survive the start of this one.
+    rig.form->ProgressBar1->setFormat(QStringLiteral("STOPPED AT LOCATION 3 OF 25"));
+    rig.form->ProgressBar1->setValue(1);
+    QStringList steps;
+    QObject::connect(rig.form->ProgressBar1, &QProgressBar::valueChanged, [&](int value) {
+        steps << QStringLiteral("%1 %2").arg(value).arg(rig.form->ProgressBar1->format());
+    });
+    int busyChecks = 0;
+    QObject::connect(&rig.sim, &PanelSim::commandReceived, rig.form.get(), [&] {
+        checkBusy(rig);
+        ++busyChecks;
+    });
+
+    (rig.operations.get()->*operation)();
+
+    const bool reading = operation == read;
+    QStringList expected{QStringLiteral("0 OPENING THE SERIAL PORT")};
+    for (int address = 0; address < std::min(lastValue, 25); ++address)
+        expected << QStringLiteral("%1 %2 LOCATION %3 OF 25")
+                        .arg(address + 1)
+                        .arg(reading ? "READING" : "WRITING")
+                        .arg(address);
+    if (lastValue == 26)
+        expected << QStringLiteral("26 ") + lastText;
+    QCOMPARE(steps, expected);
+    QCOMPARE(rig.form->ProgressBar1->value(), lastValue);
+    QCOMPARE(rig.form->ProgressBar1->maximum(), 26);
+    QCOMPARE(rig.form->ProgressBar1->format(), lastText);
+    QCOMPARE(busyChecks, rig.sim.commandCount());
+    checkIdle(rig);
+}
+
+// With the category on, the trace holds the port and its settings, exactly the commands and
+// replies on the wire, each stamped with the time since the operation began, and the outcome.
+// It is off by default.
+void TestPanelLink::traceOfOneRead() {
+    PanelRig rig;
+    rig.sim.setValue(0, 37);
+    const QtMessageHandler previous = qInstallMessageHandler(collectTrace);
+    traced.clear();
+    rig.operations->READ_CONFIG_Click();
+    QVERIFY(traced.isEmpty());
+
+    QLoggingCategory::setFilterRules(QStringLiteral("nvx.serial.debug=true"));
+    rig.operations->READ_CONFIG_Click();
+    QLoggingCategory::setFilterRules(QString());
+    qInstallMessageHandler(previous);
+
+    QStringList expected{
+        QStringLiteral("READ CONFIGURATION FROM SWITCH PANEL"),
+        QStringLiteral("open %1 at 9600,N,8,1, no flow control").arg(rig.sim.devicePath()),
+        QStringLiteral("> A"),
+        QStringLiteral("< D000D"),
+        QStringLiteral("> V\\x00?00V"),
+        QStringLiteral("< 0700\\r")};
+    for (int address = 0; address <= 24; ++address) {
+        const int value = address == 0 ? 37 : address < 22 ? 160 : 10;
+        expected << QStringLiteral("> ") + escapedBytes(protocol::readCommand(address))
+                 << QStringLiteral("< %1\\r").arg(value * 10, 4, 10, QLatin1Char('0'));
+    }
+    expected << QStringLiteral("end: SWITCH PANEL DATA READ SUCCESSFUL; ALL 25 LOCATIONS READ");
+    QStringList events;
+    qint64 last = 0;
+    for (const QString& line : traced) {
+        // "   105 ms  > A": milliseconds since the operation began, never going back.
+        const QRegularExpressionMatch m =
+            QRegularExpression(QStringLiteral("^ *(\\d+) ms  (.*)$")).match(line);
+        QVERIFY2(m.hasMatch(), qPrintable(line));
+        QVERIFY(m.captured(1).toLongLong() >= last);
+        last = m.captured(1).toLongLong();
+        events << m.captured(2);
+    }
+    QCOMPARE(events, expected);
+    // 27 pauses of a 100 ms period: the stamps run over seconds, not microseconds.
+    QVERIFY2(last >= 2000, qPrintable(traced.last()));
 }
 
 QTEST_MAIN(TestPanelLink)

@@ -5,6 +5,8 @@
 #include "panel_link.h"
 #include "protocol.h"
 #include "serial_comm_port.h"
+#include "serial_ports.h"
+#include "serial_trace.h"
 
 #include <QTest>
 
@@ -13,6 +15,7 @@
 Q_DECLARE_METATYPE(std::optional<long long>)
 Q_DECLARE_METATYPE(CommPort::OpenFailure)
 Q_DECLARE_METATYPE(QSerialPort::SerialPortError)
+Q_DECLARE_METATYPE(SerialPortEntry)
 
 class TestPanelProtocol : public QObject {
     Q_OBJECT
@@ -29,6 +32,10 @@ private slots:
     void openFailureMessage_data();
     void openFailureMessage();
     void firstSerialPort();
+    void startPort_data();
+    void startPort();
+    void traceText_data();
+    void traceText();
 };
 
 void TestPanelProtocol::frames_data() {
@@ -162,26 +169,37 @@ void TestPanelProtocol::openErrorClassification() {
 void TestPanelProtocol::openFailureMessage_data() {
     QTest::addColumn<CommPort::OpenFailure>("failure");
     QTest::addColumn<QString>("detail");
+    QTest::addColumn<QStringList>("reported");
     QTest::addColumn<QStringList>("mustContain");
     using F = CommPort::OpenFailure;
-    QTest::newRow("missing") << F::NotFound << "No such file or directory"
-                             << QStringList{"DOES NOT EXIST", "(No such file or directory)"};
-    QTest::newRow("busy") << F::InUse << "Permission error while locking the device"
-                          << QStringList{"IN USE BY ANOTHER PROGRAM"};
+    const QStringList none;
+    const QStringList two{"ttyS0 (/dev/ttyS0)", "ttyUSB0 \u2014 FT232R USB UART (/dev/ttyUSB0)"};
+    QTest::newRow("missing, no port at all")
+        << F::NotFound << "No such file or directory" << none
+        << QStringList{"DOES NOT EXIST", "(No such file or directory)",
+                       "\n\nNO SERIAL PORT WAS FOUND ON THIS COMPUTER."};
+    QTest::newRow("missing, two others found")
+        << F::NotFound << "No such file or directory" << two
+        << QStringList{"DOES NOT EXIST",
+                       "\n\nSERIAL PORTS FOUND ON THIS COMPUTER:\nttyS0 "
+                       "(/dev/ttyS0)\nttyUSB0 \u2014 FT232R USB UART (/dev/ttyUSB0)"};
+    QTest::newRow("busy") << F::InUse << "Permission error while locking the device" << two
+                          << QStringList{"IN USE BY ANOTHER PROGRAM", "FT232R USB UART"};
 #ifdef Q_OS_LINUX
-    QTest::newRow("no permission")
-        << F::NoPermission << "Permission denied" << QStringList{"PERMISSION", "\"dialout\" GROUP"};
+    QTest::newRow("no permission") << F::NoPermission << "Permission denied" << none
+                                   << QStringList{"PERMISSION", "\"dialout\" GROUP"};
 #endif
-    QTest::newRow("settings") << F::BadSettings << "9600,N,8,1"
+    QTest::newRow("settings") << F::BadSettings << "9600,N,8,1" << none
                               << QStringList{"DOES NOT ACCEPT THE SETTINGS 9600,N,8,1"};
 }
 
 void TestPanelProtocol::openFailureMessage() {
     QFETCH(CommPort::OpenFailure, failure);
     QFETCH(QString, detail);
+    QFETCH(QStringList, reported);
     QFETCH(QStringList, mustContain);
     const QString text =
-        PanelLink::openFailureMessage(QStringLiteral("/dev/ttyUSB7"), failure, detail);
+        PanelLink::openFailureMessage(QStringLiteral("/dev/ttyUSB7"), failure, detail, reported);
     QVERIFY2(text.startsWith(QLatin1String("THE SERIAL PORT /dev/ttyUSB7 COULD NOT BE OPENED.")),
              qPrintable(text));
     for (const QString& part : mustContain)
@@ -195,6 +213,68 @@ void TestPanelProtocol::firstSerialPort() {
     QCOMPARE(SerialCommPort::nameOfPort(1), QStringLiteral("/dev/ttyS0"));
     QCOMPARE(SerialCommPort().portName(), QStringLiteral("/dev/ttyS0"));
 #endif
+}
+
+namespace {
+
+SerialPortEntry port(const char* name, bool usb = false) {
+    SerialPortEntry p;
+    p.portName = QString::fromLatin1(name);
+    p.systemLocation = QStringLiteral("/dev/") + p.portName;
+    p.usb = usb;
+    return p;
+}
+
+} // namespace
+
+// The port chosen at start, from the ports present and the one named with --port.
+void TestPanelProtocol::startPort_data() {
+    QTest::addColumn<QList<SerialPortEntry>>("present");
+    QTest::addColumn<QString>("requested");
+    QTest::addColumn<QString>("chosen");
+    const SerialPortEntry s0 = port("ttyS0"), s1 = port("ttyS1");
+    const SerialPortEntry usb0 = port("ttyUSB0", true), acm0 = port("ttyACM0", true);
+    using Ports = QList<SerialPortEntry>;
+    QTest::newRow("built-in port 1 present") << Ports{usb0, s0, s1} << ""
+                                             << "/dev/ttyS0";
+    QTest::newRow("only one USB adapter") << Ports{s1, usb0} << ""
+                                          << "/dev/ttyUSB0";
+    QTest::newRow("two USB adapters: the first reported") << Ports{acm0, usb0} << ""
+                                                          << "/dev/ttyACM0";
+    QTest::newRow("no USB, no port 1: the first reported") << Ports{s1} << ""
+                                                           << "/dev/ttyS1";
+    QTest::newRow("none at all: port 1, to name it") << Ports{} << ""
+                                                     << "/dev/ttyS0";
+    QTest::newRow("--port naming an absent device") << Ports{s0, usb0} << "/dev/ttyUSB3"
+                                                    << "/dev/ttyUSB3";
+    QTest::newRow("--port over the built-in port") << Ports{s0} << "ttyUSB0"
+                                                   << "ttyUSB0";
+}
+
+void TestPanelProtocol::startPort() {
+    QFETCH(QList<SerialPortEntry>, present);
+    QFETCH(QString, requested);
+    QFETCH(QString, chosen);
+#ifdef Q_OS_WIN
+    QSKIP("the table names Linux ports");
+#endif
+    QCOMPARE(::startPort(present, requested), chosen);
+}
+
+void TestPanelProtocol::traceText_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("read 63") << protocol::readCommand(63) << "V\\x00?00V";
+    QTest::newRow("write 37 into 10") << protocol::writeCommand(10, 37) << "S\\x00\\n\\x00%D";
+    QTest::newRow("reply") << QByteArray("0700\r") << "0700\\r";
+    QTest::newRow("backslash, tab, high byte") << QByteArray("\\\t\xff\x7f") << "\\\\\\t\\xFF\\x7F";
+    QTest::newRow("nothing") << QByteArray() << "";
+}
+
+void TestPanelProtocol::traceText() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QCOMPARE(escapedBytes(bytes), text);
 }
 
 QTEST_GUILESS_MAIN(TestPanelProtocol)

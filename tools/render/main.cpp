@@ -3,6 +3,9 @@
 #include "appearance.h"
 #include "form1.h"
 #include "messages.h"
+#include "operation_progress.h"
+#include "serial_ports.h"
+#include "widgets.h"
 
 #include <QApplication>
 #include <QDir>
@@ -38,12 +41,33 @@ int main(int argc, char* argv[]) {
     Form1 form(messages);
     // A sample configuration, so the lists show selections as after a file load.
     const bool sample = app.arguments().contains(QStringLiteral("--sample"));
+    // The port selector as on a machine with a built-in port and one USB adapter (--sample),
+    // or with no serial port at all; the progress bar after a whole read (--sample).
+    PortSelector ports(*form.Combo1, [sample] {
+        QList<SerialPortEntry> reported;
+        if (sample) {
+            SerialPortEntry usb;
+            usb.portName = QStringLiteral("ttyUSB0");
+            usb.systemLocation = QStringLiteral("/dev/ttyUSB0");
+            usb.description = QStringLiteral("FT232R USB UART");
+            usb.usb = true;
+            reported << usb;
+        }
+        return reported;
+    });
+    ports.start(QString());
+    if (sample) {
+        OperationProgress progress(*form.ProgressBar1);
+        progress.begin(OperationProgress::Kind::Read);
+        progress.at(OperationProgress::Step::Finished);
+    }
     if (sample) {
         for (int n = 1; n <= 43; n += 2) {
             form.select(form.List(n), (n / 2) % 17);
             form.select(form.List(n + 1), (n / 2) % 10);
         }
         form.Text(2)->setText("LOBBY");
+        form.show_switch_view(); // as a file load ends
     }
     // --status TEXT shows the status line on red with that text, to check that it fits.
     const int status = app.arguments().indexOf(QStringLiteral("--status"));

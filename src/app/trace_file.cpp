@@ -1,0 +1,62 @@
+#include "trace_file.h"
+
+#include "serial_trace.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QLoggingCategory>
+
+namespace {
+
+QFile* traceFile = nullptr;
+QtMessageHandler previousHandler = nullptr;
+QLoggingCategory::CategoryFilter previousFilter = nullptr;
+
+bool isTrace(const char* category) {
+    return category && qstrcmp(category, serialTraceName) == 0;
+}
+
+void enableTrace(QLoggingCategory* category) {
+    if (previousFilter)
+        previousFilter(category);
+    if (isTrace(category->categoryName()))
+        category->setEnabled(QtDebugMsg, true);
+}
+
+void writeTrace(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (traceFile && isTrace(context.category)) {
+        traceFile->write(message.toUtf8() + '\n');
+        traceFile->flush();
+        return;
+    }
+    if (previousHandler)
+        previousHandler(type, context, message);
+}
+
+} // namespace
+
+bool TraceFile::open(const QString& path, QString& error) {
+    file_.setFileName(path);
+    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+        error = QStringLiteral("cannot write the trace file %1: %2").arg(path, file_.errorString());
+        return false;
+    }
+    file_.write(QStringLiteral("%1 %2 serial trace, started %3\n")
+                    .arg(QCoreApplication::applicationName(),
+                         QCoreApplication::applicationVersion(),
+                         QDateTime::currentDateTime().toString(Qt::ISODate))
+                    .toUtf8());
+    file_.flush();
+    traceFile = &file_;
+    previousHandler = qInstallMessageHandler(writeTrace);
+    previousFilter = QLoggingCategory::installFilter(enableTrace);
+    return true;
+}
+
+TraceFile::~TraceFile() {
+    if (traceFile != &file_)
+        return;
+    QLoggingCategory::installFilter(previousFilter);
+    qInstallMessageHandler(previousHandler);
+    traceFile = nullptr;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+class QProgressBar;
+
+// How far a panel read or write has got, on the window's progress bar: the wake-up, the
+// model location, then the 25 configuration locations. After a failure the bar stays where
+// the operation stopped ("STOPPED AT LOCATION 7 OF 25") until the next operation begins.
+class OperationProgress {
+public:
+    enum class Kind { Read, Write };
+    // What the operation is doing; a failure is reported at the step it was at.
+    enum class Step { OpeningPort, CheckingData, WakingPanel, ModelLocation, Location, Finished };
+
+    explicit OperationProgress(QProgressBar& bar) : bar_(bar) {}
+
+    // An operation begins: the bar empties and shows the first step.
+    void begin(Kind kind);
+    // The operation goes on to `step`; for Step::Location, to location `address`.
+    void at(Step step, int address = 0);
+    // The operation failed at the step it was at.
+    void stopped();
+
+    // The bar's maximum: the model location and the 25 configuration locations.
+    static int steps();
+
+private:
+    void show(int value, const QString& text);
+
+    QProgressBar& bar_;
+    Kind kind_ = Kind::Read;
+    Step step_ = Step::OpeningPort;
+    int address_ = 0;
+};

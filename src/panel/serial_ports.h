@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class PortComboBox;
+
+// One serial port as the system reports it.
+struct SerialPortEntry {
+    QString portName;       // "ttyUSB0", "COM3"
+    QString systemLocation; // "/dev/ttyUSB0": what the port is opened by
+    QString description;    // "FT232R USB UART"
+    QString manufacturer;
+    QString serialNumber;
+    QString stableName;   // "/dev/serial/by-id/usb-FTDI_...": the same adapter on every plug-in
+    bool usb = false;     // a USB adapter: the system knows its vendor
+    bool reported = true; // false for a port the system does not report (named by the user)
+
+    // "ttyUSB0 — FT232R USB UART", or the name alone.
+    QString displayText() const;
+    // Where the port is, who made it and its stable name, one item a line.
+    QString toolTip() const;
+};
+
+using PortSource = std::function<QList<SerialPortEntry>()>;
+
+// The ports the system reports now, with their stable /dev/serial/by-id names on Linux.
+QList<SerialPortEntry> systemSerialPorts();
+
+// The port the program starts with, as it is opened. The program keeps no settings, so this
+// is decided afresh at every start:
+// 1. the port the user named (`requested`), reported or not;
+// 2. else the machine's built-in first port (/dev/ttyS0, COM1) when the system reports it;
+// 3. else the one USB adapter, when exactly one is present;
+// 4. else the first port reported;
+// 5. with none at all, the name of the first port, so that the failure names it.
+QString startPort(const QList<SerialPortEntry>& reported, const QString& requested);
+
+// The window's port selector: a combo box listing the reported ports, read afresh each time
+// its list opens and before each panel operation; a port it does not list can be typed in.
+// The chosen port stays chosen, and the port named at start stays listed, even when the
+// system stops reporting them (an adapter pulled): the failure to open it then names it.
+class PortSelector : public QObject {
+    Q_OBJECT
+
+public:
+    PortSelector(PortComboBox& combo, PortSource source, QObject* parent = nullptr);
+
+    // Lists the ports and chooses the start port for `requested` (see startPort()).
+    void start(const QString& requested);
+    // Reads the ports afresh, keeping the choice.
+    void refresh();
+    // The chosen port, as it is opened.
+    QString current() const;
+    // The ports the system reported at the last reading: "ttyUSB0 — FT232R USB UART
+    // (/dev/ttyUSB0)", one each.
+    QStringList reportedPorts() const;
+
+private:
+    void fill(const QString& chosen);
+
+    PortComboBox& combo_;
+    PortSource source_;
+    QString requested_;
+    QList<SerialPortEntry> reported_;
+};
