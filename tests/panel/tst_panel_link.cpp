@@ -114,7 +114,8 @@ void TestPanelLink::selectorChoosesThePort() {
     // The adapter is pulled while chosen: it stays chosen, so the failure names it.
     combo->setCurrentIndex(1);
     rig.reported = {builtIn};
-    emit combo->popupAboutToShow();
+    combo->showPopup(); // the list is read afresh as it opens
+    combo->hidePopup();
     QCOMPARE(combo->count(), 2);
     QCOMPARE(combo->currentData().toString(), rig.sim.devicePath());
     QVERIFY(combo->toolTip().contains(QStringLiteral("NOT REPORTED")));
