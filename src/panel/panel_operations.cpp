@@ -17,12 +17,17 @@
 
 using Step = OperationProgress::Step;
 
-// What surrounds every panel operation, however it ends: the port list is read afresh and
-// the chosen port used, the selector is locked, the busy cursor shows, the progress bar
-// follows the steps and stays where a failure stopped it, and the trace records the outcome.
+// What surrounds every panel operation, however it ends: the window knows one runs, the port
+// list is read afresh and the chosen port used, the selector is locked, the busy cursor
+// shows, the progress bar follows the steps and stays where a failure stopped it, and the
+// trace records the outcome. A session asked for while another operation runs is empty:
+// the caller returns at once.
 class PanelOperations::Session {
 public:
-    Session(PanelOperations& operations, OperationProgress::Kind kind) : ops_(operations) {
+    Session(PanelOperations& operations, OperationProgress::Kind kind)
+        : ops_(operations), operation_(operations.form_) {
+        if (!operation_)
+            return;
         ops_.selector_.refresh();
         ops_.port_.setPortName(ops_.selector_.current());
         ops_.form_.Combo1->setEnabled(false);
@@ -34,6 +39,8 @@ public:
                                                                : ops_.form_.WRITE_CONFIG->text());
     }
     ~Session() {
+        if (!operation_)
+            return;
         ops_.progress_.stopped();
         ops_.link_.trace(QStringLiteral("end: %1; %2")
                              .arg(ops_.form_.statusText(), ops_.form_.ProgressBar1->format()));
@@ -42,9 +49,11 @@ public:
     }
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
+    explicit operator bool() const { return bool(operation_); }
 
 private:
     PanelOperations& ops_;
+    Form1::Operation operation_;
 };
 
 PanelOperations::PanelOperations(Form1& form, CommPort& port, PortSource ports)
@@ -90,10 +99,9 @@ bool PanelOperations::wakeUpAndCheckModel(const char* mismatchText) {
 }
 
 void PanelOperations::READ_CONFIG_Click() {
-    Form1::Operation operation(form_);
-    if (!operation)
-        return;
     Session session(*this, OperationProgress::Kind::Read);
+    if (!session)
+        return;
     ConfigRecord& r = form_.r;
 
     form_.setStatusColour(Form1::yellow);
@@ -165,10 +173,9 @@ void PanelOperations::READ_CONFIG_Click() {
 }
 
 void PanelOperations::WRITE_CONFIG_Click() {
-    Form1::Operation operation(form_);
-    if (!operation)
-        return;
     Session session(*this, OperationProgress::Kind::Write);
+    if (!session)
+        return;
     ConfigRecord& r = form_.r;
 
     form_.setStatusColour(Form1::yellow);
