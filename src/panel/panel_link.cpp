@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QTimer>
 
 #include <limits>
@@ -38,6 +39,18 @@ void PanelLink::trace(const QString& event) const {
         << QStringLiteral("%1 ms  %2").arg(clock_.isValid() ? clock_.elapsed() : 0, 6).arg(event);
 }
 
+namespace {
+
+// The group owning the port's device node, which a user needs to belong to; empty when the
+// node cannot be examined.
+QString deviceGroup(const QString& portName) {
+    const QString location =
+        portName.startsWith(QLatin1Char('/')) ? portName : QStringLiteral("/dev/") + portName;
+    return QFileInfo(location).group();
+}
+
+} // namespace
+
 bool PanelLink::open_link(const QStringList& reportedPorts) {
     port_.setSettings(QStringLiteral("9600,N,8,1"));
     if (port_.setPortOpen(true)) {
@@ -52,14 +65,15 @@ bool PanelLink::open_link(const QStringList& reportedPorts) {
     form_.setStatusVisible(true);
     form_.setStatusColour(Form1::red);
     form_.setStatusText(QString::fromLatin1(texts::portUnavailable));
-    form_.messages().message(
-        openFailureMessage(port_.portName(), port_.openFailure(), detail, reportedPorts),
-        QString::fromLatin1(texts::portTitle));
+    form_.messages().message(openFailureMessage(port_.portName(), port_.openFailure(), detail,
+                                                reportedPorts, deviceGroup(port_.portName())),
+                             QString::fromLatin1(texts::portTitle));
     return false;
 }
 
 QString PanelLink::openFailureMessage(const QString& portName, CommPort::OpenFailure failure,
-                                      const QString& detail, const QStringList& reportedPorts) {
+                                      const QString& detail, const QStringList& reportedPorts,
+                                      const QString& deviceGroup) {
     QString reason;
     switch (failure) {
     case CommPort::OpenFailure::NotFound:
@@ -71,8 +85,16 @@ QString PanelLink::openFailureMessage(const QString& portName, CommPort::OpenFai
     case CommPort::OpenFailure::NoPermission:
         reason = QStringLiteral("PERMISSION TO USE THE PORT WAS DENIED.");
 #ifdef Q_OS_LINUX
-        reason += QStringLiteral("\nTHE USER MUST BE A MEMBER OF THE \"dialout\" GROUP "
-                                 "(sudo usermod -aG dialout $USER, then log in again).");
+        {
+            const QString group = deviceGroup.isEmpty() || deviceGroup == QLatin1String("root")
+                                      ? QStringLiteral("dialout")
+                                      : deviceGroup;
+            reason += QStringLiteral("\nTHE USER MUST BE A MEMBER OF THE \"%1\" GROUP "
+                                     "(sudo usermod -aG %1 $USER, then log in again).")
+                          .arg(group);
+        }
+#else
+        Q_UNUSED(deviceGroup)
 #endif
         break;
     case CommPort::OpenFailure::BadSettings:

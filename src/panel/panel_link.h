@@ -56,8 +56,11 @@ public:
 
     // The text of the message box for a port that could not be opened: its name, the
     // reason, the system's own words (or the refused settings), and the ports that exist.
+    // A refused permission names the group that owns the device (dialout on Debian, uucp on
+    // Arch); dialout when the owner is unknown or root.
     static QString openFailureMessage(const QString& portName, CommPort::OpenFailure failure,
-                                      const QString& detail, const QStringList& reportedPorts);
+                                      const QString& detail, const QStringList& reportedPorts,
+                                      const QString& deviceGroup = {});
 
 private:
     template <typename Done> void waitUntil(Done done);

@@ -170,26 +170,35 @@ void TestPanelProtocol::openFailureMessage_data() {
     QTest::addColumn<CommPort::OpenFailure>("failure");
     QTest::addColumn<QString>("detail");
     QTest::addColumn<QStringList>("reported");
+    QTest::addColumn<QString>("group");
     QTest::addColumn<QStringList>("mustContain");
     using F = CommPort::OpenFailure;
     const QStringList none;
     const QStringList two{"ttyS0 (/dev/ttyS0)", "ttyUSB0 \u2014 FT232R USB UART (/dev/ttyUSB0)"};
     QTest::newRow("missing, no port at all")
-        << F::NotFound << "No such file or directory" << none
+        << F::NotFound << "No such file or directory" << none << ""
         << QStringList{"DOES NOT EXIST", "(No such file or directory)",
                        "\n\nNO SERIAL PORT WAS FOUND ON THIS COMPUTER."};
     QTest::newRow("missing, two others found")
-        << F::NotFound << "No such file or directory" << two
+        << F::NotFound << "No such file or directory" << two << ""
         << QStringList{"DOES NOT EXIST",
                        "\n\nSERIAL PORTS FOUND ON THIS COMPUTER:\nttyS0 "
                        "(/dev/ttyS0)\nttyUSB0 \u2014 FT232R USB UART (/dev/ttyUSB0)"};
-    QTest::newRow("busy") << F::InUse << "Permission error while locking the device" << two
+    QTest::newRow("busy") << F::InUse << "Permission error while locking the device" << two << ""
                           << QStringList{"IN USE BY ANOTHER PROGRAM", "FT232R USB UART"};
 #ifdef Q_OS_LINUX
-    QTest::newRow("no permission") << F::NoPermission << "Permission denied" << none
-                                   << QStringList{"PERMISSION", "\"dialout\" GROUP"};
+    QTest::newRow("no permission, device of group dialout")
+        << F::NoPermission << "Permission denied" << none << "dialout"
+        << QStringList{"PERMISSION", "\"dialout\" GROUP", "usermod -aG dialout $USER"};
+    QTest::newRow("no permission, device of group uucp")
+        << F::NoPermission << "Permission denied" << none << "uucp"
+        << QStringList{"\"uucp\" GROUP", "usermod -aG uucp $USER"};
+    QTest::newRow("no permission, owner unknown")
+        << F::NoPermission << "Permission denied" << none << "" << QStringList{"\"dialout\" GROUP"};
+    QTest::newRow("no permission, device of root") << F::NoPermission << "Permission denied" << none
+                                                   << "root" << QStringList{"\"dialout\" GROUP"};
 #endif
-    QTest::newRow("settings") << F::BadSettings << "9600,N,8,1" << none
+    QTest::newRow("settings") << F::BadSettings << "9600,N,8,1" << none << ""
                               << QStringList{"DOES NOT ACCEPT THE SETTINGS 9600,N,8,1"};
 }
 
@@ -197,9 +206,10 @@ void TestPanelProtocol::openFailureMessage() {
     QFETCH(CommPort::OpenFailure, failure);
     QFETCH(QString, detail);
     QFETCH(QStringList, reported);
+    QFETCH(QString, group);
     QFETCH(QStringList, mustContain);
-    const QString text =
-        PanelLink::openFailureMessage(QStringLiteral("/dev/ttyUSB7"), failure, detail, reported);
+    const QString text = PanelLink::openFailureMessage(QStringLiteral("/dev/ttyUSB7"), failure,
+                                                       detail, reported, group);
     QVERIFY2(text.startsWith(QLatin1String("THE SERIAL PORT /dev/ttyUSB7 COULD NOT BE OPENED.")),
              qPrintable(text));
     for (const QString& part : mustContain)
