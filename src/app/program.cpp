@@ -16,22 +16,44 @@ Program::Program(const QString& requestedPort, MessageBoxes& messages, FileDialo
 namespace {
 
 // The options every Qt program takes (-platform xcb, -style fusion, ...). QApplication takes
-// them from the command line itself; the parser only lets them pass.
+// them from the command line itself; the parser only lets them pass, and --help-all lists them.
 struct QtOption {
     const char* name;
-    bool takesValue;
+    const char* value; // nullptr for a switch
+    const char* help;
 };
 constexpr QtOption qtOptions[] = {
-    {"platform", true},        {"platformpluginpath", true},
-    {"platformtheme", true},   {"plugin", true},
-    {"qwindowgeometry", true}, {"qwindowicon", true},
-    {"qwindowtitle", true},    {"session", true},
-    {"display", true},         {"geometry", true},
-    {"style", true},           {"stylesheet", true},
-    {"reverse", false},        {"widgetcount", false},
-    {"nograb", false},         {"dograb", false},
-    {"sync", false},
+    {"platform", "NAME", "Window system plugin: xcb, wayland, offscreen."},
+    {"platformpluginpath", "PATH", "Folder of window system plugins."},
+    {"platformtheme", "NAME", "Desktop theme plugin."},
+    {"plugin", "NAME", "Extra input plugin (for example evdevtouch)."},
+    {"qwindowgeometry", "GEOMETRY", "Size and place of the window (WxH+X+Y)."},
+    {"qwindowicon", "FILE", "Icon of the window."},
+    {"qwindowtitle", "TITLE", "Title of the window."},
+    {"session", "ID", "Session to restore."},
+    {"display", "DISPLAY", "X display to use."},
+    {"geometry", "GEOMETRY", "Size and place of the window (WxH+X+Y), on X."},
+    {"style", "NAME", "Widget style: fusion, windows."},
+    {"stylesheet", "FILE", "Qt style sheet applied to the window."},
+    {"reverse", nullptr, "Lays the window out right to left."},
+    {"widgetcount", nullptr, "Prints how many widgets were left undeleted at the end."},
+    {"nograb", nullptr, "Never grabs the mouse or the keyboard, on X."},
+    {"dograb", nullptr, "Grabs the mouse and keyboard even under a debugger, on X."},
+    {"sync", nullptr, "Runs X in synchronous mode, for debugging."},
 };
+
+// The Qt options in the layout of the help text, for --help-all.
+QString qtOptionsHelp() {
+    QString text = QStringLiteral("\nQt options (taken by the window system, not by %1):\n")
+                       .arg(QCoreApplication::applicationName());
+    for (const QtOption& qt : qtOptions) {
+        QString name = QStringLiteral("-%1").arg(QLatin1String(qt.name));
+        if (qt.value)
+            name += QStringLiteral(" <%1>").arg(QLatin1String(qt.value));
+        text += QStringLiteral("  %1  %2\n").arg(name, -28).arg(QLatin1String(qt.help));
+    }
+    return text;
+}
 
 const QString portOption = QStringLiteral("port");
 const QString traceOption = QStringLiteral("trace");
@@ -64,8 +86,8 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         QStringLiteral("FILE")));
     for (const QtOption& qt : qtOptions) {
         QCommandLineOption option(QString::fromLatin1(qt.name));
-        if (qt.takesValue)
-            option.setValueName(QStringLiteral("VALUE"));
+        if (qt.value)
+            option.setValueName(QString::fromLatin1(qt.value));
         option.setFlags(QCommandLineOption::HiddenFromHelp);
         parser.addOption(option);
     }
@@ -81,6 +103,9 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     if (parser.isSet(help)) {
         result.action = CommandLine::Action::Help;
         result.text = parser.helpText();
+    } else if (parser.isSet(QStringLiteral("help-all"))) {
+        result.action = CommandLine::Action::Help;
+        result.text = parser.helpText() + qtOptionsHelp();
     } else if (parser.isSet(version)) {
         result.action = CommandLine::Action::Version;
         result.text = QStringLiteral("%1 %2\n").arg(QCoreApplication::applicationName(),

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The installed program's command line on a terminal without a display (ssh, a packaging
-# script, a man-page generator): --help and --version print and exit 0; a mistyped option
+# script, a man-page generator): --help, --help-all and --version print and exit 0; a mistyped option
 # prints the mistake and the usage on standard error and exits 2.
 #
 # Usage: tst_command_line.sh PROGRAM VERSION
@@ -30,6 +30,7 @@ check() { # name expected-status stream pattern -- arguments...
 
 check "--help" 0 stdout "--port <NAME>" -- --help
 check "-h" 0 stdout "Usage: " -- -h
+check "--help-all lists the Qt options" 0 stdout "-platform <NAME>" -- --help-all
 check "--version" 0 stdout "nvx10config $version" -- --version
 check "unknown option" 2 stderr "nvx10config: Unknown option 'baud'." -- --baud 19200
 check "unknown option shows the usage" 2 stderr "--port <NAME>" -- --baud 19200
