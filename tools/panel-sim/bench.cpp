@@ -1,5 +1,5 @@
 // panel-bench: wall time and processor time of a whole panel read and a whole panel write
-// against panel-sim with 9600 baud byte pacing. A measurement, not a test.
+// against nvx10-panel-sim with 9600 baud byte pacing. A measurement, not a test.
 
 #include "form1.h"
 #include "messages.h"
@@ -48,7 +48,7 @@ int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    // panel-bench [ROUNDS] [--port PATH]: without a port, starts its own paced panel-sim.
+    // panel-bench [ROUNDS] [--port PATH]: without a port, starts its own paced nvx10-panel-sim.
     const QStringList args = QCoreApplication::arguments();
     int rounds = 3;
     QString path;
@@ -62,16 +62,16 @@ int main(int argc, char* argv[]) {
     QProcess sim;
     if (path.isEmpty()) {
         sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        sim.start(QCoreApplication::applicationDirPath() + QStringLiteral("/panel-sim"),
+        sim.start(QCoreApplication::applicationDirPath() + QStringLiteral("/nvx10-panel-sim"),
                   {QStringLiteral("--pace"), QStringLiteral("--value"), QStringLiteral("0=37"),
                    QStringLiteral("--value"), QStringLiteral("19=159"), QStringLiteral("--value"),
                    QStringLiteral("22=5"), QStringLiteral("--value"), QStringLiteral("23=7")});
         if (!sim.waitForStarted() || !sim.waitForReadyRead(5000)) {
-            std::fprintf(stderr, "panel-bench: panel-sim did not start\n");
+            std::fprintf(stderr, "panel-bench: nvx10-panel-sim did not start\n");
             return 2;
         }
         path = QString::fromLocal8Bit(sim.readLine()).trimmed();
-        std::printf("panel-sim on %s, 9600 baud pacing\n", qPrintable(path));
+        std::printf("nvx10-panel-sim on %s, 9600 baud pacing\n", qPrintable(path));
     }
 
     PrintedMessages messages;

@@ -1,4 +1,4 @@
-// panel-sim: a simulated switch panel on a pseudo-terminal. Prints the device path, then
+// nvx10-panel-sim: a simulated switch panel on a pseudo-terminal. Prints the device path, then
 // answers like the panel until it is stopped (Ctrl+C or a kill).
 
 #include "panel_sim.h"
@@ -38,7 +38,7 @@ bool parsePair(const QString& text, QChar separator, int& first, int& second, bo
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("panel-sim"));
+    QCoreApplication::setApplicationName(QStringLiteral("nvx10-panel-sim"));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -103,7 +103,7 @@ int main(int argc, char* argv[]) {
 
     PanelSim sim;
     const auto fail = [](const QString& text) {
-        std::fprintf(stderr, "panel-sim: %s\n", qPrintable(text));
+        std::fprintf(stderr, "nvx10-panel-sim: %s\n", qPrintable(text));
         return 2;
     };
     const auto number = [&](const QCommandLineOption& option, int& out) {
@@ -188,7 +188,7 @@ int main(int argc, char* argv[]) {
         });
     }
     QObject::connect(&sim, &PanelSim::lineHungUp,
-                     [] { std::fprintf(stderr, "panel-sim: line hung up\n"); });
+                     [] { std::fprintf(stderr, "nvx10-panel-sim: line hung up\n"); });
 
     // Stop cleanly on Ctrl+C or a kill, so the link goes away with us.
     if (::pipe(signalPipe) == 0) {
