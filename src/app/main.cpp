@@ -37,6 +37,8 @@ int main(int argc, char* argv[]) {
     }
 
     QApplication app(argc, argv);
+    // Ties the window to its menu entry (the Wayland app id, the taskbar's icon).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.nvx10.nvx10config"));
     appearance::installFontSubstitutes();
 
     QtMessageBoxes messages;
