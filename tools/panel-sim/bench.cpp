@@ -48,13 +48,18 @@ int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    // panel-bench [ROUNDS] [--port PATH]: without a port, starts its own paced nvx10-panel-sim.
+    // panel-bench [ROUNDS] [--port PATH] [--no-port-scan]: without a port, starts its own
+    // paced nvx10-panel-sim. --no-port-scan leaves out the reading of the system's port list
+    // before each operation, to tell its cost from the rest.
     const QStringList args = QCoreApplication::arguments();
     int rounds = 3;
     QString path;
+    bool scanPorts = true;
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--port") && i + 1 < args.size())
             path = args[++i];
+        else if (args[i] == QLatin1String("--no-port-scan"))
+            scanPorts = false;
         else
             rounds = std::max(1, args[i].toInt());
     }
@@ -77,7 +82,9 @@ int main(int argc, char* argv[]) {
     PrintedMessages messages;
     Form1 form(messages);
     SerialCommPort port(path);
-    PanelOperations operations(form, port);
+    PanelOperations operations(form, port,
+                               scanPorts ? PortSource(systemSerialPorts)
+                                         : PortSource([] { return QList<SerialPortEntry>(); }));
 
     measure("read", form, rounds, [&] { operations.READ_CONFIG_Click(); });
     measure("write", form, rounds, [&] { operations.WRITE_CONFIG_Click(); });

@@ -5,6 +5,7 @@
 #include "messages.h"
 #include "operation_progress.h"
 #include "serial_ports.h"
+#include "status_texts.h"
 #include "widgets.h"
 
 #include <QApplication>
@@ -69,15 +70,17 @@ int main(int argc, char* argv[]) {
         form.Text(2)->setText("LOBBY");
         form.show_switch_view(); // as a file load ends
     }
-    // --status TEXT shows the status line on red with that text, to check that it fits.
+    // --status TEXT shows the status line on red with that text, to check that it fits;
+    // --sample shows it as a whole read ends.
     const int status = app.arguments().indexOf(QStringLiteral("--status"));
-    if (sample || (status > 0 && status + 1 < app.arguments().size())) {
+    if (status > 0 && status + 1 < app.arguments().size()) {
         form.setStatusVisible(true);
-        form.setStatusColour(status > 0 ? Form1::red : Form1::yellow);
-        form.setStatusText(status > 0
-                               ? app.arguments().at(status + 1)
-                               : QStringLiteral("STARTING COMMUNICATIONS TO READ SWITCH PANEL "
-                                                "CONFIGURATION"));
+        form.setStatusColour(Form1::red);
+        form.setStatusText(app.arguments().at(status + 1));
+    } else if (sample) {
+        form.setStatusVisible(true);
+        form.setStatusColour(Form1::green);
+        form.setStatusText(QString::fromLatin1(texts::readSuccessful));
     }
     form.show();
     app.processEvents();
