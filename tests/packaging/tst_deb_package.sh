@@ -9,15 +9,12 @@
 set -u
 build=$1
 version=$2
-here=$(cd "$(dirname "$0")" && pwd)
+source "$(dirname "$0")/checks.sh"
 for tool in dpkg-deb dpkg-shlibdeps file; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-pass() { echo "PASS: $*"; }
 
 if ! (cd "$build" && cpack -G DEB -B "$work" >"$work/cpack.log" 2>&1); then
     cat "$work/cpack.log"; echo "FAIL: cpack -G DEB"; exit 1
@@ -50,22 +47,13 @@ grep -q . <<<"$(field Depends)" && pass "Depends: $(field Depends)"
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
 outside=$(grep -v '^\./usr/' <<<"$contents" | grep -vx '\./')
 [ -z "$outside" ] && pass "everything under /usr" || fail "outside /usr: $outside"
-expected=$(grep -v '^#' "$here/installed_files.txt" | sed 's|^|./usr/|' | sort)
-files=$(dpkg-deb -c "$deb" | grep -v '^d' | awk '{print $6}' | sort)
-if [ "$expected" = "$files" ]; then
-    pass "package files"
-else
-    fail "package files differ from installed_files.txt:"
-    diff <(echo "$expected") <(echo "$files") | sed 's/^/    /'
-fi
+same_files "package files" ./usr/ "$(dpkg-deb -c "$deb" | grep -v '^d' | awk '{print $6}')"
 
 dpkg-deb -x "$deb" "$work/root"
 program=$work/root/usr/bin/nvx10config
 file -b "$program" | grep -q "stripped" && ! file -b "$program" | grep -q "not stripped" &&
     pass "programs are stripped" || fail "program: $(file -b "$program")"
-printed=$(env -u DISPLAY -u WAYLAND_DISPLAY "$program" --version 2>&1)
-[ "$printed" = "nvx10config $version" ] && pass "unpacked program answers --version" ||
-    fail "unpacked program --version printed \"$printed\""
+answers_version "$program" "$version"
 # The window itself: still up after a few seconds means it started (a missing library or
 # plugin ends it at once).
 QT_QPA_PLATFORM=offscreen timeout 3 "$program" --port /dev/nvx-no-such-port >"$work/run.log" 2>&1

@@ -9,12 +9,9 @@
 set -u
 build=$1
 version=$2
-here=$(cd "$(dirname "$0")" && pwd)
+source "$(dirname "$0")/checks.sh"
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-pass() { echo "PASS: $*"; }
 
 if ! cmake --install "$build" --prefix "$prefix" >"$prefix.log" 2>&1; then
     cat "$prefix.log"; rm -f "$prefix.log"
@@ -22,14 +19,7 @@ if ! cmake --install "$build" --prefix "$prefix" >"$prefix.log" 2>&1; then
 fi
 rm -f "$prefix.log"
 
-expected=$(grep -v '^#' "$here/installed_files.txt" | sort)
-installed=$(cd "$prefix" && find . -type f -o -type l | sed 's|^\./||' | sort)
-if [ "$expected" = "$installed" ]; then
-    pass "installed files"
-else
-    fail "installed files differ from installed_files.txt:"
-    diff <(echo "$expected") <(echo "$installed") | sed 's/^/    /'
-fi
+same_files "installed files" "" "$(cd "$prefix" && find . -type f -o -type l | sed 's|^\./||')"
 
 for program in nvx10config nvx10-panel-sim; do
     bin=$prefix/bin/$program
@@ -38,11 +28,7 @@ for program in nvx10config nvx10-panel-sim; do
 
     help=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$bin" --help 2>&1) ||
         fail "$program --help exits non-zero without a display"
-    if [ "$program" = nvx10config ]; then
-        printed=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$bin" --version 2>&1)
-        [ "$printed" = "nvx10config $version" ] && pass "$program --version" ||
-            fail "$program --version printed \"$printed\""
-    fi
+    [ "$program" = nvx10config ] && answers_version "$bin" "$version"
 
     source=$(gzip -dc "$page")
     options=$(grep -oE -- '--[a-z][a-z-]*' <<<"$help" | sort -u)
