@@ -65,4 +65,10 @@ constexpr int intensityPosition(int code) {
     return -1;
 }
 
+// The code a panel or a file value stands for: itself when it is an intensity code, else 10
+// (100 %), which is what such a value is shown as.
+constexpr int normalisedIntensity(int code) {
+    return intensityPosition(code) < 0 ? 10 : code;
+}
+
 } // namespace codes

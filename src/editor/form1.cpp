@@ -170,20 +170,19 @@ void Form1::intensityClick(const IntensityItem& item) {
 }
 
 void Form1::show_intensity(const IntensityItem& item) {
-    int position = codes::intensityPosition(r.*item.code);
-    if (position < 0) {
-        r.*item.code = 10;
-        position = 0;
-    }
-    select(List(item.list), position);
+    r.*item.code = Integer(codes::normalisedIntensity(r.*item.code));
+    select(List(item.list), codes::intensityPosition(r.*item.code));
 }
 
 void Form1::show_panel_intensities() {
-    // The backlighting first goes to its lowest entry, which keeps the rule whatever the
-    // indicator (the record takes its code even when the list was there already). The panel's
-    // indicator is then shown without being judged against a value from before the read, and
-    // the panel's backlighting is judged against it: a violation shows the rule's message once
-    // and moves the backlighting onto the panel's indicator.
+    // A value that is no intensity code stands for 100 %: all three are normalised before any
+    // list is judged, so the rule never sees a raw 0 or 9. The backlighting then goes to its
+    // lowest entry, which keeps the rule whatever the indicator (the record takes its code even
+    // when the list was there already). The panel's indicator is shown without being judged
+    // against a value from before the read, and the panel's backlighting is judged against it:
+    // a violation shows the rule's message once and moves the backlighting onto the indicator.
+    for (const IntensityItem& item : intensityItems())
+        r.*item.code = Integer(codes::normalisedIntensity(r.*item.code));
     const Integer backlighting = r.blpercent;
     QListWidget* list = List(45);
     select(list, list->count() - 1);

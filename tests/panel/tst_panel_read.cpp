@@ -294,6 +294,15 @@ void TestPanelRead::intensitiesJudgedAsThePanelHoldsThem_data() {
         << 7 << QList<int>{7, 5, 4} << QList<int>{3, 3, 4} << 1;
     QTest::newRow("no intensity code reads as 100 % above the indicator")
         << 7 << QList<int>{50, 7, 50} << QList<int>{1, 1, 0} << 1;
+    // Codes outside the table (a new or damaged panel's memory) stand for 100 % before the
+    // rule judges the pair: a raw 0 must never be compared.
+    QTest::newRow("0/0/9 is 100/100/100") << 4 << QList<int>{0, 0, 9} << QList<int>{0, 0, 0} << 0;
+    QTest::newRow("50 % over an indicator of 0")
+        << 0 << QList<int>{3, 0, 0} << QList<int>{5, 0, 0} << 0;
+    QTest::newRow("8/10/11 is 100/100/100")
+        << 2 << QList<int>{8, 10, 11} << QList<int>{0, 0, 0} << 0;
+    QTest::newRow("9 is 100 % above an indicator of 50 %")
+        << 0 << QList<int>{9, 3, 5} << QList<int>{5, 5, 3} << 1;
 }
 
 void TestPanelRead::intensitiesJudgedAsThePanelHoldsThem() {
