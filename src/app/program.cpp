@@ -11,6 +11,10 @@ Program::Program(const QString& requestedPort, MessageBoxes& messages, FileDialo
     panel.connectButtons();
     QObject::connect(form.READ_FILE, &QPushButton::clicked, &form,
                      [this] { files.READ_FILE_Click(); });
+    // A file opened into the window is not in the panel yet: the bar says so until the next
+    // panel operation.
+    files.setOpenedHandler(
+        [this](const QString& fileName) { panel.progress().fileOpened(fileName); });
 }
 
 namespace {

@@ -101,6 +101,8 @@ void FileOperations::READ_FILE_Click() {
         return;
     }
     load(result.record);
+    if (opened_)
+        opened_(fileName);
 }
 
 bool FileOperations::loadable(const qcf::Record& record) const {

@@ -36,6 +36,10 @@ public:
     // file and writes it in one piece: a failed write leaves an earlier file untouched.
     void save_config_file();
 
+    // Told the path of every file that has been opened into the window.
+    using OpenedHandler = std::function<void(const QString& fileName)>;
+    void setOpenedHandler(OpenedHandler handler) { opened_ = std::move(handler); }
+
     // Where the save writes through; tests substitute a device that fails.
     using SaveFileFactory = std::function<std::unique_ptr<QSaveFile>(const QString& fileName)>;
     void setSaveFileFactory(SaveFileFactory factory) { saveFileFactory_ = std::move(factory); }
@@ -56,4 +60,5 @@ private:
     Form1& form_;
     FileDialog& dialog_;
     SaveFileFactory saveFileFactory_;
+    OpenedHandler opened_;
 };

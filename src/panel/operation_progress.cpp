@@ -2,6 +2,8 @@
 
 #include "locations.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QProgressBar>
 
 #include <tuple>
@@ -9,6 +11,10 @@
 namespace {
 
 constexpr int locations = std::tuple_size<LocationTable>::value;
+
+// Ahead of every step while a close waits for the write: while it runs, and once it is over.
+const QString closingWhileRunning = QStringLiteral("CLOSING WHEN THE WRITE ENDS \u2014 ");
+const QString closingAtTheEnd = QStringLiteral("CLOSING \u2014 ");
 
 } // namespace
 
@@ -18,39 +24,46 @@ int OperationProgress::steps() {
 
 void OperationProgress::begin(Kind kind) {
     kind_ = kind;
+    closing_ = false;
+    bar_.setToolTip(QString());
     bar_.setRange(0, steps());
     at(Step::OpeningPort);
+}
+
+QString OperationProgress::stepText() const {
+    switch (step_) {
+    case Step::OpeningPort:
+        return QStringLiteral("OPENING THE SERIAL PORT");
+    case Step::CheckingData:
+        return QStringLiteral("CHECKING THE DATA");
+    case Step::WakingPanel:
+        return QStringLiteral("WAKING THE PANEL");
+    case Step::ModelLocation:
+        return QStringLiteral("READING THE MODEL LOCATION");
+    case Step::Location: {
+        // Counted from 1; the trace keeps the panel's own addresses.
+        const QString where = QStringLiteral("LOCATION %1 OF %2").arg(address_ + 1).arg(locations);
+        if (closing_)
+            return where;
+        return QLatin1String(kind_ == Kind::Read ? "READING " : "WRITING ") + where;
+    }
+    case Step::Finished:
+        return QStringLiteral("ALL %1 LOCATIONS %2")
+            .arg(locations)
+            .arg(QLatin1String(kind_ == Kind::Read ? "READ" : "VERIFIED"));
+    }
+    return QString();
 }
 
 void OperationProgress::at(Step step, int address) {
     step_ = step;
     address_ = address;
-    switch (step) {
-    case Step::OpeningPort:
-        show(0, QStringLiteral("OPENING THE SERIAL PORT"));
-        break;
-    case Step::CheckingData:
-        show(0, QStringLiteral("CHECKING THE DATA"));
-        break;
-    case Step::WakingPanel:
-        show(0, QStringLiteral("WAKING THE PANEL"));
-        break;
-    case Step::ModelLocation:
-        show(0, QStringLiteral("READING THE MODEL LOCATION"));
-        break;
-    case Step::Location:
-        // The bar counts what is done: the model location and the locations before this one.
-        show(1 + address, QStringLiteral("%1 LOCATION %2 OF %3")
-                              .arg(QLatin1String(kind_ == Kind::Read ? "READING" : "WRITING"))
-                              .arg(address)
-                              .arg(locations));
-        break;
-    case Step::Finished:
-        show(steps(), QStringLiteral("ALL %1 LOCATIONS %2")
-                          .arg(locations)
-                          .arg(QLatin1String(kind_ == Kind::Read ? "READ" : "VERIFIED")));
-        break;
-    }
+    // The bar counts what is done: the model location and the locations before this one.
+    const int done = step == Step::Location ? 1 + address : step == Step::Finished ? steps() : 0;
+    const QString prefix = !closing_                ? QString()
+                           : step == Step::Finished ? closingAtTheEnd
+                                                    : closingWhileRunning;
+    show(done, prefix + stepText());
 }
 
 void OperationProgress::stopped() {
@@ -69,12 +82,26 @@ void OperationProgress::stopped() {
         where = QStringLiteral("STOPPED AT THE MODEL LOCATION");
         break;
     case Step::Location:
-        where = QStringLiteral("STOPPED AT LOCATION %1 OF %2").arg(address_).arg(locations);
+        where = QStringLiteral("STOPPED AT LOCATION %1 OF %2").arg(address_ + 1).arg(locations);
         break;
     case Step::Finished:
         return;
     }
-    bar_.setFormat(where);
+    bar_.setFormat(closing_ ? closingAtTheEnd + where : where);
+}
+
+void OperationProgress::closing() {
+    if (closing_)
+        return;
+    closing_ = true;
+    bar_.setFormat(closingWhileRunning + stepText());
+}
+
+void OperationProgress::fileOpened(const QString& path) {
+    const QFileInfo file(path);
+    bar_.setRange(0, steps());
+    show(0, QStringLiteral("OPENED %1 \u2014 NOT WRITTEN TO THE PANEL").arg(file.fileName()));
+    bar_.setToolTip(QDir::toNativeSeparators(file.absoluteFilePath()));
 }
 
 void OperationProgress::show(int value, const QString& text) {

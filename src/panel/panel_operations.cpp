@@ -32,15 +32,20 @@ public:
         ops_.port_.setPortName(ops_.selector_.current());
         ops_.form_.Combo1->setEnabled(false);
         QGuiApplication::setOverrideCursor(Qt::BusyCursor);
-        // A close abandons a read at once; a write runs to its end first.
+        // A close abandons a read at once; a write runs to its end first, and the bar says
+        // why the window stays open meanwhile.
         ops_.link_.setAbandonOnClose(kind == OperationProgress::Kind::Read);
         ops_.progress_.begin(kind);
+        if (kind == OperationProgress::Kind::Write)
+            closing_ = QObject::connect(&ops_.form_, &Form1::closeRequestedDuringOperation,
+                                        &ops_.form_, [this] { ops_.progress_.closing(); });
         ops_.link_.begin(kind == OperationProgress::Kind::Read ? ops_.form_.READ_CONFIG->text()
                                                                : ops_.form_.WRITE_CONFIG->text());
     }
     ~Session() {
         if (!operation_)
             return;
+        QObject::disconnect(closing_);
         ops_.progress_.stopped();
         ops_.link_.trace(QStringLiteral("end: %1; %2")
                              .arg(ops_.form_.statusText(), ops_.form_.ProgressBar1->format()));
@@ -54,6 +59,7 @@ public:
 private:
     PanelOperations& ops_;
     Form1::Operation operation_;
+    QMetaObject::Connection closing_;
 };
 
 PanelOperations::PanelOperations(Form1& form, CommPort& port, PortSource ports)

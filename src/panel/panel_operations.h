@@ -28,6 +28,7 @@ public:
 
     PanelLink& link() { return link_; }
     PortSelector& portSelector() { return selector_; }
+    OperationProgress& progress() { return progress_; }
 
 private:
     class Session;

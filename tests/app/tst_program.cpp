@@ -8,10 +8,12 @@
 #include "trace_file.h"
 
 #include <QCommandLineParser>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLoggingCategory>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -159,12 +161,13 @@ void TestProgram::panelToFileToPanel() {
     QCOMPARE(form.List(45)->currentItem()->text(), QString("90"));
     QCOMPARE(form.List(46)->currentItem()->text(), QString("50"));
     QCOMPARE(form.List(5)->currentItem()->text(), QString("N/A"));
+    QCOMPARE(form.ProgressBar1->format(), QString("ALL 25 LOCATIONS READ"));
 
     // Save it (the window offers no control for this; the routine is called directly).
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     form.Text(2)->setText("LOBBY");
-    dialog.choose = dir.filePath("LOBBY.qcf");
+    dialog.choose = dir.filePath("east-wing.qcf");
     program.files.save_config_file();
     QVERIFY(QFile::exists(dialog.choose));
     QCOMPARE(dialog.shown.last().proposed, QString("LOBBY.qcf"));
@@ -175,16 +178,35 @@ void TestProgram::panelToFileToPanel() {
     for (int n = 1; n <= 43; n += 2)
         QVERIFY(form.select(form.List(n), 0));
 
-    // Open the file through the button: the dialog offers the file just saved.
+    // Open the file through the button: the dialog offers the file just saved. The bar says
+    // the window now holds a file the panel does not, naming it as the file system does.
     program.form.READ_FILE->click();
     QCOMPARE(dialog.shown.last().proposed, dialog.choose);
     QCOMPARE(form.Text(2)->text(), QString("LOBBY"));
     QCOMPARE(form.List(19)->currentItem()->text(), QString("D"));
     QCOMPARE(form.List(20)->currentItem()->text(), QString("8"));
+    const QString opened = QStringLiteral("OPENED east-wing.qcf \u2014 NOT WRITTEN TO THE PANEL");
+    QCOMPARE(form.ProgressBar1->format(), opened);
+    QCOMPARE(form.ProgressBar1->value(), 0);
+    QCOMPARE(form.ProgressBar1->toolTip(), QDir::toNativeSeparators(dialog.choose));
+
+    // A file that is refused changes nothing in the window, the bar included.
+    const QString damaged = dir.filePath("damaged.qcf");
+    QFile junk(damaged);
+    QVERIFY(junk.open(QIODevice::WriteOnly));
+    junk.write("\"51-20417-MDL\",\"SHORT\"\r\n");
+    junk.close();
+    dialog.choose = damaged;
+    program.form.READ_FILE->click();
+    QCOMPARE(messages.shown.size(), 1);
+    messages.shown.clear();
+    QCOMPARE(form.ProgressBar1->format(), opened);
 
     program.form.WRITE_CONFIG->click();
     QCOMPARE(form.statusText(), QString("SWITCH PANEL HAS BEEN PROGRAMMED"));
     QCOMPARE(form.statusColour(), Form1::green);
+    QCOMPARE(form.ProgressBar1->format(), QString("ALL 25 LOCATIONS VERIFIED"));
+    QVERIFY(form.ProgressBar1->toolTip().isEmpty());
     for (int address = 0; address <= 24; ++address)
         QCOMPARE(sim.value(address), panel[address]);
     QVERIFY(!program.port.portOpen());

@@ -248,10 +248,13 @@ void TestPanelLink::windowClosedDuringWait_data() {
     QTest::addColumn<bool>("write");
     QTest::addColumn<int>("commands");
     QTest::addColumn<QString>("status");
-    // A read is abandoned at once; a write runs to its end: wake-up, model, 25 writes each
-    // read back.
-    QTest::newRow("read") << false << 4 << QString::fromLatin1(texts::abandoned);
-    QTest::newRow("write") << true << 2 + 2 * 25 << QString::fromLatin1(texts::programmed);
+    QTest::addColumn<QString>("bar");
+    // A read is abandoned at once (at location 1, the second); a write runs to its end:
+    // wake-up, model, 25 writes each read back, the bar saying why the window stays open.
+    QTest::newRow("read") << false << 4 << QString::fromLatin1(texts::abandoned)
+                          << QStringLiteral("STOPPED AT LOCATION 2 OF 25");
+    QTest::newRow("write") << true << 2 + 2 * 25 << QString::fromLatin1(texts::programmed)
+                           << QStringLiteral("CLOSING \u2014 ALL 25 LOCATIONS VERIFIED");
 }
 
 // Closing the window while an operation waits: a read stops sending at once, a write never
@@ -260,6 +263,7 @@ void TestPanelLink::windowClosedDuringWait() {
     QFETCH(bool, write);
     QFETCH(int, commands);
     QFETCH(QString, status);
+    QFETCH(QString, bar);
     PanelRig rig;
     for (const AssignmentItem& item : assignmentItems()) {
         QVERIFY(rig.form->select(rig.form->List(item.moduleList), 3));
@@ -267,11 +271,19 @@ void TestPanelLink::windowClosedDuringWait() {
     }
     rig.form->show();
     QVERIFY(QTest::qWaitForWindowExposed(rig.form.get()));
+    // Closed at the read-back of the first location (the read of the second in a read);
+    // closed again later, which changes nothing.
     const int closeAt = 4;
+    const int closeAgainAt = 10;
+    QStringList texts;
     QObject::connect(&rig.sim, &PanelSim::commandReceived, rig.form.get(), [&](int number) {
-        if (number == closeAt)
+        if (number == closeAt || number == closeAgainAt) {
             rig.form->close();
+            texts << rig.form->ProgressBar1->format();
+        }
     });
+    QObject::connect(rig.form->ProgressBar1, &QProgressBar::valueChanged,
+                     [&] { texts << rig.form->ProgressBar1->format(); });
 
     if (write)
         rig.operations->WRITE_CONFIG_Click();
@@ -280,8 +292,22 @@ void TestPanelLink::windowClosedDuringWait() {
 
     QCOMPARE(rig.sim.commandCount(), commands);
     QCOMPARE(rig.form->statusText(), status);
+    QCOMPARE(rig.form->ProgressBar1->format(), bar);
     QVERIFY(rig.messages.shown.isEmpty());
     checkIdle(rig);
+    if (write) {
+        // From the close on, every step says the window closes once the write has ended.
+        const QString closing = QStringLiteral("CLOSING WHEN THE WRITE ENDS \u2014 ");
+        QStringList expected{QStringLiteral("WRITING LOCATION 1 OF 25"),
+                             closing + QStringLiteral("LOCATION 1 OF 25")};
+        for (int location = 2; location <= 25; ++location) {
+            expected << closing + QStringLiteral("LOCATION %1 OF 25").arg(location);
+            if (location == 4) // the second close, at the read-back of the fourth location
+                expected << expected.last();
+        }
+        expected << QStringLiteral("CLOSING \u2014 ALL 25 LOCATIONS VERIFIED");
+        QCOMPARE(texts, expected);
+    }
     if (write) {
         for (int address = 0; address < 22; ++address)
             QCOMPARE(rig.sim.value(address), 25); // C, channel 6
@@ -324,10 +350,10 @@ void TestPanelLink::progress_data() {
     QTest::newRow("write") << write << asItIs << true << 26 << "ALL 25 LOCATIONS VERIFIED";
     QTest::newRow("write failing at location 7")
         << write << SimSetup([](PanelSim& s) { s.setMismatch(7); }) << true << 8
-        << "STOPPED AT LOCATION 7 OF 25";
+        << "STOPPED AT LOCATION 8 OF 25";
     QTest::newRow("read, intensity out of range")
         << read << SimSetup([](PanelSim& s) { s.setOutOfRange(24); }) << true << 25
-        << "STOPPED AT LOCATION 24 OF 25";
+        << "STOPPED AT LOCATION 25 OF 25";
     QTest::newRow("panel silent") << read << SimSetup([](PanelSim& s) { s.setSilent(true); })
                                   << true << 0 << "STOPPED AT THE WAKE-UP";
     QTest::newRow("another model") << write << SimSetup([](PanelSim& s) { s.setModel(71); }) << true
@@ -337,7 +363,8 @@ void TestPanelLink::progress_data() {
 }
 
 // The bar counts the model location and the 25 locations in order, names the one being
-// worked on, and stays where a failure stopped it until the next operation begins.
+// worked on (counted from 1), and stays where a failure stopped it until the next operation
+// begins.
 void TestPanelLink::progress() {
     QFETCH(Operation, operation);
     QFETCH(SimSetup, setup);
@@ -369,7 +396,7 @@ void TestPanelLink::progress() {
         expected << QStringLiteral("%1 %2 LOCATION %3 OF 25")
                         .arg(address + 1)
                         .arg(reading ? "READING" : "WRITING")
-                        .arg(address);
+                        .arg(address + 1);
     if (lastValue == 26)
         expected << QStringLiteral("26 ") + lastText;
     QCOMPARE(steps, expected);
