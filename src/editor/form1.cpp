@@ -73,9 +73,12 @@ void Form1::setStatusText(const QString& text) {
 }
 
 void Form1::setStatusColour(const QColor& colour) {
+    // The text's ground and the strips beside it, in every state of the window.
     QPalette palette = Text1->palette();
-    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
         palette.setColor(group, QPalette::Base, colour);
+        palette.setColor(group, QPalette::Window, colour);
+    }
     Text1->setPalette(palette);
 }
 

@@ -213,12 +213,11 @@ void Form1::buildWindow() {
             break;
         }
         case Kind::StatusLine: {
-            Text1 = new QPlainTextEdit(captionText);
+            Text1 = new StatusLine(captionText);
             Text1->setReadOnly(true);
             Text1->setFocusPolicy(Qt::NoFocus);
             Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
             Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-            Text1->document()->setDocumentMargin(1);
             Text1->hide();
             widget = Text1;
             break;

@@ -41,6 +41,11 @@ void WrappingButton::keyPressEvent(QKeyEvent* event) {
     QPushButton::keyPressEvent(event);
 }
 
+StatusLine::StatusLine(const QString& text, QWidget* parent) : QPlainTextEdit(text, parent) {
+    document()->setDocumentMargin(0);
+    setViewportMargins(2, 0, 2, 0);
+}
+
 void PortComboBox::showPopup() {
     emit popupAboutToShow();
     // Entries may be long ("ttyUSB0 — FT232R USB UART"): the open list is as wide as they are.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QComboBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -16,6 +17,14 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+};
+
+// The status line: a read-only multi-line box whose text keeps a little room from the frame
+// at the sides, and none above and below, where three lines of its font take the whole height.
+class StatusLine : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    explicit StatusLine(const QString& text, QWidget* parent = nullptr);
 };
 
 // Combo box that says when its list is about to open, so the list can be read afresh.

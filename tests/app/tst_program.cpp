@@ -5,6 +5,7 @@
 #include "program.h"
 #include "scripted_file_dialog.h"
 #include "scripted_messages.h"
+#include "status_texts.h"
 #include "trace_file.h"
 
 #include <QCommandLineParser>
@@ -13,10 +14,13 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLoggingCategory>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 
 Q_DECLARE_METATYPE(CommandLine::Action)
 
@@ -32,6 +36,8 @@ private slots:
     void commandLine();
     void traceFile();
     void panelToFileToPanel();
+    void statusTextsFitTheStatusLine_data();
+    void statusTextsFitTheStatusLine();
 };
 
 void TestProgram::commandLine_data() {
@@ -211,6 +217,38 @@ void TestProgram::panelToFileToPanel() {
         QCOMPARE(sim.value(address), panel[address]);
     QVERIFY(!program.port.portOpen());
     QVERIFY(messages.shown.isEmpty());
+}
+
+void TestProgram::statusTextsFitTheStatusLine_data() {
+    QTest::addColumn<QString>("text");
+    for (const char* text :
+         {texts::startingRead, texts::startingWrite, texts::communicationsOk, texts::outOfRange,
+          texts::corrupted, texts::failedToVerify, texts::noResponse, texts::badData,
+          texts::readSuccessful, texts::programmed, texts::switchesIncomplete,
+          texts::lightingIncomplete, texts::portUnavailable, texts::connectionLost,
+          texts::abandoned, FileOperations::switchesIncomplete, FileOperations::lightingIncomplete})
+        QTest::newRow(text) << QString::fromLatin1(text);
+}
+
+// Every text the status line shows is readable whole: its lines, as laid out in the status
+// font, fit inside the box with the document's margins, the last line included.
+void TestProgram::statusTextsFitTheStatusLine() {
+    QFETCH(QString, text);
+    ScriptedMessages messages;
+    ScriptedFileDialog dialog;
+    Program program(QString(), messages, dialog, [] { return QList<SerialPortEntry>{}; });
+    QPlainTextEdit* status = program.form.Text1;
+    program.form.setStatusVisible(true);
+    program.form.setStatusText(text);
+    program.form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&program.form));
+    const QTextLayout* layout = status->document()->firstBlock().layout();
+    const qreal needed = 2 * status->document()->documentMargin() + layout->boundingRect().height();
+    QVERIFY2(layout->lineCount() <= 3, qPrintable(QString::number(layout->lineCount())));
+    QVERIFY2(needed <= status->viewport()->height(),
+             qPrintable(QStringLiteral("%1 px needed, %2 px inside the box")
+                            .arg(needed)
+                            .arg(status->viewport()->height())));
 }
 
 QTEST_MAIN(TestProgram)
