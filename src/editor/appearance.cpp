@@ -73,17 +73,7 @@ QPixmap panelPlate() {
 }
 
 QIcon windowIcon() {
-    QPixmap pixmap(40, 40);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    drawPlate(p, QRectF(8, 1, 24, 38), 5, 2);
-    p.setPen(Qt::NoPen);
-    for (int row = 0; row < 5; ++row) {
-        for (int column = 0; column < 2; ++column)
-            p.fillRect(QRectF(13 + 8 * column, 6 + 6 * row, 6, 4), QColor(0, 128, 0));
-    }
-    p.end();
-    return QIcon(pixmap);
+    return QIcon(QStringLiteral(":/window-icon.png"));
 }
 
 } // namespace appearance

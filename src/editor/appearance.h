@@ -35,7 +35,7 @@ QColor colour(quint32 value, const QPalette& palette);
 
 // The face plate drawing (286 x 493): a grey rounded plate with a darker rim, no text.
 QPixmap panelPlate();
-// The 40 x 40 window icon: a small plate with its button grid.
+// The 40 x 40 window icon: the menu icon's drawing, rendered at that size.
 QIcon windowIcon();
 
 } // namespace appearance

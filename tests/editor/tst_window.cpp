@@ -12,9 +12,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSvgRenderer>
 #include <QTest>
 #include <QTimer>
 
@@ -245,6 +247,17 @@ void TestWindow::startUpState() {
     QCOMPARE(form->Timer1->objectName(), QString("Timer1"));
     QCOMPARE(form->Image1->pixmap().size(), QSize(286, 493));
     QCOMPARE(form->windowIcon().availableSizes().value(0), QSize(40, 40));
+    // The menu's drawing, not one of the window's own.
+    QImage menuIcon(40, 40, QImage::Format_ARGB32_Premultiplied);
+    menuIcon.fill(Qt::transparent);
+    {
+        QSvgRenderer svg(QStringLiteral(NVX_MENU_ICON));
+        QVERIFY(svg.isValid());
+        QPainter painter(&menuIcon);
+        painter.setRenderHint(QPainter::Antialiasing);
+        svg.render(&painter, QRectF(0, 0, 40, 40));
+    }
+    QCOMPARE(form->windowIcon().pixmap(40).toImage().convertToFormat(menuIcon.format()), menuIcon);
     // Switch view: switch lists and boxes shown, LED ones and the frames hidden.
     for (int n = 1; n <= 20; ++n)
         QVERIFY(!form->List(n)->isHidden());
