@@ -75,7 +75,7 @@ const ControlRow controls[] = {
     // option buttons and above the command buttons.
     {Kind::Label, "Label20", nullptr, 7320, 120, 3855, 255, "SERIAL PORT", "", Font::Window, noColour, noColour},
     {Kind::PortSelector, "Combo1", nullptr, 7320, 390, 3855, 375, "", "", Font::List, noColour, noColour},
-    {Kind::Progress, "ProgressBar1", nullptr, 7320, 870, 3855, 375, "", "", Font::Status, noColour, noColour},
+    {Kind::Progress, "ProgressBar1", nullptr, 7320, 810, 3855, 495, "", "", Font::Status, noColour, noColour},
     {Kind::Frame, "Frame1", nullptr, 6000, 3720, 3495, 1695, "LIGHTING CONTROL CHANNELS:", "", Font::Caption, ledRed, noColour},
     {Kind::Label, "Label19", "Frame1", 480, 480, 1215, 255, "BACKLIGHT", "", Font::Caption, ledRed, noColour},
     {Kind::List, "List41", "Frame1", 1680, 240, 855, 645, "", "BACKLIGHTING MODULE ASSIGNMENT", Font::List, ledRed, noColour},

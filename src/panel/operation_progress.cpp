@@ -94,13 +94,17 @@ void OperationProgress::closing() {
     if (closing_)
         return;
     closing_ = true;
-    bar_.setFormat(closingWhileRunning + stepText());
+    at(step_, address_);
 }
 
 void OperationProgress::fileOpened(const QString& path) {
     const QFileInfo file(path);
+    // A long name is shortened in its middle to one line of the bar, so the words after it
+    // still have the second; the tooltip has it whole.
+    const QString name = bar_.fontMetrics().elidedText(file.fileName(), Qt::ElideMiddle,
+                                                       bar_.contentsRect().width() - 8);
     bar_.setRange(0, steps());
-    show(0, QStringLiteral("OPENED %1 \u2014 NOT WRITTEN TO THE PANEL").arg(file.fileName()));
+    show(0, QStringLiteral("OPENED %1 \u2014 NOT WRITTEN TO THE PANEL").arg(name));
     bar_.setToolTip(QDir::toNativeSeparators(file.absoluteFilePath()));
 }
 

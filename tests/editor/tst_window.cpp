@@ -91,7 +91,7 @@ void TestWindow::controls_data() {
     row("Frame2", "QGroupBox", twips(6000, 5760, 5175, 2775), "LIGHTING INTENSITIES:", "", true);
     row("Label20", "QLabel", twips(7320, 120, 3855, 255), "SERIAL PORT", "", true);
     row("Combo1", "QComboBox", twips(7320, 390, 3855, 375), "", "", true);
-    row("ProgressBar1", "QProgressBar", twips(7320, 870, 3855, 375), "", "", true);
+    row("ProgressBar1", "QProgressBar", twips(7320, 810, 3855, 495), "", "", true);
     row("Label19", "QLabel", twips(480, 480, 1215, 255), "BACKLIGHT", "", true, "Frame1");
     row("List41", "QListWidget", twips(1680, 240, 855, 645), "", "BACKLIGHTING MODULE ASSIGNMENT",
         false, "Frame1");

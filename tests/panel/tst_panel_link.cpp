@@ -77,6 +77,8 @@ private slots:
     void clicksDuringWaitStartNothing();
     void progress_data();
     void progress();
+    void barTextsFit_data();
+    void barTextsFit();
     void traceOfOneRead();
 };
 
@@ -405,6 +407,68 @@ void TestPanelLink::progress() {
     QCOMPARE(rig.form->ProgressBar1->format(), lastText);
     QCOMPARE(busyChecks, rig.sim.commandCount());
     checkIdle(rig);
+}
+
+using ProgressSteps = std::function<void(OperationProgress&)>;
+Q_DECLARE_METATYPE(ProgressSteps)
+
+void TestPanelLink::barTextsFit_data() {
+    using S = OperationProgress::Step;
+    using K = OperationProgress::Kind;
+    QTest::addColumn<ProgressSteps>("steps");
+    QTest::addColumn<QString>("text"); // a piece of what the bar must show whole
+    const auto at = [](K kind, S step, int address, bool closing, bool stop) {
+        return ProgressSteps([=](OperationProgress& p) {
+            p.begin(kind);
+            p.at(step, address);
+            if (closing)
+                p.closing();
+            if (stop)
+                p.stopped();
+        });
+    };
+    QTest::newRow("writing") << at(K::Write, S::Location, 24, false, false) << "25 OF 25";
+    QTest::newRow("stopped, port") << at(K::Read, S::OpeningPort, 0, false, true) << "NOT OPENED";
+    QTest::newRow("closing, wake-up")
+        << at(K::Write, S::WakingPanel, 0, true, false) << "WAKING THE PANEL";
+    QTest::newRow("closing, location 12")
+        << at(K::Write, S::Location, 11, true, false) << "ENDS \u2014 LOCATION 12 OF 25";
+    QTest::newRow("closing, stopped")
+        << at(K::Write, S::Location, 24, true, true) << "STOPPED AT LOCATION 25 OF 25";
+    QTest::newRow("closing, verified")
+        << at(K::Write, S::Finished, 0, true, false) << "ALL 25 LOCATIONS VERIFIED";
+    QTest::newRow("file opened") << ProgressSteps([](OperationProgress& p) {
+        p.fileOpened("/home/tech/east-wing.qcf");
+    }) << "OPENED east-wing.qcf \u2014 NOT WRITTEN TO THE PANEL";
+    // A name longer than the bar is shortened in its middle; its ends stay.
+    QTest::newRow("file with a long name opened") << ProgressSteps([](OperationProgress& p) {
+        p.fileOpened("/srv/jobs/" + QString(80, 'x') + "-FLOOR-3-CONFERENCE-ROOM-B.qcf");
+    }) << "ROOM-B.qcf \u2014 NOT WRITTEN TO THE PANEL";
+}
+
+// Whatever the bar says is readable whole: at most two lines, inside the bar.
+void TestPanelLink::barTextsFit() {
+    QFETCH(ProgressSteps, steps);
+    QFETCH(QString, text);
+    PanelRig rig;
+    QProgressBar* bar = rig.form->ProgressBar1;
+    rig.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(rig.form.get()));
+    OperationProgress progress(*bar);
+    steps(progress);
+    QVERIFY2(bar->format().contains(text), qPrintable(bar->format()));
+    const QRect inside = bar->contentsRect();
+    const QFontMetrics metrics(bar->font());
+    const QRect needed =
+        metrics.boundingRect(inside, Qt::AlignCenter | Qt::TextWordWrap, bar->format());
+    QVERIFY2(needed.width() <= inside.width() && needed.height() <= inside.height() &&
+                 needed.height() < 3 * metrics.lineSpacing(),
+             qPrintable(QStringLiteral("\"%1\" needs %2x%3 in %4x%5")
+                            .arg(bar->format())
+                            .arg(needed.width())
+                            .arg(needed.height())
+                            .arg(inside.width())
+                            .arg(inside.height())));
 }
 
 // With the category on, the trace holds the port and its settings, exactly the commands and
