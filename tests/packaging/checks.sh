@@ -20,11 +20,11 @@ same_files() {
     fi
 }
 
-# answers_version PROGRAM VERSION: PROGRAM --version prints "nvx10config VERSION" with no
-# display to connect to.
+# answers_version PROGRAM VERSION: PROGRAM --version prints its name and VERSION
+# ("nvx10config 1.0.0") with no display to connect to.
 answers_version() {
     local printed
     printed=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$1" --version 2>&1)
-    [ "$printed" = "nvx10config $2" ] && pass "$(basename "$1") --version" ||
+    [ "$printed" = "$(basename "$1") $2" ] && pass "$(basename "$1") --version" ||
         fail "$(basename "$1") --version printed \"$printed\""
 }

@@ -54,6 +54,7 @@ program=$work/root/usr/bin/nvx10config
 file -b "$program" | grep -q "stripped" && ! file -b "$program" | grep -q "not stripped" &&
     pass "programs are stripped" || fail "program: $(file -b "$program")"
 answers_version "$program" "$version"
+answers_version "$work/root/usr/bin/nvx10-panel-sim" "$version"
 # The window itself: still up after a few seconds means it started (a missing library or
 # plugin ends it at once).
 QT_QPA_PLATFORM=offscreen timeout 3 "$program" --port /dev/nvx-no-such-port >"$work/run.log" 2>&1

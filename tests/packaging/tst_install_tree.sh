@@ -28,7 +28,7 @@ for program in nvx10config nvx10-panel-sim; do
 
     help=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$bin" --help 2>&1) ||
         fail "$program --help exits non-zero without a display"
-    [ "$program" = nvx10config ] && answers_version "$bin" "$version"
+    answers_version "$bin" "$version"
 
     source=$(gzip -dc "$page")
     options=$(grep -oE -- '--[a-z][a-z-]*' <<<"$help" | sort -u)

@@ -39,6 +39,7 @@ bool parsePair(const QString& text, QChar separator, int& first, int& second, bo
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("nvx10-panel-sim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -49,6 +50,7 @@ int main(int argc, char* argv[]) {
                        "Locations 0..21 start at 160 (not assigned), 22..24 at 10 (100 %),\n"
                        "63 holds the model (70)."));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption pace(QStringLiteral("pace"),
                                   QStringLiteral("Pace every byte as a 9600 baud line does "
                                                  "(about 1.04 ms a byte)."));
