@@ -25,8 +25,6 @@ Form1::Form1(MessageBoxes& messages, QWidget* parent) : QWidget(parent), message
     buildWindow();
     for (auto it = lists_.cbegin(); it != lists_.cend(); ++it) {
         const int n = it.key();
-        if (n == 44)
-            continue; // the dimming channel list has no reaction of its own
         connect(it.value(), &QListWidget::currentRowChanged, this, [this, n] { List_Click(n); });
     }
     connect(Option1, &QRadioButton::clicked, this, &Form1::Option1_Click);
@@ -66,6 +64,12 @@ bool Form1::select(QListWidget* list, int position) {
 int Form1::selectedValue(const QListWidget* list, int fallback) {
     const QListWidgetItem* item = list->currentItem();
     return item ? item->data(Qt::UserRole).toInt() : fallback;
+}
+
+void Form1::showStatus(const QColor& colour, const QString& text) {
+    setStatusVisible(true);
+    setStatusColour(colour);
+    setStatusText(text);
 }
 
 void Form1::setStatusText(const QString& text) {
@@ -287,8 +291,12 @@ Form1::Operation::~Operation() {
     if (!owner_)
         return;
     form_.operationRunning_ = false;
-    if (form_.closeRequested_)
+    // The close the user asked for is carried out now, and then forgotten: should it not end
+    // the program, later operations must not take it for a close still pending.
+    if (form_.closeRequested_) {
+        form_.closeRequested_ = false;
         QTimer::singleShot(0, &form_, &QWidget::close);
+    }
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

@@ -69,7 +69,9 @@ public:
     // The integer attached to a list's selected entry; `fallback` when nothing is selected.
     static int selectedValue(const QListWidget* list, int fallback = 0);
 
-    // Status line: text and background colour report the last operation.
+    // Status line: text and background colour report the last operation. showStatus() shows
+    // the line with both; the others change one of them.
+    void showStatus(const QColor& colour, const QString& text);
     void setStatusText(const QString& text);
     void setStatusColour(const QColor& colour);
     void setStatusVisible(bool visible);

@@ -63,17 +63,8 @@ void FileOperations::READ_FILE_Click() {
     form_.setStatusVisible(false);
 
     // The name is not preset: the dialog offers the one left by the last open or save.
-    dialog_.Filter = QString::fromLatin1(fileFilter);
-    dialog_.DialogTitle = QString::fromLatin1(openTitle);
-    switch (dialog_.ShowOpen()) {
-    case FileDialog::Result::Chosen:
-        break;
-    case FileDialog::Result::Cancelled:
+    if (!chooseFile(false))
         return;
-    case FileDialog::Result::Failed:
-        showOpenFailure(dialog_.FileName, QStringLiteral("no file was chosen"));
-        return;
-    }
     const QString fileName = dialog_.FileName;
 
     QByteArray bytes;
@@ -108,20 +99,10 @@ void FileOperations::READ_FILE_Click() {
 bool FileOperations::loadable(const qcf::Record& record) const {
     if (!qcf::matchesModel(record))
         return false;
-    // Negative codes are never written by this program: they mark a damaged file. Every
-    // other code must split into entries the lists have; this runs the same splits as the
-    // load on a copy, so a code of 160 or more that keeps an earlier channel is covered too.
-    ConfigRecord copy = form_.r;
-    const AssignmentTable& items = assignmentItems();
-    for (int i = 0; i < int(items.size()); ++i) {
-        const qcf::Integer code = record.entries[i].value;
-        if (code < 0)
-            return false;
-        copy.A = code;
-        split_assignment(copy);
-        if (copy.m_index < 0 || copy.m_index >= form_.List(items[i].moduleList)->count())
-            return false;
-        if (copy.c_index < -1 || copy.c_index >= form_.List(items[i].channelList)->count())
+    // Negative codes are never written by this program: they mark a damaged file. Every other
+    // code splits into entries the lists have (160 and more: "N/A").
+    for (int i = 0; i < int(assignmentItems().size()); ++i) {
+        if (record.entries[i].value < 0)
             return false;
     }
     return true;
@@ -151,7 +132,6 @@ void FileOperations::load(const qcf::Record& record) {
             form_.Text(item.designationText)->setText(r.*item.designation);
         r.A = record.entries[i].value;
         split_assignment(r);
-        // Checked by loadable(): both positions exist.
         form_.select(form_.List(item.moduleList), r.m_index);
         form_.select(form_.List(item.channelList), r.c_index);
     }
@@ -199,10 +179,8 @@ void FileOperations::save_config_file() {
     r.wmodel = QString::fromLatin1(qcf::modelIdentity);
     form_.compose_panel_values();
     if (r.error_flag == 1 || r.error_flag == 2) {
-        form_.setStatusVisible(true);
-        form_.setStatusColour(Form1::red);
-        form_.setStatusText(
-            QString::fromLatin1(r.error_flag == 1 ? switchesIncomplete : lightingIncomplete));
+        form_.showStatus(
+            Form1::red, QLatin1String(r.error_flag == 1 ? switchesIncomplete : lightingIncomplete));
         return;
     }
     const QString panelName = form_.Text(2)->text();
@@ -225,21 +203,31 @@ void FileOperations::save_config_file() {
     }
 
     dialog_.FileName = panelName + QLatin1String(".qcf");
-    dialog_.Filter = QString::fromLatin1(fileFilter);
-    dialog_.DialogTitle = QString::fromLatin1(saveTitle);
-    switch (dialog_.ShowSave()) {
-    case FileDialog::Result::Chosen:
-        break;
-    case FileDialog::Result::Cancelled:
+    if (!chooseFile(true))
         return;
-    case FileDialog::Result::Failed:
-        showSaveFailure(dialog_.FileName, QStringLiteral("no file was chosen"));
-        return;
-    }
 
     QString reason;
     if (!writeFile(dialog_.FileName, qcf::write(record), reason))
         showSaveFailure(dialog_.FileName, reason);
+}
+
+bool FileOperations::chooseFile(bool save) {
+    dialog_.Filter = QString::fromLatin1(fileFilter);
+    dialog_.DialogTitle = QString::fromLatin1(save ? saveTitle : openTitle);
+    switch (save ? dialog_.ShowSave() : dialog_.ShowOpen()) {
+    case FileDialog::Result::Chosen:
+        return true;
+    case FileDialog::Result::Cancelled:
+        return false;
+    case FileDialog::Result::Failed:
+        break;
+    }
+    const QString reason = QStringLiteral("no file was chosen");
+    if (save)
+        showSaveFailure(dialog_.FileName, reason);
+    else
+        showOpenFailure(dialog_.FileName, reason);
+    return false;
 }
 
 bool FileOperations::writeFile(const QString& fileName, const QByteArray& bytes,

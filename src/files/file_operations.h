@@ -49,6 +49,9 @@ public:
     static constexpr qint64 maxFileSize = 1 << 20;
 
 private:
+    // Shows the file dialog for opening or saving. True once a file is chosen (FileName); a
+    // cancel ends silently, a dialog that failed is reported.
+    bool chooseFile(bool save);
     bool loadable(const qcf::Record& record) const;
     void load(const qcf::Record& record);
     qcf::Record shownRecord() const;

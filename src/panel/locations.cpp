@@ -10,11 +10,11 @@ const LocationTable& configurationLocations() {
         LocationTable t{};
         int address = 0;
         for (const auto& item : assignmentItems()) {
-            t[address] = {address, &item, nullptr};
+            t[address] = {address, &item, -1};
             ++address;
         }
-        for (const auto& intensity : intensityItems()) {
-            t[address] = {address, nullptr, &intensity};
+        for (int i = 0; i < int(intensityItems().size()); ++i) {
+            t[address] = {address, nullptr, i};
             ++address;
         }
         return t;

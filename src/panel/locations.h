@@ -9,8 +9,8 @@
 // write walk this one table, so both always visit the same locations in the same order.
 struct PanelLocation {
     int address;
-    const AssignmentItem* item;     // the item stored here, or nullptr
-    const IntensityItem* intensity; // the intensity stored here, or nullptr
+    const AssignmentItem* item; // the item stored here, or nullptr
+    int intensityIndex;         // the row of the intensity stored here, or -1
 };
 
 using LocationTable = std::array<PanelLocation, 25>;

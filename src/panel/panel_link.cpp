@@ -3,6 +3,7 @@
 #include "form1.h"
 #include "messages.h"
 #include "protocol.h"
+#include "serial_comm_port.h"
 #include "serial_trace.h"
 #include "status_texts.h"
 
@@ -15,7 +16,6 @@
 
 namespace {
 
-constexpr int period = 100; // ms: every pause and every reply wait
 constexpr int replyLength = 5;
 constexpr int wakeUpTries = 6;
 
@@ -30,6 +30,7 @@ Integer toInteger(long long value) {
 PanelLink::PanelLink(Form1& form, CommPort& port) : form_(form), port_(port) {}
 
 void PanelLink::begin(const QString& operation) {
+    loopEnded_ = false;
     clock_.start();
     trace(operation);
 }
@@ -38,18 +39,6 @@ void PanelLink::trace(const QString& event) const {
     qCDebug(serialTrace).noquote()
         << QStringLiteral("%1 ms  %2").arg(clock_.isValid() ? clock_.elapsed() : 0, 6).arg(event);
 }
-
-namespace {
-
-// The group owning the port's device node, which a user needs to belong to; empty when the
-// node cannot be examined.
-QString deviceGroup(const QString& portName) {
-    const QString location =
-        portName.startsWith(QLatin1Char('/')) ? portName : QStringLiteral("/dev/") + portName;
-    return QFileInfo(location).group();
-}
-
-} // namespace
 
 bool PanelLink::open_link(const QStringList& reportedPorts) {
     port_.setSettings(QStringLiteral("9600,N,8,1"));
@@ -62,12 +51,12 @@ bool PanelLink::open_link(const QStringList& reportedPorts) {
                                ? port_.settings()
                                : port_.errorString();
     trace(QStringLiteral("open %1 failed: %2").arg(port_.portName(), detail));
-    form_.setStatusVisible(true);
-    form_.setStatusColour(Form1::red);
-    form_.setStatusText(QString::fromLatin1(texts::portUnavailable));
-    form_.messages().message(openFailureMessage(port_.portName(), port_.openFailure(), detail,
-                                                reportedPorts, deviceGroup(port_.portName())),
-                             QString::fromLatin1(texts::portTitle));
+    form_.showStatus(Form1::red, QLatin1String(texts::portUnavailable));
+    // The group owning the device node, which the user needs to belong to.
+    const QString group = QFileInfo(SerialCommPort::devicePath(port_.portName())).group();
+    form_.messages().message(
+        openFailureMessage(port_.portName(), port_.openFailure(), detail, reportedPorts, group),
+        QString::fromLatin1(texts::portTitle));
     return false;
 }
 
@@ -122,23 +111,24 @@ void PanelLink::close_link() {
 }
 
 bool PanelLink::aborted() const {
-    return port_.deviceLost() || (abandonOnClose_ && form_.closeRequested());
+    return port_.deviceLost() || loopEnded_ || (abandonOnClose_ && form_.closeRequested());
 }
 
-void PanelLink::report_abort() {
+PanelLink::Outcome PanelLink::outcome() {
+    if (!aborted())
+        return form_.r.error_flag == 1 ? Outcome::Failed : Outcome::Ok;
     if (port_.deviceLost())
         trace(QStringLiteral("device lost: %1").arg(port_.errorString()));
-    form_.setStatusVisible(true);
-    form_.setStatusColour(Form1::red);
-    form_.setStatusText(
-        QString::fromLatin1(port_.deviceLost() ? texts::connectionLost : texts::abandoned));
+    form_.showStatus(Form1::red,
+                     QLatin1String(port_.deviceLost() ? texts::connectionLost : texts::abandoned));
     close_link();
+    return Outcome::Abandoned;
 }
 
 void PanelLink::restartPeriod() {
     QTimer* timer = form_.Timer1;
     timer->setTimerType(Qt::PreciseTimer);
-    timer->setInterval(period); // restarts the period of a running timer
+    timer->setInterval(period_); // restarts the period of a running timer
     form_.r.timer_flag = 0;
     if (!timer->isActive())
         timer->start();
@@ -153,10 +143,14 @@ template <typename Done> void PanelLink::waitUntil(Done done) {
         QObject::connect(&form_, &Form1::closeRequestedDuringOperation, &loop, quit),
     };
     // Let what is already pending run first, as a plain yield would, then sleep in the
-    // event loop until something that can end the wait happens.
+    // event loop until something that can end the wait happens. Once the program has been
+    // told to exit, an event loop returns at once without running anything: the wait could
+    // never end, so the operation is abandoned.
     QCoreApplication::processEvents();
-    while (!done() && !aborted())
-        loop.exec();
+    while (!done() && !aborted()) {
+        if (loop.exec() != 0)
+            loopEnded_ = true;
+    }
     for (const auto& c : connections)
         QObject::disconnect(c);
 }
@@ -186,7 +180,7 @@ void PanelLink::reply_wait() {
     waitUntil([this] { return port_.inBufferCount() >= replyLength || form_.r.timer_flag == 1; });
 }
 
-bool PanelLink::wake_up() {
+PanelLink::Outcome PanelLink::wake() {
     int tries = 1;
     int waiting = 0;
     do {
@@ -197,7 +191,13 @@ bool PanelLink::wake_up() {
     } while (waiting < replyLength && tries <= wakeUpTries && !aborted());
     // Late answers to earlier tries are part of this text: two answers fail the comparison.
     const QByteArray answer = take();
-    return !aborted() && answer == protocol::acknowledgement && form_.r.timer_flag != 1;
+    if (aborted())
+        return outcome();
+    if (answer != protocol::acknowledgement || form_.r.timer_flag == 1) {
+        form_.showStatus(Form1::red, QLatin1String(texts::noResponse));
+        return Outcome::Failed;
+    }
+    return Outcome::Ok;
 }
 
 std::optional<long long> PanelLink::request_value() {
@@ -208,7 +208,7 @@ std::optional<long long> PanelLink::request_value() {
     const auto value = reply.size() >= 4 ? protocol::replyValue(reply) : std::nullopt;
     if (!value) {
         r.error_flag = 1;
-        form_.setStatusText(QString::fromLatin1(texts::corrupted));
+        form_.setStatusText(QLatin1String(texts::corrupted));
         return std::nullopt;
     }
     r.A = toInteger(*value);
@@ -224,9 +224,9 @@ void PanelLink::read_location() {
         return;
     if (*value > protocol::highestValue || *value < 0) {
         r.error_flag = 1;
-        form_.setStatusText(QString::fromLatin1(texts::outOfRange));
+        form_.setStatusText(QLatin1String(texts::outOfRange));
     } else {
-        form_.setStatusText(QString::fromLatin1(texts::communicationsOk));
+        form_.setStatusText(QLatin1String(texts::communicationsOk));
     }
 }
 
@@ -244,10 +244,9 @@ void PanelLink::write_location() {
     if (!value)
         return;
     if (*value == r.data_l) {
-        form_.setStatusColour(Form1::yellow);
-        form_.setStatusText(QString::fromLatin1(texts::communicationsOk));
+        form_.showStatus(Form1::yellow, QLatin1String(texts::communicationsOk));
     } else {
         r.error_flag = 1;
-        form_.setStatusText(QString::fromLatin1(texts::failedToVerify));
+        form_.setStatusText(QLatin1String(texts::failedToVerify));
     }
 }

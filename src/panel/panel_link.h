@@ -14,11 +14,21 @@ class Form1;
 // reading and writing one panel location. Like the window's other procedures they work on
 // the record's fields (address_l, data_l, A, error_flag, timer_flag) and the status line.
 //
-// Every wait restarts Timer1's 100 ms period and blocks in a local event loop until the
-// port reports bytes or a fault, the timer ticks, or the user asks to close the window, so
-// waiting costs no processor time and the window stays live.
+// Every wait restarts Timer1's period and blocks in a local event loop until the port reports
+// bytes or a fault, the timer ticks, or the user asks to close the window, so waiting costs no
+// processor time and the window stays live.
 class PanelLink {
 public:
+    // What became of one step of an operation.
+    enum class Outcome {
+        Ok,
+        Failed,   // the panel did not answer, or error_flag is 1
+        Abandoned // the operation cannot go on: the status line says why, the link is closed
+    };
+
+    // The period of every pause and reply wait, in milliseconds.
+    static constexpr int period = 100;
+
     PanelLink(Form1& form, CommPort& port);
 
     // An operation begins: the trace's clock starts and the trace names the operation.
@@ -26,30 +36,33 @@ public:
     // Whether closing the window abandons the operation at once (a read) or lets it run to
     // its end (a write: a panel must never be left half written).
     void setAbandonOnClose(bool abandon) { abandonOnClose_ = abandon; }
+    // Tests run the link faster than a panel needs; the program always uses `period`.
+    void setPeriodForTests(int ms) { period_ = ms; }
 
     // Opens the port with "9600,N,8,1". When it cannot be opened: red status line, a message
     // box naming the port, the reason and the ports that do exist, and false.
     bool open_link(const QStringList& reportedPorts);
     void close_link();
 
-    // Sends "A" until five bytes wait (at most six times); true when the panel answered
-    // exactly "D000D" within a period.
-    bool wake_up();
-    // Waits one timer period.
+    // The wake-up exchange: "A" until five bytes wait, at most six times. Failed unless the
+    // panel answered exactly "D000D" within a period.
+    [[nodiscard]] Outcome wake();
+    // One step of an operation: a pause of one period, then `command` (which sets address_l,
+    // data_l and sends a location command), unless the operation has to stop first.
+    template <typename Command> [[nodiscard]] Outcome step(Command command) {
+        pause_tick();
+        if (!aborted())
+            command();
+        return outcome();
+    }
+
+    // The procedures a step runs.
     void pause_tick();
-    // Waits until five bytes are waiting or the period ends.
     void reply_wait();
     // Reads location address_l into A; error_flag 1 for a corrupted or out-of-range reply.
     void read_location();
     // Writes data_l into location address_l and verifies it by reading it back.
     void write_location();
-
-    // The operation cannot go on: the device vanished, or the window is closing during an
-    // operation that closing abandons. Nothing more is sent; the caller reports it with
-    // report_abort() and ends.
-    bool aborted() const;
-    // Red status line naming why the operation stopped; closes the link.
-    void report_abort();
 
     // Records one event in the serial trace, stamped with the time since the operation began.
     void trace(const QString& event) const;
@@ -63,6 +76,11 @@ public:
                                       const QString& deviceGroup = {});
 
 private:
+    // The device vanished, the window is closing during an operation that closing abandons,
+    // or the event loop can no longer run a wait: nothing more is sent.
+    bool aborted() const;
+    // Abandoned (reported on the status line, the link closed), Failed or Ok after a step.
+    Outcome outcome();
     template <typename Done> void waitUntil(Done done);
     // Sends the read command for address_l and converts the reply into A. A reply too short
     // or without a number: error_flag 1, "COMMUNICATIONS CORRUPTED", A unchanged, no value.
@@ -75,5 +93,7 @@ private:
     Form1& form_;
     CommPort& port_;
     bool abandonOnClose_ = true;
+    bool loopEnded_ = false;
+    int period_ = period;
     QElapsedTimer clock_;
 };

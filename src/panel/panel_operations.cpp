@@ -16,35 +16,38 @@
 #include <array>
 
 using Step = OperationProgress::Step;
+using Outcome = PanelLink::Outcome;
 
-// What surrounds every panel operation, however it ends: the window knows one runs, the port
-// list is read afresh and the chosen port used, the selector is locked, the busy cursor
-// shows, the progress bar follows the steps and stays where a failure stopped it, and the
-// trace records the outcome. A session asked for while another operation runs is empty:
-// the caller returns at once.
+// What surrounds every panel operation, however it ends: the window knows one runs, the
+// status line shows the starting text, the port list is read afresh and the chosen port used,
+// the selector is locked, the busy cursor shows, the progress bar follows the steps and stays
+// where a failure stopped it, the link is closed at the end and the trace records the outcome.
+// A session asked for while another operation runs is empty: the caller returns at once.
 class PanelOperations::Session {
 public:
-    Session(PanelOperations& operations, OperationProgress::Kind kind)
+    Session(PanelOperations& operations, OperationProgress::Kind kind, const char* startText)
         : ops_(operations), operation_(operations.form_) {
         if (!operation_)
             return;
+        const bool read = kind == OperationProgress::Kind::Read;
+        ops_.form_.showStatus(Form1::yellow, QLatin1String(startText));
         ops_.selector_.refresh();
         ops_.port_.setPortName(ops_.selector_.current());
         ops_.form_.Combo1->setEnabled(false);
         QGuiApplication::setOverrideCursor(Qt::BusyCursor);
         // A close abandons a read at once; a write runs to its end first, and the bar says
         // why the window stays open meanwhile.
-        ops_.link_.setAbandonOnClose(kind == OperationProgress::Kind::Read);
+        ops_.link_.setAbandonOnClose(read);
         ops_.progress_.begin(kind);
-        if (kind == OperationProgress::Kind::Write)
+        if (!read)
             closing_ = QObject::connect(&ops_.form_, &Form1::closeRequestedDuringOperation,
                                         &ops_.form_, [this] { ops_.progress_.closing(); });
-        ops_.link_.begin(kind == OperationProgress::Kind::Read ? ops_.form_.READ_CONFIG->text()
-                                                               : ops_.form_.WRITE_CONFIG->text());
+        ops_.link_.begin(read ? ops_.form_.READ_CONFIG->text() : ops_.form_.WRITE_CONFIG->text());
     }
     ~Session() {
         if (!operation_)
             return;
+        ops_.link_.close_link();
         QObject::disconnect(closing_);
         ops_.progress_.stopped();
         ops_.link_.trace(QStringLiteral("end: %1; %2")
@@ -55,6 +58,9 @@ public:
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
     explicit operator bool() const { return bool(operation_); }
+
+    // Opens the chosen port; false (reported) when it cannot be opened.
+    bool open() { return ops_.link_.open_link(ops_.selector_.reportedPorts()); }
 
 private:
     PanelOperations& ops_;
@@ -79,172 +85,136 @@ void PanelOperations::connectButtons() {
 bool PanelOperations::wakeUpAndCheckModel(const char* mismatchText) {
     ConfigRecord& r = form_.r;
     progress_.at(Step::WakingPanel);
-    if (!link_.wake_up()) {
-        if (link_.aborted()) {
-            link_.report_abort();
-        } else {
-            form_.setStatusColour(Form1::red);
-            form_.setStatusText(QString::fromLatin1(texts::noResponse));
-        }
+    if (link_.wake() != Outcome::Ok)
         return false;
-    }
     progress_.at(Step::ModelLocation);
-    link_.pause_tick();
-    r.address_l = protocol::modelLocation;
-    link_.read_location();
-    if (link_.aborted()) {
-        link_.report_abort();
+    const Outcome model = link_.step([&] {
+        r.address_l = protocol::modelLocation;
+        link_.read_location();
+    });
+    if (model == Outcome::Abandoned)
         return false;
-    }
     if (!protocol::isKnownModel(r.A)) {
         form_.messages().message(QString::fromLatin1(mismatchText),
                                  QString::fromLatin1(texts::mismatchTitle));
+        return false;
+    }
+    // A model location that could not be read leaves A as it was: a model from an earlier
+    // operation must not let this one go on into a panel whose model is unknown.
+    if (model == Outcome::Failed) {
+        form_.showStatus(Form1::red, QLatin1String(texts::badData));
         return false;
     }
     return true;
 }
 
 void PanelOperations::READ_CONFIG_Click() {
-    Session session(*this, OperationProgress::Kind::Read);
+    Session session(*this, OperationProgress::Kind::Read, texts::startingRead);
     if (!session)
         return;
-    ConfigRecord& r = form_.r;
-
-    form_.setStatusColour(Form1::yellow);
-    form_.setStatusText(QString::fromLatin1(texts::startingRead));
-    form_.setStatusVisible(true);
     form_.Text(2)->setText(QString());
-
-    bool failed = false;
-    // The intensities are set aside as they are read and shown together once all three
-    // have arrived, so the indicator rule compares the panel's own pair.
-    std::array<Integer, std::tuple_size<IntensityTable>::value> intensities{};
-    if (link_.open_link(selector_.reportedPorts()) && wakeUpAndCheckModel(texts::readMismatch)) {
-        failed = r.error_flag == 1;
-        for (const PanelLocation& location : configurationLocations()) {
-            if (failed)
-                break;
-            progress_.at(Step::Location, location.address);
-            link_.pause_tick();
-            r.address_l = static_cast<Integer>(location.address);
-            link_.read_location();
-            if (link_.aborted()) {
-                link_.report_abort();
-                break;
-            }
-            // A negative value fails the range test, and no list has an entry for it: fail
-            // before selecting anything from it.
-            if (r.A < 0) {
-                failed = true;
-                break;
-            }
-            if (const AssignmentItem* item = location.item) {
-                split_assignment(r);
-                const bool selected = form_.select(form_.List(item->moduleList), r.m_index) &&
-                                      form_.select(form_.List(item->channelList), r.c_index);
-                if (item->designationText != 0) {
-                    QLineEdit* box = form_.Text(item->designationText);
-                    box->setText(QString());
-                    box->hide();
-                }
-                failed = r.error_flag == 1 || !selected;
-            } else {
-                intensities[location.intensity - intensityItems().data()] = r.A;
-                failed = r.error_flag == 1;
-            }
-        }
-        if (!failed && !link_.aborted()) {
-            for (std::size_t i = 0; i < intensities.size(); ++i)
-                r.*(intensityItems()[i].code) = intensities[i];
-            form_.show_panel_intensities();
-            link_.pause_tick();
-            if (link_.aborted()) {
-                link_.report_abort();
-            } else {
-                form_.setStatusColour(Form1::green);
-                form_.setStatusText(QString::fromLatin1(texts::readSuccessful));
-                progress_.at(Step::Finished);
-            }
-        }
-    }
-    if (failed) {
-        form_.setStatusColour(Form1::red);
-        form_.setStatusText(QString::fromLatin1(texts::badData));
-    }
-
-    link_.close_link();
+    if (session.open() && wakeUpAndCheckModel(texts::readMismatch))
+        readLocations();
+    ConfigRecord& r = form_.r;
     r.config_flag = 1;
     form_.show_switch_view();
     r.config_flag = 0;
 }
 
+void PanelOperations::readLocations() {
+    ConfigRecord& r = form_.r;
+    // The intensities are set aside as they are read and shown together once all three
+    // have arrived, so the indicator rule compares the panel's own pair.
+    std::array<Integer, std::tuple_size<IntensityTable>::value> intensities{};
+    for (const PanelLocation& location : configurationLocations()) {
+        progress_.at(Step::Location, location.address);
+        const Outcome outcome = link_.step([&] {
+            r.address_l = static_cast<Integer>(location.address);
+            link_.read_location();
+        });
+        if (outcome == Outcome::Abandoned)
+            return;
+        bool failed = outcome == Outcome::Failed;
+        // A negative value fails the range test, and no list has an entry for it: fail
+        // before selecting anything from it.
+        if (r.A < 0) {
+            failed = true;
+        } else if (const AssignmentItem* item = location.item) {
+            // A location that failed is still shown from A as it stands, as the panel's
+            // answer left it; the read stops after it.
+            split_assignment(r);
+            failed = !form_.select(form_.List(item->moduleList), r.m_index) ||
+                     !form_.select(form_.List(item->channelList), r.c_index) || failed;
+            if (item->designationText != 0) {
+                QLineEdit* box = form_.Text(item->designationText);
+                box->setText(QString());
+                box->hide();
+            }
+        } else {
+            intensities[location.intensityIndex] = r.A;
+        }
+        if (failed) {
+            form_.showStatus(Form1::red, QLatin1String(texts::badData));
+            return;
+        }
+    }
+    for (std::size_t i = 0; i < intensities.size(); ++i)
+        r.*(intensityItems()[i].code) = intensities[i];
+    form_.show_panel_intensities();
+    if (link_.step([] {}) == Outcome::Abandoned)
+        return;
+    form_.showStatus(Form1::green, QLatin1String(texts::readSuccessful));
+    progress_.at(Step::Finished);
+}
+
 void PanelOperations::WRITE_CONFIG_Click() {
-    Session session(*this, OperationProgress::Kind::Write);
+    Session session(*this, OperationProgress::Kind::Write, texts::startingWrite);
     if (!session)
         return;
     ConfigRecord& r = form_.r;
-
-    form_.setStatusColour(Form1::yellow);
-    form_.setStatusVisible(true);
-    form_.setStatusText(QString::fromLatin1(texts::startingWrite));
     r.error_flag = 0;
     form_.compose_panel_values();
 
     // The port is opened before the completeness test, and closed again whatever it finds.
-    if (!link_.open_link(selector_.reportedPorts())) {
-        link_.close_link();
+    if (!session.open())
         return;
-    }
     progress_.at(Step::CheckingData);
     if (r.error_flag == 1 || r.error_flag == 2) {
-        form_.setStatusVisible(true);
-        form_.setStatusColour(Form1::red);
-        form_.setStatusText(QString::fromLatin1(r.error_flag == 1 ? texts::switchesIncomplete
-                                                                  : texts::lightingIncomplete));
-        link_.close_link();
+        form_.showStatus(Form1::red, QLatin1String(r.error_flag == 1 ? texts::switchesIncomplete
+                                                                     : texts::lightingIncomplete));
         return;
     }
-    if (!wakeUpAndCheckModel(texts::writeMismatch)) {
-        link_.close_link();
-        return;
-    }
+    if (wakeUpAndCheckModel(texts::writeMismatch))
+        writeLocations();
+}
 
-    // A model location that could not be read leaves A as it was; it must not let the
-    // write go on into a panel whose model is unknown.
-    bool failed = r.error_flag == 1;
+void PanelOperations::writeLocations() {
+    ConfigRecord& r = form_.r;
     for (const PanelLocation& location : configurationLocations()) {
-        if (failed)
-            break;
         progress_.at(Step::Location, location.address);
-        link_.pause_tick();
-        r.address_l = static_cast<Integer>(location.address);
-        if (const AssignmentItem* item = location.item) {
-            r.data_l = r.*(item->composed);
-        } else {
-            QListWidget* list = form_.List(location.intensity->list);
-            if (list->currentRow() < 0)
-                form_.select(list, 0);
-            r.data_l = static_cast<Integer>(Form1::selectedValue(list, 10));
-        }
-        link_.write_location();
-        if (link_.aborted()) {
-            link_.report_abort();
+        const Outcome outcome = link_.step([&] {
+            r.address_l = static_cast<Integer>(location.address);
+            if (const AssignmentItem* item = location.item) {
+                r.data_l = r.*(item->composed);
+            } else {
+                // The intensity written is the list's entry at this moment; a list without
+                // one takes "100" first, through its click rule.
+                QListWidget* list = form_.List(intensityItems()[location.intensityIndex].list);
+                if (list->currentRow() < 0)
+                    form_.select(list, 0);
+                r.data_l = static_cast<Integer>(Form1::selectedValue(list, 10));
+            }
+            link_.write_location();
+        });
+        if (outcome == Outcome::Abandoned)
+            return;
+        if (outcome == Outcome::Failed) {
+            form_.showStatus(Form1::red, QLatin1String(texts::badData));
             return;
         }
-        failed = r.error_flag == 1;
     }
-    if (!failed) {
-        link_.pause_tick();
-        if (link_.aborted()) {
-            link_.report_abort();
-            return;
-        }
-        form_.setStatusColour(Form1::green);
-        form_.setStatusText(QString::fromLatin1(texts::programmed));
-        progress_.at(Step::Finished);
-    } else {
-        form_.setStatusColour(Form1::red);
-        form_.setStatusText(QString::fromLatin1(texts::badData));
-    }
-    link_.close_link();
+    if (link_.step([] {}) == Outcome::Abandoned)
+        return;
+    form_.showStatus(Form1::green, QLatin1String(texts::programmed));
+    progress_.at(Step::Finished);
 }

@@ -36,6 +36,9 @@ private:
     // Wake-up and model check shared by both operations. False when the operation must end:
     // the status line or a message box has then said why.
     bool wakeUpAndCheckModel(const char* mismatchText);
+    // Locations 0..24, once the panel has answered: read into the window, or written from it.
+    void readLocations();
+    void writeLocations();
 
     Form1& form_;
     CommPort& port_;

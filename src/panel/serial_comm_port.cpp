@@ -1,7 +1,5 @@
 #include "serial_comm_port.h"
 
-#include <QStringList>
-
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <unistd.h>
@@ -12,6 +10,14 @@ QString SerialCommPort::nameOfPort(int number) {
     return QStringLiteral("COM%1").arg(number);
 #else
     return QStringLiteral("/dev/ttyS%1").arg(number - 1);
+#endif
+}
+
+QString SerialCommPort::devicePath(const QString& name) {
+#ifdef Q_OS_UNIX
+    return name.startsWith(QLatin1Char('/')) ? name : QStringLiteral("/dev/") + name;
+#else
+    return name;
 #endif
 }
 
@@ -42,7 +48,7 @@ CommPort::OpenFailure SerialCommPort::classifyOpenError(QSerialPort::SerialPortE
 
 static bool deviceAccessible(const QString& name) {
 #ifdef Q_OS_UNIX
-    const QString path = name.startsWith(QLatin1Char('/')) ? name : QStringLiteral("/dev/") + name;
+    const QString path = SerialCommPort::devicePath(name);
     if (::access(path.toLocal8Bit().constData(), R_OK | W_OK) == 0)
         return true;
     return errno != EACCES && errno != EPERM;
@@ -82,6 +88,7 @@ bool SerialCommPort::open() {
         setPortOpen(false);
         return false;
     }
+    ++opened_;
     // The system may hold bytes that reached the line before this open (a late reply to an
     // earlier operation): they belong to no command of ours.
     port_.clear(QSerialPort::Input);
@@ -90,47 +97,14 @@ bool SerialCommPort::open() {
 }
 
 bool SerialCommPort::applySettings() {
-    const QStringList parts = settings_.split(QLatin1Char(','));
-    bool ok = parts.size() == 4;
-    const int baud = ok ? parts[0].trimmed().toInt(&ok) : 0;
-    QSerialPort::Parity parity = QSerialPort::NoParity;
-    QSerialPort::DataBits dataBits = QSerialPort::Data8;
-    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
-    if (ok) {
-        const QString p = parts[1].trimmed().toUpper();
-        if (p == QLatin1String("N"))
-            parity = QSerialPort::NoParity;
-        else if (p == QLatin1String("E"))
-            parity = QSerialPort::EvenParity;
-        else if (p == QLatin1String("O"))
-            parity = QSerialPort::OddParity;
-        else if (p == QLatin1String("M"))
-            parity = QSerialPort::MarkParity;
-        else if (p == QLatin1String("S"))
-            parity = QSerialPort::SpaceParity;
-        else
-            ok = false;
-        const int bits = parts[2].trimmed().toInt();
-        if (bits >= 5 && bits <= 8)
-            dataBits = static_cast<QSerialPort::DataBits>(bits);
-        else
-            ok = false;
-        const QString s = parts[3].trimmed();
-        if (s == QLatin1String("1"))
-            stopBits = QSerialPort::OneStop;
-        else if (s == QLatin1String("1.5"))
-            stopBits = QSerialPort::OneAndHalfStop;
-        else if (s == QLatin1String("2"))
-            stopBits = QSerialPort::TwoStop;
-        else
-            ok = false;
-    }
-    if (!ok || baud <= 0) {
+    // The panel talks at one setting only; anything else is refused rather than half applied.
+    if (settings_ != QLatin1String("9600,N,8,1")) {
         error_ = QStringLiteral("unknown serial settings \"%1\"").arg(settings_);
         return false;
     }
-    if (!port_.setBaudRate(baud) || !port_.setParity(parity) || !port_.setDataBits(dataBits) ||
-        !port_.setStopBits(stopBits) || !port_.setFlowControl(QSerialPort::NoFlowControl)) {
+    if (!port_.setBaudRate(9600) || !port_.setParity(QSerialPort::NoParity) ||
+        !port_.setDataBits(QSerialPort::Data8) || !port_.setStopBits(QSerialPort::OneStop) ||
+        !port_.setFlowControl(QSerialPort::NoFlowControl)) {
         error_ = port_.errorString();
         port_.clearError();
         return false;
@@ -171,8 +145,14 @@ void SerialCommPort::onError(QSerialPort::SerialPortError error) {
     lost_ = true;
     error_ = port_.errorString();
     // A hung-up line keeps reporting errors from inside QSerialPort's own notifier; close
-    // from the event loop, right after this emission has unwound.
+    // from the event loop, right after this emission has unwound. By then the operation may
+    // have ended and the next one opened the port again: that open is not this one's to close.
     QMetaObject::invokeMethod(
-        this, [this] { setPortOpen(false); }, Qt::QueuedConnection);
+        this,
+        [this, open = opened_] {
+            if (opened_ == open)
+                setPortOpen(false);
+        },
+        Qt::QueuedConnection);
     emit activity();
 }

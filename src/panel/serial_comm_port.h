@@ -13,6 +13,9 @@ class SerialCommPort : public CommPort {
 public:
     // The system name of serial port `number`, counted from 1: /dev/ttyS0 or COM1 for 1.
     static QString nameOfPort(int number);
+    // The device node of a port named as a user would name it: "ttyUSB0" is /dev/ttyUSB0, a
+    // path is itself.
+    static QString devicePath(const QString& name);
 
     explicit SerialCommPort(const QString& portName = nameOfPort(1), QObject* parent = nullptr);
     ~SerialCommPort() override;
@@ -37,6 +40,9 @@ public:
     // holds the port or its lock.
     static OpenFailure classifyOpenError(QSerialPort::SerialPortError error, bool deviceAccessible);
 
+    // The port as the system sees it, for tests that play a device's own faults.
+    QSerialPort& device() { return port_; }
+
 private:
     bool open();
     bool applySettings();
@@ -49,4 +55,6 @@ private:
     QString error_;
     bool lost_ = false;
     bool closing_ = false;
+    // Counts the opens, so that a close queued for a lost device never shuts a later open.
+    quint64 opened_ = 0;
 };

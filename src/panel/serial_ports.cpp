@@ -65,10 +65,13 @@ bool names(const SerialPortEntry& port, const QString& name) {
     return !target.isEmpty() && target == QFileInfo(port.systemLocation).canonicalFilePath();
 }
 
-const SerialPortEntry* find(const QList<SerialPortEntry>& ports, const QString& name) {
-    const auto it = std::find_if(ports.cbegin(), ports.cend(),
-                                 [&name](const SerialPortEntry& p) { return names(p, name); });
-    return it == ports.cend() ? nullptr : &*it;
+// The position of the port `name` stands for, or -1.
+int indexOf(const QList<SerialPortEntry>& ports, const QString& name) {
+    for (int i = 0; i < ports.size(); ++i) {
+        if (names(ports[i], name))
+            return i;
+    }
+    return -1;
 }
 
 } // namespace
@@ -100,8 +103,8 @@ QString startPort(const QList<SerialPortEntry>& reported, const QString& request
     if (!requested.isEmpty())
         return requested;
     const QString first = SerialCommPort::nameOfPort(1);
-    if (const SerialPortEntry* builtIn = find(reported, first))
-        return builtIn->systemLocation;
+    if (const int builtIn = indexOf(reported, first); builtIn >= 0)
+        return reported[builtIn].systemLocation;
     const auto isUsb = [](const SerialPortEntry& p) { return p.usb; };
     if (std::count_if(reported.cbegin(), reported.cend(), isUsb) == 1)
         return std::find_if(reported.cbegin(), reported.cend(), isUsb)->systemLocation;
@@ -147,7 +150,7 @@ void PortSelector::fill(const QString& chosen) {
     // The port named at start and the one chosen stay listed when the system does not
     // report them, so that the choice is kept and a failure to open it names it.
     for (const QString& name : {requested_, chosen}) {
-        if (!name.isEmpty() && !find(ports, name)) {
+        if (!name.isEmpty() && indexOf(ports, name) < 0) {
             SerialPortEntry named;
             named.portName = named.systemLocation = name;
             named.reported = false;
@@ -160,8 +163,7 @@ void PortSelector::fill(const QString& chosen) {
         combo_.addItem(port.displayText(), port.systemLocation);
         combo_.setItemData(combo_.count() - 1, port.toolTip(), Qt::ToolTipRole);
     }
-    const SerialPortEntry* selected = find(ports, chosen);
-    const int index = selected ? int(selected - ports.constData()) : -1;
+    const int index = indexOf(ports, chosen);
     combo_.setCurrentIndex(index);
     combo_.setToolTip(combo_.itemData(index, Qt::ToolTipRole).toString());
 }

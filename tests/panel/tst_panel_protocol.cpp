@@ -135,15 +135,15 @@ void TestPanelProtocol::locationMap() {
         QCOMPARE(map[i].address, i); // visited in ascending order, 0..24
     const PanelLocation& location = map[address];
     QCOMPARE(location.item != nullptr, moduleList != 0);
-    QCOMPARE(location.intensity != nullptr, intensityList != 0);
+    QCOMPARE(location.intensityIndex >= 0, intensityList != 0);
     if (location.item) {
         QCOMPARE(QString::fromLatin1(location.item->name), name);
         QCOMPARE(location.item->moduleList, moduleList);
         QCOMPARE(location.item->channelList, channelList);
         QCOMPARE(location.item->designationText, designation);
     } else {
-        QCOMPARE(location.intensity->list, intensityList);
-        QCOMPARE(&intensityItems()[address - 22], location.intensity); // after the 22 items
+        QCOMPARE(intensityItems()[location.intensityIndex].list, intensityList);
+        QCOMPARE(location.intensityIndex, address - 22); // after the 22 items
     }
 }
 
