@@ -8,12 +8,19 @@
 #include "protocol.h"
 #include "scripted_messages.h"
 #include "serial_comm_port.h"
+#include "widgets.h"
 
+#include <QGuiApplication>
 #include <QListWidget>
 #include <QTest>
 
 #include <functional>
 #include <memory>
+
+// The link's period in most tests: the simulated panel answers at once, so a shorter wait
+// than a real panel needs tells the same story in a quarter of the time. Tests of timing and
+// of the paced panel use the real period.
+constexpr int testPeriod = 25;
 
 struct PanelRig {
     ScriptedMessages messages;
@@ -24,13 +31,15 @@ struct PanelRig {
     // The serial ports "the system reports" to the port selector; none unless a test says so.
     QList<SerialPortEntry> reported;
 
-    PanelRig() {
+    explicit PanelRig(int period = testPeriod) : period(period) {
         if (!sim.start())
             qFatal("no pseudo-terminal: %s", qPrintable(sim.errorString()));
         form = std::make_unique<Form1>(messages);
         port = std::make_unique<SerialCommPort>(sim.devicePath());
         operations = std::make_unique<PanelOperations>(*form, *port, [this] { return reported; });
+        operations->link().setPeriodForTests(period);
     }
+    const int period;
 
     // The simulated panel as the system would report a USB adapter.
     SerialPortEntry simulatedAdapter() const {
@@ -43,6 +52,16 @@ struct PanelRig {
     }
 
     int row(int list) const { return form->List(list)->currentRow(); }
+
+    // After every operation, however it ended: the port closed, the normal cursor, a usable
+    // port selector, no operation running, and the window in the switch view.
+    void checkIdle() const {
+        QVERIFY(!port->portOpen());
+        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+        QVERIFY(form->Combo1->isEnabled());
+        QVERIFY(!form->operationRunning());
+        QCOMPARE(form->r.config_flag, Integer(0));
+    }
 };
 
 using SimSetup = std::function<void(PanelSim&)>;

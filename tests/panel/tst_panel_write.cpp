@@ -71,7 +71,7 @@ void TestPanelWrite::wholePanel() {
     QCOMPARE(rig.form->statusText(), QString::fromLatin1(texts::programmed));
     QCOMPARE(rig.form->statusColour(), Form1::green);
     QVERIFY(rig.messages.shown.isEmpty());
-    QVERIFY(!rig.port->portOpen());
+    rig.checkIdle();
     QCOMPARE(rig.row(46), 0); // the unselected intensity list now shows "100"
     QCOMPARE(rig.form->r.A, Integer(10));
 }
@@ -167,7 +167,7 @@ void TestPanelWrite::failures() {
     } else {
         QVERIFY(rig.messages.shown.isEmpty());
     }
-    QVERIFY(!rig.port->portOpen());
+    rig.checkIdle();
     for (int location = 0; location < 25; ++location) {
         if (location < writtenUpTo)
             QCOMPARE(rig.sim.value(location), writtenValue(location));

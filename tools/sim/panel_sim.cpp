@@ -195,18 +195,54 @@ QByteArray PanelSim::readReply(int address) const {
 void PanelSim::reply(const QByteArray& bytes) {
     if (bytes.isEmpty())
         return;
-    if (!pacing_ && delayMs_ <= 0) {
+    const bool split = splitAt_ > 0 && splitAt_ < bytes.size();
+    if (!pacing_ && delayMs_ <= 0 && !split) {
         writeLine(bytes);
         return;
     }
     qint64 due = now() + qint64(delayMs_) * 1000000;
-    for (char b : bytes) {
+    for (int i = 0; i < bytes.size(); ++i) {
+        if (split && i == splitAt_)
+            due += qint64(splitGapMs_) * 1000000;
         if (pacing_) {
             txFree_ = std::max(due, txFree_) + byteTimeNs;
             due = txFree_;
         }
-        schedule(due, {true, b});
+        schedule(due, {true, bytes[i]});
     }
+}
+
+PanelSim::LineSettings PanelSim::lineSettings() const {
+    LineSettings line;
+    termios t{};
+    if (slave_ < 0 || ::tcgetattr(slave_, &t) != 0)
+        return line;
+    const std::pair<speed_t, int> speeds[] = {{B1200, 1200},   {B2400, 2400},   {B4800, 4800},
+                                              {B9600, 9600},   {B19200, 19200}, {B38400, 38400},
+                                              {B57600, 57600}, {B115200, 115200}};
+    for (const auto& [code, baud] : speeds) {
+        if (cfgetospeed(&t) == code)
+            line.baud = baud;
+    }
+    switch (t.c_cflag & CSIZE) {
+    case CS5:
+        line.dataBits = 5;
+        break;
+    case CS6:
+        line.dataBits = 6;
+        break;
+    case CS7:
+        line.dataBits = 7;
+        break;
+    default:
+        line.dataBits = 8;
+        break;
+    }
+    line.parity = !(t.c_cflag & PARENB) ? 'N' : (t.c_cflag & PARODD) ? 'O' : 'E';
+    line.stopBits = (t.c_cflag & CSTOPB) ? 2 : 1;
+    line.hardwareFlow = (t.c_cflag & CRTSCTS) != 0;
+    line.softwareFlow = (t.c_iflag & (IXON | IXOFF)) != 0;
+    return line;
 }
 
 void PanelSim::inject(const QByteArray& bytes) {

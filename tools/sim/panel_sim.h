@@ -46,6 +46,23 @@ public:
     void setPacing(bool on) { pacing_ = on; }
     // Read replies of four digits without the CR.
     void setFourCharacterReplies(bool on) { four_ = on; }
+    // Every reply in two pieces: its first `position` bytes, then the rest `gapMs` later, as
+    // a line or an adapter's buffering can deliver it. 0 sends replies whole.
+    void setReplySplit(int position, int gapMs) {
+        splitAt_ = position;
+        splitGapMs_ = gapMs;
+    }
+
+    // The line settings the program's end of the line has set, as the device holds them.
+    struct LineSettings {
+        int baud = 0;
+        int dataBits = 0;
+        char parity = '?'; // 'N', 'E' or 'O'
+        int stopBits = 0;
+        bool hardwareFlow = false; // RTS/CTS
+        bool softwareFlow = false; // XON/XOFF, either way
+    };
+    LineSettings lineSettings() const;
 
     // Faults.
     void setSilent(bool on) { silent_ = on; }            // answers nothing
@@ -119,6 +136,8 @@ private:
     QSet<int> outOfRange_;
     QSet<int> mismatch_;
     int delayMs_ = 0;
+    int splitAt_ = 0;
+    int splitGapMs_ = 0;
     int hangUpAfter_ = -1;
 
     bool hungUp_ = false;
