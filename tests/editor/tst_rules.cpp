@@ -435,6 +435,13 @@ void TestRules::compose_data() {
     QList<int> blOpen = zeros;
     blOpen[20] = -1;
     QTest::newRow("backlighting without channel") << allA << blOpen << 2 << 20 << QList<int>(20, 0);
+    // Every item, as the first one without a module: its own kind of incomplete.
+    for (int i = 0; i < 22; ++i) {
+        QString open = allA;
+        open[i] = '?';
+        QTest::addRow("%s without module", assignmentItems()[i].name)
+            << open << zeros << (i < 10 ? 1 : 2) << i << QList<int>(i, 0);
+    }
     QString naWithChannel = allA;
     naWithChannel[6] = '-';
     QList<int> naChannels = zeros;
@@ -501,6 +508,8 @@ void TestRules::closeIsDeferredDuringOperation() {
         QVERIFY(form->isVisible());
     }
     QTRY_VERIFY(!form->isVisible());
+    // Carried out, the close is forgotten: the next operation must not take it for pending.
+    QVERIFY(!form->closeRequested());
 }
 
 QTEST_MAIN(TestRules)

@@ -47,6 +47,7 @@ private slots:
     void fontsHaveGlyphs();
     void captionsFit();
     void portAndProgressOverlapNothing();
+    void statusColourWhateverWindowIsActive();
     void enterPressesCommandButtons_data();
     void enterPressesCommandButtons();
 };
@@ -388,6 +389,23 @@ void TestWindow::enterPressesCommandButtons() {
     connect(target, &QPushButton::clicked, this, [&clicked] { ++clicked; });
     QTest::keyClick(target, Qt::Key(key));
     QCOMPARE(clicked, clicks);
+}
+
+// The status line keeps its colour when another window has the focus, as it does when the
+// technician switches to a terminal during a read.
+void TestWindow::statusColourWhateverWindowIsActive() {
+    form->showStatus(Form1::green, QStringLiteral("SWITCH PANEL DATA READ SUCCESSFUL"));
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form));
+    QWidget other;
+    other.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&other));
+    other.activateWindow();
+    QTRY_VERIFY(other.isActiveWindow() && !form->isActiveWindow());
+    const QImage shown = form->Text1->grab().toImage();
+    // A corner inside the frame, clear of the text.
+    const QColor ground = shown.pixelColor(shown.width() - 4, shown.height() - 3);
+    QCOMPARE(ground, QColor(Form1::green));
 }
 
 QTEST_MAIN(TestWindow)

@@ -251,6 +251,9 @@ void TestPanelProtocol::startPort_data() {
                                           << "/dev/ttyUSB0";
     QTest::newRow("two USB adapters: the first reported") << Ports{acm0, usb0} << ""
                                                           << "/dev/ttyACM0";
+    QTest::newRow("two USB adapters and built-in port 2: the first reported")
+        << Ports{s1, usb0, acm0} << ""
+        << "/dev/ttyS1";
     QTest::newRow("no USB, no port 1: the first reported") << Ports{s1} << ""
                                                            << "/dev/ttyS1";
     QTest::newRow("none at all: port 1, to name it") << Ports{} << ""

@@ -20,6 +20,7 @@ private slots:
     void intensitiesJudgedAsThePanelHoldsThem_data();
     void intensitiesJudgedAsThePanelHoldsThem();
     void lateReplyStartsNextTextAndIsDroppedOnOpen();
+    void modelShortWhileAHoldsAKnownModel();
 };
 
 void TestPanelRead::wholePanel() {
@@ -360,6 +361,24 @@ void TestPanelRead::lateReplyStartsNextTextAndIsDroppedOnOpen() {
     QCOMPARE(rig.sim.received(), wakeUps(1) + reads({63}));
     QCOMPARE(rig.form->statusText(), QString::fromLatin1(texts::communicationsOk));
     QCOMPARE(rig.messages.texts(), QStringList{QString::fromLatin1(texts::readMismatch)});
+}
+
+// A holds 70 from an earlier operation; a model reply that is no reply must not pass for it:
+// the read stops there, red, and nothing more is read.
+void TestPanelRead::modelShortWhileAHoldsAKnownModel() {
+    PanelRig rig;
+    QVERIFY(rig.form->select(rig.form->List(1), 16));
+    rig.form->r.A = 70;
+    rig.sim.setShortReply(63, 3);
+
+    rig.operations->READ_CONFIG_Click();
+
+    QCOMPARE(rig.sim.received(), wakeUps(1) + reads({63}));
+    QCOMPARE(rig.form->statusText(), QString::fromLatin1(texts::badData));
+    QCOMPARE(rig.form->statusColour(), Form1::red);
+    QVERIFY(rig.messages.shown.isEmpty());
+    QCOMPARE(rig.row(1), 16);
+    rig.checkIdle();
 }
 
 QTEST_MAIN(TestPanelRead)
