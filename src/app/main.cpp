@@ -1,6 +1,9 @@
 // Start-up: the command line, fonts, then the window with its message boxes, file dialog
 // and serial port.
 #include "appearance.h"
+#ifdef Q_OS_UNIX
+#include "close_on_signal.h"
+#endif
 #include "file_dialog.h"
 #include "messages.h"
 #include "program.h"
@@ -47,6 +50,15 @@ int main(int argc, char* argv[]) {
     messages.setParent(&program.form);
     dialog.setParent(&program.form);
 
+#ifdef Q_OS_UNIX
+    // A logout, a kill or Ctrl+C closes the window as its close button does, so a panel write
+    // is never cut off half way; the exit status then tells the signal, as a shell expects.
+    const CloseOnSignal closer(program.form);
+    program.form.show();
+    const int status = app.exec();
+    return closer.received() ? 128 + closer.received() : status;
+#else
     program.form.show();
     return app.exec();
+#endif
 }

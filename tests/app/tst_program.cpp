@@ -1,6 +1,7 @@
 // The program as wired: the command line, and a whole day's work through the window's own
 // buttons: read a panel, save the file, open it again, write it into a blank panel.
 #include "appearance.h"
+#include "close_on_signal.h"
 #include "panel_sim.h"
 #include "program.h"
 #include "scripted_file_dialog.h"
@@ -19,8 +20,10 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+
 #include <QTextBlock>
 #include <QTextLayout>
+#include <csignal>
 
 Q_DECLARE_METATYPE(CommandLine::Action)
 
@@ -38,6 +41,8 @@ private slots:
     void panelToFileToPanel();
     void statusTextsFitTheStatusLine_data();
     void statusTextsFitTheStatusLine();
+    void signalsCloseAsTheWindowDoes_data();
+    void signalsCloseAsTheWindowDoes();
 };
 
 void TestProgram::commandLine_data() {
@@ -249,6 +254,63 @@ void TestProgram::statusTextsFitTheStatusLine() {
              qPrintable(QStringLiteral("%1 px needed, %2 px inside the box")
                             .arg(needed)
                             .arg(status->viewport()->height())));
+}
+
+void TestProgram::signalsCloseAsTheWindowDoes_data() {
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<QString>("button"); // what runs when the signal comes, empty for nothing
+    QTest::addColumn<QString>("status");
+    const QString programmed = QString::fromLatin1(texts::programmed);
+    QTest::newRow("SIGTERM during a write") << SIGTERM << "WRITE_CONFIG" << programmed;
+    QTest::newRow("SIGHUP during a write") << SIGHUP << "WRITE_CONFIG" << programmed;
+    QTest::newRow("SIGINT during a write") << SIGINT << "WRITE_CONFIG" << programmed;
+    QTest::newRow("SIGTERM during a read")
+        << SIGTERM << "READ_CONFIG" << QString::fromLatin1(texts::abandoned);
+    QTest::newRow("SIGINT with nothing running") << SIGINT << ""
+                                                 << "";
+}
+
+// A logout, a kill or Ctrl+C in the terminal closes the window as its close button does, with
+// a panel paced as a real line: a write runs to its end, so the panel holds all 25 new values;
+// a read is abandoned at once; with nothing running the window closes at once.
+void TestProgram::signalsCloseAsTheWindowDoes() {
+    QFETCH(int, signal);
+    QFETCH(QString, button);
+    QFETCH(QString, status);
+    PanelSim sim;
+    QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+    sim.setPacing(true);
+    ScriptedMessages messages;
+    ScriptedFileDialog dialog;
+    Program program(sim.devicePath(), messages, dialog, [] { return QList<SerialPortEntry>{}; });
+    Form1& form = program.form;
+    for (const AssignmentItem& item : assignmentItems()) {
+        QVERIFY(form.select(form.List(item.moduleList), 3));  // C
+        QVERIFY(form.select(form.List(item.channelList), 5)); // channel 6
+    }
+    const CloseOnSignal closer(form);
+    QVERIFY(closer.installed());
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QObject::connect(&sim, &PanelSim::commandReceived, &form, [signal](int number) {
+        if (number == 10)
+            std::raise(signal);
+    });
+
+    if (button.isEmpty())
+        std::raise(signal);
+    else
+        form.findChild<QPushButton*>(button)->click();
+
+    QTRY_VERIFY(!form.isVisible());
+    QCOMPARE(closer.received(), signal);
+    if (button.isEmpty())
+        return;
+    QCOMPARE(form.statusText(), status);
+    const int written = status == QString::fromLatin1(texts::programmed) ? 22 : 0;
+    for (int address = 0; address < 22; ++address)
+        QCOMPARE(sim.value(address), address < written ? 25 : 160);
+    QCOMPARE(sim.commandCount(), written ? 2 + 2 * 25 : 10);
 }
 
 QTEST_MAIN(TestProgram)
