@@ -6,6 +6,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -94,7 +95,8 @@ int main(int argc, char* argv[]) {
         QStringLiteral("N"));
     const QCommandLineOption link(
         QStringLiteral("link"),
-        QStringLiteral("Also make PATH a symbolic link to the device (removed on exit)."),
+        QStringLiteral("Also make PATH a symbolic link to the device, replacing an earlier link "
+                       "but never a file; removed on exit while it still leads to this panel."),
         QStringLiteral("PATH"));
     const QCommandLineOption trace(QStringLiteral("trace"),
                                    QStringLiteral("Print every command received on standard "
@@ -168,9 +170,16 @@ int main(int argc, char* argv[]) {
     if (!sim.start())
         return fail(QStringLiteral("cannot open a pseudo-terminal: %1").arg(sim.errorString()));
 
+    // The link may replace a link left by an earlier run, never a file: a mistyped name must
+    // not cost anyone a configuration file.
     const QString linkPath = parser.value(link);
     if (!linkPath.isEmpty()) {
-        QFile::remove(linkPath);
+        const QFileInfo existing(linkPath);
+        if (existing.exists() && !existing.isSymLink())
+            return fail(QStringLiteral("%1 exists and is not a symbolic link; it is left as it is")
+                            .arg(linkPath));
+        if (existing.isSymLink())
+            QFile::remove(linkPath);
         if (!QFile::link(sim.devicePath(), linkPath))
             return fail(QStringLiteral("cannot make the link %1").arg(linkPath));
     }
@@ -201,7 +210,9 @@ int main(int argc, char* argv[]) {
         QObject::connect(notifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
     }
     const int status = app.exec();
-    if (!linkPath.isEmpty())
+    // Only while it is still ours: someone may have pointed it elsewhere meanwhile.
+    if (!linkPath.isEmpty() && QFileInfo(linkPath).isSymLink() &&
+        QFile::symLinkTarget(linkPath) == sim.devicePath())
         QFile::remove(linkPath);
     return status;
 }
