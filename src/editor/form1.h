@@ -132,8 +132,10 @@ private:
     void intensityClick(const IntensityItem& item);
     void showItemChannel(const AssignmentItem& item);
     void setRowCaptions(bool leds);
+    void nameControls();
 
     MessageBoxes& messages_;
+    QWidget* client_ = nullptr; // holds every control, at its drawn place
     QMap<int, QListWidget*> lists_;
     QMap<int, QLineEdit*> texts_;
     QMap<int, QLabel*> labels_;

@@ -4,6 +4,7 @@
 #include "codes.h"
 #include "form1.h"
 #include "widgets.h"
+#include "window_fit.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -11,7 +12,9 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QScrollArea>
 #include <QTimer>
+#include <QVBoxLayout>
 
 using appearance::px;
 
@@ -148,15 +151,28 @@ void Form1::buildWindow() {
     setObjectName("Form1");
     setWindowTitle(QString::fromLatin1(caption));
     setWindowIcon(appearance::windowIcon());
-    setFixedSize(px(11415), px(8895));
     setFont(appearance::sansSerif(true));
     setAutoFillBackground(true);
     setRole(this, QPalette::Window, appearance::colour(activeBorder, palette()));
 
+    // The controls lie on a client area of the drawn size. Where the screen has no room for it,
+    // the window is smaller and the client area scrolls inside it.
+    client_ = new QWidget;
+    client_->setFixedSize(px(11415), px(8895));
+    auto* scrollArea = new QScrollArea;
+    scrollArea->setFrameShape(QFrame::NoFrame);
+    scrollArea->setFocusPolicy(Qt::NoFocus); // Tab goes on to the controls at once
+    scrollArea->setWidget(client_);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(scrollArea);
+    setFixedSize(client_->size());
+    new WindowFitter(*this, *scrollArea);
+
     QMap<QString, QWidget*> frames;
     auto place = [&](QWidget* widget, const char* name, const char* frame, QRect geometry) {
         widget->setObjectName(QString::fromLatin1(name));
-        widget->setParent(frame ? frames.value(QString::fromLatin1(frame)) : this);
+        widget->setParent(frame ? frames.value(QString::fromLatin1(frame)) : client_);
         widget->setGeometry(geometry);
     };
     auto makeList = [&](int n, const char* frame, QRect geometry, const QString& toolTip,
@@ -172,6 +188,8 @@ void Form1::buildWindow() {
         list->setSelectionMode(QAbstractItemView::SingleSelection);
         list->setFont(fontOf(Font::List));
         list->setToolTip(toolTip);
+        // A list's tool tip does not reach a screen reader by itself.
+        list->setAccessibleDescription(toolTip);
         list->setEnabled(false);
         setForeground(list, appearance::colour(foreground, palette()));
         keepEnabledLook(list);
@@ -356,6 +374,31 @@ void Form1::buildWindow() {
     setTabOrder(Option1, Option2);
     setTabOrder(Option2, READ_CONFIG);
     setTabOrder(READ_CONFIG, Combo1);
+
+    nameControls();
+}
+
+void Form1::nameControls() {
+    // What a screen reader says for each control, from the tables the window is built from:
+    // a list by its item and role ("SW1 MODULE"), a designation box by its item, an intensity
+    // list by its caption. Captions on the screen stay as they are.
+    for (const AssignmentItem& item : assignmentItems()) {
+        const QString name =
+            item.nameLabel ? Label(item.nameLabel)->text() : QString::fromLatin1(item.name);
+        List(item.moduleList)->setAccessibleName(name + QLatin1String(" MODULE"));
+        List(item.channelList)->setAccessibleName(name + QLatin1String(" CHANNEL"));
+        if (item.designationText)
+            Text(item.designationText)->setAccessibleName(name + QLatin1String(" DESIGNATION"));
+    }
+    for (const IntensityItem& item : intensityItems())
+        List(item.list)->setAccessibleName(Label(item.label)->text());
+    Text(2)->setAccessibleName(Label(6)->text());
+    Text1->setAccessibleName(QStringLiteral("STATUS"));
+    ProgressBar1->setAccessibleName(QStringLiteral("PROGRESS"));
+    // A combo box is spoken by the label that names it (its own name is its text on Linux),
+    // elsewhere by its accessible name.
+    Label(20)->setBuddy(Combo1);
+    Combo1->setAccessibleName(Label(20)->text());
 }
 
 void Form1::setRowCaptions(bool leds) {

@@ -23,6 +23,7 @@ struct AssignmentItem {
     bool channelRule;                   // List44 has no click reaction of its own
     int dependentList;                  // intensity list shown and hidden with the module
     int dependentLabel;                 //   ... and its caption label
+    int nameLabel; // label beside the lists that names the item; 0 in a cell, named by `name`
 };
 
 using AssignmentTable = std::array<AssignmentItem, 22>;

@@ -87,7 +87,7 @@ void OperationProgress::stopped() {
     case Step::Finished:
         return;
     }
-    bar_.setFormat(closing_ ? closingAtTheEnd + where : where);
+    setText(closing_ ? closingAtTheEnd + where : where);
 }
 
 void OperationProgress::closing() {
@@ -110,6 +110,12 @@ void OperationProgress::fileOpened(const QString& path) {
 
 void OperationProgress::show(int value, const QString& text) {
     // The text first: whoever watches the value sees the text that goes with it.
-    bar_.setFormat(text);
+    setText(text);
     bar_.setValue(value);
+}
+
+void OperationProgress::setText(const QString& text) {
+    bar_.setFormat(text);
+    // A screen reader is given only the bar's number; its description carries the words.
+    bar_.setAccessibleDescription(text);
 }

@@ -38,6 +38,7 @@ private:
     // The text of the step the operation is at, as it is shown while the window stays open.
     QString stepText() const;
     void show(int value, const QString& text);
+    void setText(const QString& text);
 
     QProgressBar& bar_;
     Kind kind_ = Kind::Read;

@@ -4,8 +4,11 @@
 #include "form1.h"
 #include "scripted_messages.h"
 #include "widgets.h"
+#include "window_fit.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QComboBox>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QGroupBox>
@@ -14,8 +17,11 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSvgRenderer>
 #include <QTest>
 #include <QTimer>
@@ -29,6 +35,8 @@ class TestWindow : public QObject {
     QWidget* control(const QString& name) {
         return name == "Form1" ? form : form->findChild<QWidget*>(name);
     }
+    // The window's client area, which holds every control not in a frame.
+    QWidget* clientArea() { return form->findChild<QScrollArea*>()->widget(); }
 
 private slots:
     void initTestCase() { appearance::installFontSubstitutes(); }
@@ -50,7 +58,21 @@ private slots:
     void statusColourWhateverWindowIsActive();
     void enterPressesCommandButtons_data();
     void enterPressesCommandButtons();
+    void spokenNamesAreUnique();
+    void fitWindow_data();
+    void fitWindow();
+    void scrollsOnASmallScreen();
 };
+
+// What a screen reader announces a control by. A combo box's own name is its text on Linux;
+// the reader takes the name from the label that names it.
+static QString spokenName(QWidget* w) {
+    QAccessibleInterface* control = QAccessible::queryAccessibleInterface(w);
+    if (control->role() != QAccessible::ComboBox)
+        return control->text(QAccessible::Name);
+    const auto labels = control->relations(QAccessible::Label);
+    return labels.size() == 1 ? labels.first().first->text(QAccessible::Name) : QString();
+}
 
 static QRect twips(int left, int top, int width, int height) {
     return QRect(qRound(left / 15.0), qRound(top / 15.0), qRound(width / 15.0),
@@ -64,11 +86,12 @@ void TestWindow::controls_data() {
     QTest::addColumn<QString>("toolTip");
     QTest::addColumn<bool>("enabled");
     QTest::addColumn<QString>("parentName");
+    QTest::addColumn<QString>("spoken"); // the name a screen reader says, where it has one
 
     auto row = [](const char* name, const char* cls, QRect g, const char* text, const char* tip,
-                  bool enabled, const char* parent = "Form1") {
+                  bool enabled, const char* parent = "Form1", const char* spoken = "") {
         QTest::newRow(name) << QString(cls) << g << QString(text) << QString(tip) << enabled
-                            << QString(parent);
+                            << QString(parent) << QString(spoken);
     };
     row("Option1", "QRadioButton", twips(4680, 240, 2415, 495), "SWITCH CHANNEL ASSIGNMENTS",
         "LEFT CLICK TO VIEW SWITCH CHANNEL ASSIGNMENTS", true);
@@ -81,7 +104,8 @@ void TestWindow::controls_data() {
     row("WRITE_CONFIG", "QPushButton", twips(8760, 2520, 2415, 855),
         "WRITE CONFIGURATION TO SWITCH PANEL", "LEFT CLICK TO SAVE CONFIG IN SWITCH PANEL", true);
     row("Text2", "QLineEdit", twips(2400, 8040, 1695, 285), "", "ENTER IDENTITY FOR FILE NAME",
-        false);
+        false, "Form1", "PANEL NAME");
+    row("Text1", "QPlainTextEdit", twips(1680, 1680, 3135, 615), "", "", true, "Form1", "STATUS");
     row("Label6", "QLabel", twips(2400, 7800, 1695, 255), "PANEL NAME", "", true);
     row("Label7", "QLabel", twips(840, 8640, 3375, 375), "PROGRAMMING HEADER LOCATION", "", true);
     row("Label14", "QLabel", twips(6000, 3840, 1215, 375), "", "", true);
@@ -91,30 +115,31 @@ void TestWindow::controls_data() {
         true);
     row("Frame2", "QGroupBox", twips(6000, 5760, 5175, 2775), "LIGHTING INTENSITIES:", "", true);
     row("Label20", "QLabel", twips(7320, 120, 3855, 255), "SERIAL PORT", "", true);
-    row("Combo1", "QComboBox", twips(7320, 390, 3855, 375), "", "", true);
-    row("ProgressBar1", "QProgressBar", twips(7320, 810, 3855, 495), "", "", true);
+    row("Combo1", "QComboBox", twips(7320, 390, 3855, 375), "", "", true, "Form1", "SERIAL PORT");
+    row("ProgressBar1", "QProgressBar", twips(7320, 810, 3855, 495), "", "", true, "Form1",
+        "PROGRESS");
     row("Label19", "QLabel", twips(480, 480, 1215, 255), "BACKLIGHT", "", true, "Frame1");
     row("List41", "QListWidget", twips(1680, 240, 855, 645), "", "BACKLIGHTING MODULE ASSIGNMENT",
-        false, "Frame1");
+        false, "Frame1", "BACKLIGHT MODULE");
     row("List42", "QListWidget", twips(2520, 240, 615, 645), "", "BACKLIGHTING CHANNEL ASSIGNMENT",
-        false, "Frame1");
+        false, "Frame1", "BACKLIGHT CHANNEL");
     row("Label1", "QLabel", twips(720, 1200, 975, 255), "DIMMING", "", true, "Frame1");
     row("List43", "QListWidget", twips(1680, 960, 855, 645), "", "DIMMING MODULE ASSIGNMENT", false,
-        "Frame1");
+        "Frame1", "DIMMING MODULE");
     row("List44", "QListWidget", twips(2520, 960, 615, 645), "", "DIMMING CHANNEL ASSIGNMENT",
-        false, "Frame1");
+        false, "Frame1", "DIMMING CHANNEL");
     row("Label17", "QLabel", twips(600, 480, 2415, 255), "NORMAL INDICATOR (%)", "", true,
         "Frame2");
     row("List49", "QListWidget", twips(3120, 240, 735, 645), "",
-        "LED INDICATOR NORMAL INTENSITY (%)", false, "Frame2");
+        "LED INDICATOR NORMAL INTENSITY (%)", false, "Frame2", "NORMAL INDICATOR (%)");
     row("Label15", "QLabel", twips(240, 1200, 2895, 255), "NORMAL BACKLIGHTING (%)", "", true,
         "Frame2");
     row("List45", "QListWidget", twips(3120, 1080, 735, 645), "",
-        "BACKLIGHTING NORMAL INTENSITY (%)", false, "Frame2");
+        "BACKLIGHTING NORMAL INTENSITY (%)", false, "Frame2", "NORMAL BACKLIGHTING (%)");
     row("Label16", "QLabel", twips(600, 1920, 2535, 615), "DIMMED BACKLIGHTING AND INDICATOR (%)",
         "", true, "Frame2");
     row("List46", "QListWidget", twips(3120, 1920, 735, 645), "", "DIMMED INDICATOR INTENSITY (%)",
-        false, "Frame2");
+        false, "Frame2", "DIMMED BACKLIGHTING AND INDICATOR (%)");
 }
 
 void TestWindow::controls() {
@@ -124,11 +149,12 @@ void TestWindow::controls() {
     QFETCH(QString, toolTip);
     QFETCH(bool, enabled);
     QFETCH(QString, parentName);
+    QFETCH(QString, spoken);
 
     QWidget* w = control(QTest::currentDataTag());
     QVERIFY2(w, "control missing");
     QVERIFY(w->inherits(qPrintable(className)));
-    QCOMPARE(w->parentWidget(), control(parentName));
+    QCOMPARE(w->parentWidget(), parentName == "Form1" ? clientArea() : control(parentName));
     QVERIFY2(qAbs(w->x() - geometry.x()) <= 1 && qAbs(w->y() - geometry.y()) <= 1 &&
                  qAbs(w->width() - geometry.width()) <= 1 &&
                  qAbs(w->height() - geometry.height()) <= 1,
@@ -139,6 +165,11 @@ void TestWindow::controls() {
                             .arg(w->height())));
     QCOMPARE(w->toolTip(), toolTip);
     QCOMPARE(w->isEnabled(), enabled);
+    if (!spoken.isEmpty())
+        QCOMPARE(spokenName(w), spoken);
+    // A tool tip is also what a screen reader gives as the control's description.
+    if (!toolTip.isEmpty())
+        QCOMPARE(QAccessible::queryAccessibleInterface(w)->text(QAccessible::Description), toolTip);
     if (auto* b = qobject_cast<QAbstractButton*>(w))
         QCOMPARE(b->text(), text);
     else if (auto* l = qobject_cast<QLabel*>(w))
@@ -173,10 +204,15 @@ void TestWindow::cells() {
             QCOMPARE(module->toolTip(), s.name + " MODULE ASSIGNMENT");
             QCOMPARE(channel->toolTip(), s.name + " CHANNEL ASSIGNMENT");
             QCOMPARE(text->text(), QString("DESIGNATION "));
+            QCOMPARE(spokenName(text), s.name + " DESIGNATION");
+            QCOMPARE(spokenName(module), s.name + " MODULE");
+            QCOMPARE(spokenName(channel), s.name + " CHANNEL");
+            QCOMPARE(QAccessible::queryAccessibleInterface(channel)->text(QAccessible::Description),
+                     channel->toolTip());
             QVERIFY(!text->isEnabled() && !module->isEnabled() && !channel->isEnabled());
             for (QWidget* w : {static_cast<QWidget*>(text), static_cast<QWidget*>(module)}) {
                 QCOMPARE(w->palette().color(QPalette::Disabled, QPalette::Text), s.colour);
-                QCOMPARE(w->parentWidget(), form);
+                QCOMPARE(w->parentWidget(), clientArea());
             }
         }
         auto* label = form->findChild<QLabel*>(QString("Label%1").arg(rowLabels[n - 1]));
@@ -356,7 +392,7 @@ void TestWindow::portAndProgressOverlapNothing() {
             QWidget* added = control(name);
             QVERIFY(added->isVisible());
             for (QWidget* other :
-                 form->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+                 clientArea()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
                 if (other != added && other->isVisible() &&
                     other->geometry().intersects(added->geometry()))
                     overlaps << QString("%1 / %2").arg(name, other->objectName());
@@ -406,6 +442,116 @@ void TestWindow::statusColourWhateverWindowIsActive() {
     // A corner inside the frame, clear of the text.
     const QColor ground = shown.pixelColor(shown.width() - 4, shown.height() - 3);
     QCOMPARE(ground, QColor(Form1::green));
+}
+
+// Every list, text box, the status line, the progress bar and the port selector has a name of
+// its own for a screen reader, and the status line's text reaches the reader as its value.
+void TestWindow::spokenNamesAreUnique() {
+    QList<QWidget*> named;
+    for (QListWidget* list : form->findChildren<QListWidget*>())
+        named << list;
+    for (QLineEdit* box : form->findChildren<QLineEdit*>()) {
+        if (box->parentWidget() != form->Combo1) // the selector's edit field is part of it
+            named << box;
+    }
+    named << form->Text1 << form->ProgressBar1 << form->Combo1;
+    QCOMPARE(named.size(), 47 + 21 + 3);
+    QMap<QString, QString> owners;
+    for (QWidget* w : named) {
+        const QString name = spokenName(w);
+        QVERIFY2(!name.isEmpty(), qPrintable(w->objectName()));
+        QVERIFY2(!owners.contains(name),
+                 qPrintable(QString("%1 and %2 are both \"%3\"")
+                                .arg(owners.value(name), w->objectName(), name)));
+        owners.insert(name, w->objectName());
+    }
+    const QString status("COMMUNICATIONS FAILURE-BAD SWITCH PANEL DATA");
+    form->setStatusText(status);
+    QCOMPARE(QAccessible::queryAccessibleInterface(form->Text1)->text(QAccessible::Value), status);
+}
+
+// The window's drawn client area with an openbox-like frame (1 px borders, a 20 px title bar)
+// and a 15 px scroll bar.
+static const QSize drawn(761, 593);
+static QRect frameAt(int x, int y, int titleBar = 20) {
+    return QRect(x, y, drawn.width() + 2, drawn.height() + titleBar + 1);
+}
+
+void TestWindow::fitWindow_data() {
+    QTest::addColumn<QRect>("available");
+    QTest::addColumn<QRect>("frame");
+    QTest::addColumn<QSize>("client");
+    QTest::addColumn<bool>("scrolls");
+    QTest::addColumn<QPoint>("position");
+
+    QTest::newRow("1366x768 less a 32 px desktop bar")
+        << QRect(0, 32, 1366, 736) << frameAt(0, 32) << drawn << false << QPoint(0, 32);
+    QTest::newRow("exactly the frame's size")
+        << QRect(0, 0, 763, 614) << frameAt(0, 0) << drawn << false << QPoint(0, 0);
+    QTest::newRow("one pixel short in height: a bar beside, no bar below")
+        << QRect(0, 0, 1024, 613) << frameAt(0, 0) << QSize(776, 592) << true << QPoint(0, 0);
+    QTest::newRow("one pixel short in width: a bar below, no bar beside")
+        << QRect(0, 0, 762, 800) << frameAt(0, 0) << QSize(760, 608) << true << QPoint(0, 0);
+    QTest::newRow("short in height, no room beside for the bar: both bars")
+        << QRect(0, 0, 770, 500) << frameAt(0, 0) << QSize(768, 479) << true << QPoint(0, 0);
+    QTest::newRow("1024x600 less a bar, frame hanging below: moved up into the area")
+        << QRect(0, 32, 1024, 568) << frameAt(100, 40) << QSize(776, 547) << true
+        << QPoint(100, 32);
+    QTest::newRow("scale 2 on 1920x1080 less a bar, 10 px title bar")
+        << QRect(0, 16, 960, 524) << frameAt(0, 16, 10) << QSize(776, 513) << true << QPoint(0, 16);
+    QTest::newRow("second screen to the right, frame hanging off its right edge")
+        << QRect(1366, 0, 1024, 600) << frameAt(2000, 0) << QSize(776, 579) << true
+        << QPoint(1612, 0);
+    QTest::newRow("frame above and left of the area: moved in, size kept")
+        << QRect(0, 0, 1366, 768) << frameAt(-50, -30) << drawn << false << QPoint(0, 0);
+    QTest::newRow("screen smaller than the frame: smallest window, its corner on the screen")
+        << QRect(0, 0, 100, 80) << frameAt(10, 10) << QSize(160, 120) << true << QPoint(0, 0);
+}
+
+void TestWindow::fitWindow() {
+    QFETCH(QRect, available);
+    QFETCH(QRect, frame);
+    QFETCH(QSize, client);
+    QFETCH(bool, scrolls);
+    QFETCH(QPoint, position);
+    const WindowFit fit = ::fitWindow(available, frame, drawn, 15);
+    QCOMPARE(fit.client, client);
+    QCOMPARE(fit.scrolls, scrolls);
+    QCOMPARE(fit.framePosition, position);
+}
+
+// On a screen too small for it the window shrinks, the drawing scrolls, the keyboard scrolls
+// it (Page Down from a button), and a control reached by Tab is scrolled into view. On a
+// screen with room it is as drawn again.
+void TestWindow::scrollsOnASmallScreen() {
+    auto* area = form->findChild<QScrollArea*>();
+    auto* fitter = form->findChild<WindowFitter*>();
+    QVERIFY(area && fitter);
+    form->show();
+    QVERIFY(QTest::qWaitForWindowActive(form));
+    QVERIFY(!area->verticalScrollBar()->isVisible() && !area->horizontalScrollBar()->isVisible());
+
+    fitter->fitInto(QRect(0, 0, 640, 480), false);
+    QCOMPARE(form->frameGeometry().size(), QSize(640, 480));
+    QScrollBar* bar = area->verticalScrollBar();
+    QTRY_VERIFY(bar->isVisible() && area->horizontalScrollBar()->isVisible());
+    const auto inView = [area](QWidget* w) {
+        return area->viewport()->rect().contains(
+            QRect(w->mapTo(area->viewport(), QPoint()), w->size()));
+    };
+    QVERIFY(!inView(form->Text(2)));
+    form->READ_FILE->setFocus();
+    QTest::keyClick(form->READ_FILE, Qt::Key_PageDown);
+    QCOMPARE(bar->value(), bar->maximum());
+    QVERIFY(inView(form->Text(2)) && inView(form->Shape1));
+    QVERIFY(!inView(form->Option1));
+    QTest::keyClick(form->READ_FILE, Qt::Key_Tab);
+    QCOMPARE(form->focusWidget(), form->Option1);
+    QVERIFY(inView(form->Option1));
+
+    fitter->fitInto(QRect(0, 0, 1366, 768), false);
+    QCOMPARE(form->size(), drawn);
+    QTRY_VERIFY(!bar->isVisible() && !area->horizontalScrollBar()->isVisible());
 }
 
 QTEST_MAIN(TestWindow)

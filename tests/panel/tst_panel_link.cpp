@@ -7,6 +7,7 @@
 #include "status_texts.h"
 #include "widgets.h"
 
+#include <QAccessible>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
@@ -102,6 +103,9 @@ void TestPanelLink::selectorChoosesThePort() {
     QCOMPARE(combo->count(), 2);
     QCOMPARE(combo->currentText(), rig.simulatedAdapter().displayText());
     QVERIFY(combo->toolTip().contains(rig.sim.devicePath()));
+    // A screen reader describes the selector by where its port is.
+    QAccessibleInterface* selector = QAccessible::queryAccessibleInterface(combo);
+    QVERIFY(selector->text(QAccessible::Description).contains(rig.sim.devicePath()));
 
     rig.sim.setValue(0, 37);
     rig.form->READ_CONFIG->click();
@@ -127,6 +131,7 @@ void TestPanelLink::selectorChoosesThePort() {
     QCOMPARE(combo->count(), 2);
     QCOMPARE(combo->currentData().toString(), rig.sim.devicePath());
     QVERIFY(combo->toolTip().contains(QStringLiteral("NOT REPORTED")));
+    QVERIFY(selector->text(QAccessible::Description).contains(rig.sim.devicePath()));
 
     // It still answers here (a pseudo-terminal): the write goes to it.
     rig.form->WRITE_CONFIG->click();
@@ -417,6 +422,10 @@ void TestPanelLink::progress() {
     QCOMPARE(rig.form->ProgressBar1->value(), lastValue);
     QCOMPARE(rig.form->ProgressBar1->maximum(), 26);
     QCOMPARE(rig.form->ProgressBar1->format(), lastText);
+    // A screen reader is given the bar's words as well as its number.
+    QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(rig.form->ProgressBar1);
+    QCOMPARE(bar->text(QAccessible::Description), lastText);
+    QCOMPARE(bar->valueInterface()->currentValue().toInt(), lastValue);
     QCOMPARE(busyChecks, rig.sim.commandCount());
     rig.checkIdle();
 }
