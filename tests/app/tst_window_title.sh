@@ -15,20 +15,18 @@ done
 
 tmp=$(mktemp -d)
 pids=()
+# shellcheck source=../support/x_server.sh
+. "$(dirname "$0")/../support/x_server.sh"
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+    stop_x_server
     wait 2>/dev/null
     rm -rf "$tmp"
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$tmp/display" 2>"$tmp/xvfb.log" &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
-[ -s "$tmp/display" ] || fail "Xvfb did not start: $(cat "$tmp/xvfb.log")"
-export DISPLAY=":$(cat "$tmp/display")"
-unset WAYLAND_DISPLAY
+start_x_server title 1280x1024
 
 # The visible top-level windows of the program, one id per line.
 windows() { xdotool search --onlyvisible --class nvx10config 2>/dev/null; }

@@ -1,0 +1,41 @@
+# An X server for a test, sourced by the shell checks: Xvfb, and for a test that needs one,
+# openbox, which frames windows with a title bar and keeps a strip at the top of the screen free
+# of them, as a desktop bar does (it publishes the rest as the work area, _NET_WORKAREA).
+# The caller provides $tmp (a scratch folder) and fail().
+
+x_pids=()
+
+# start_x_server NAME WIDTHxHEIGHT [BAR]: sets DISPLAY; with BAR, openbox keeps BAR pixels free.
+start_x_server() {
+    local name=$1 size=$2 bar=${3:-}
+    Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$tmp/$name.display" \
+        2>"$tmp/$name.xvfb.log" &
+    x_pids+=($!)
+    for _ in $(seq 100); do [ -s "$tmp/$name.display" ] && break; sleep 0.1; done
+    [ -s "$tmp/$name.display" ] || fail "Xvfb did not start: $(cat "$tmp/$name.xvfb.log")"
+    export DISPLAY=":$(cat "$tmp/$name.display")"
+    unset WAYLAND_DISPLAY
+    [ -n "$bar" ] || return 0
+    cat >"$tmp/$name.openbox.xml" <<EOF
+<?xml version="1.0" encoding="UTF-8"?>
+<openbox_config xmlns="http://openbox.org/3.4/rc">
+  <margins><top>$bar</top><bottom>0</bottom><left>0</left><right>0</right></margins>
+  <desktops><number>1</number></desktops>
+</openbox_config>
+EOF
+    openbox --config-file "$tmp/$name.openbox.xml" >"$tmp/$name.openbox.log" 2>&1 &
+    x_pids+=($!)
+    for _ in $(seq 100); do
+        xprop -root _NET_WORKAREA 2>/dev/null | grep -q "= 0, $bar, " && return 0
+        sleep 0.1
+    done
+    fail "openbox published no work area: $(cat "$tmp/$name.openbox.log")"
+}
+
+# Ends the X server and window manager started last.
+stop_x_server() {
+    local pid
+    for pid in "${x_pids[@]}"; do kill "$pid" 2>/dev/null; done
+    for pid in "${x_pids[@]}"; do wait "$pid" 2>/dev/null; done
+    x_pids=()
+}
