@@ -31,6 +31,8 @@ check() {
     echo "PASS: $1 ($2 at scale $3: $4)"
 }
 
+check hd 1280x720 1 drawn
 check laptop 1366x768 1 drawn
+check hd-scaled 1920x1080 1.5 drawn
 check netbook 1024x600 1 scrolls
 check scaled 1920x1080 2 scrolls
