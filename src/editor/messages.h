@@ -14,8 +14,10 @@ public:
 
     virtual ~MessageBoxes() = default;
     // Shows the message and returns when the user has closed it. An empty title means
-    // defaultTitle.
-    virtual void message(const QString& text, const QString& title = QString()) = 0;
+    // defaultTitle. `cause`, when given, stands under the text, in plain text: what was found
+    // that made the operation stop, where the text itself is fixed.
+    virtual void message(const QString& text, const QString& title = QString(),
+                         const QString& cause = QString()) = 0;
 };
 
 // The program's message boxes: a QMessageBox, application-modal over the given window.
@@ -23,7 +25,8 @@ class QtMessageBoxes : public MessageBoxes {
 public:
     explicit QtMessageBoxes(QWidget* parent = nullptr) : parent_(parent) {}
     void setParent(QWidget* parent) { parent_ = parent; }
-    void message(const QString& text, const QString& title = QString()) override;
+    void message(const QString& text, const QString& title = QString(),
+                 const QString& cause = QString()) override;
 
 private:
     QWidget* parent_;

@@ -7,7 +7,6 @@
 #include "record.h"
 
 #include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -65,47 +64,42 @@ void FileOperations::READ_FILE_Click() {
     // The name is not preset: the dialog offers the one left by the last open or save.
     if (!chooseFile(false))
         return;
-    const QString fileName = dialog_.FileName;
+    open(dialog_.FileName);
+}
 
+void FileOperations::openFile(const QString& fileName) {
+    Form1::Operation operation(form_);
+    if (!operation)
+        return;
+    form_.setStatusVisible(false);
+    // As if chosen in the dialog, which offers it again at the next open.
+    dialog_.FileName = fileName;
+    open(fileName);
+}
+
+void FileOperations::open(const QString& fileName) {
     QByteArray bytes;
-    {
-        QFile file(fileName);
-        if (!file.open(QIODevice::ReadOnly)) {
-            // Not the mismatch box: a missing or locked file is no damaged file, and the
-            // user needs the reason to put it right.
-            showOpenFailure(fileName, file.errorString());
-            return;
-        }
-        bytes = file.read(maxFileSize);
-        if (file.error() != QFileDevice::NoError) {
-            showOpenFailure(fileName, file.errorString());
-            return;
-        }
+    qint64 fileSize = 0;
+    QString error;
+    if (!qcf::readFileStart(fileName, bytes, fileSize, error)) {
+        // Not the mismatch box: a missing or locked file is no damaged file, and the user
+        // needs the reason to put it right.
+        showOpenFailure(fileName, error);
+        return;
     }
 
     // Everything is checked before the first control changes, so a damaged file can never
-    // leave the window half filled.
-    const qcf::ReadResult result = qcf::read(bytes);
-    if (result.status != qcf::ReadStatus::Ok || !loadable(result.record)) {
+    // leave the window half filled. The box's text names a model mismatch whatever the
+    // cause; the line under it says what was found.
+    const qcf::Verdict verdict = qcf::judge(bytes, fileSize);
+    if (!verdict.cause.isEmpty()) {
         form_.messages().message(QString::fromLatin1(mismatchText),
-                                 QString::fromLatin1(mismatchTitle));
+                                 QString::fromLatin1(mismatchTitle), verdict.cause);
         return;
     }
-    load(result.record);
+    load(verdict.read.record);
     if (opened_)
         opened_(fileName);
-}
-
-bool FileOperations::loadable(const qcf::Record& record) const {
-    if (!qcf::matchesModel(record))
-        return false;
-    // Negative codes are never written by this program: they mark a damaged file. Every other
-    // code splits into entries the lists have (160 and more: "N/A").
-    for (int i = 0; i < int(assignmentItems().size()); ++i) {
-        if (record.entries[i].value < 0)
-            return false;
-    }
-    return true;
 }
 
 void FileOperations::load(const qcf::Record& record) {
@@ -132,6 +126,7 @@ void FileOperations::load(const qcf::Record& record) {
             form_.Text(item.designationText)->setText(r.*item.designation);
         r.A = record.entries[i].value;
         split_assignment(r);
+        // A code of 0 or more splits into entries both lists have; negative ones were refused.
         form_.select(form_.List(item.moduleList), r.m_index);
         form_.select(form_.List(item.channelList), r.c_index);
     }
@@ -152,21 +147,6 @@ qcf::Record FileOperations::shownRecord() const {
     for (const CaptionEntry& e : captionEntries)
         record.entries[e.entry] = {form_.Label(e.label)->text(), r.*e.code};
     return record;
-}
-
-QString FileOperations::fieldName(int field) const {
-    if (field == 1)
-        return QStringLiteral("MODEL");
-    if (field == 2)
-        return QStringLiteral("PANEL NAME");
-    const int entry = (field - 3) / 2;
-    if (entry < assignmentEntries)
-        return QString::fromLatin1(assignmentItems()[entry].name) + QLatin1String(" DESIGNATION");
-    for (const CaptionEntry& e : captionEntries) {
-        if (e.entry == entry)
-            return form_.Label(e.label)->text();
-    }
-    return QString::number(field);
 }
 
 void FileOperations::save_config_file() {
@@ -197,7 +177,7 @@ void FileOperations::save_config_file() {
         form_.messages().message(QStringLiteral("THE CONFIGURATION FILE WAS NOT SAVED:\n"
                                                 "THE %1 HOLDS A DOUBLE QUOTE (\") OR A CHARACTER\n"
                                                 "THAT A CONFIGURATION FILE CANNOT KEEP.")
-                                     .arg(fieldName(field)),
+                                     .arg(qcf::fieldName(field)),
                                  QString::fromLatin1(saveTitle));
         return;
     }

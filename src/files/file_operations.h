@@ -31,6 +31,9 @@ public:
     // Lets the user pick a file, checks the whole record, then fills the window. A file that
     // fails any check leaves the window and its record exactly as they were.
     void READ_FILE_Click();
+    // Opens `fileName` as READ_FILE_Click does once that file is chosen: the same checks, the
+    // same boxes. The file manager and the command line open files this way.
+    void openFile(const QString& fileName);
 
     // Checks that every item is complete and a panel name is given, lets the user pick the
     // file and writes it in one piece: a failed write leaves an earlier file untouched.
@@ -44,18 +47,13 @@ public:
     using SaveFileFactory = std::function<std::unique_ptr<QSaveFile>(const QString& fileName)>;
     void setSaveFileFactory(SaveFileFactory factory) { saveFileFactory_ = std::move(factory); }
 
-    // A configuration file is some hundred bytes; a file whose record does not end within
-    // this many bytes is not one.
-    static constexpr qint64 maxFileSize = 1 << 20;
-
 private:
     // Shows the file dialog for opening or saving. True once a file is chosen (FileName); a
     // cancel ends silently, a dialog that failed is reported.
     bool chooseFile(bool save);
-    bool loadable(const qcf::Record& record) const;
+    void open(const QString& fileName);
     void load(const qcf::Record& record);
     qcf::Record shownRecord() const;
-    QString fieldName(int field) const;
     bool writeFile(const QString& fileName, const QByteArray& bytes, QString& reason) const;
     void showOpenFailure(const QString& fileName, const QString& reason);
     void showSaveFailure(const QString& fileName, const QString& reason);

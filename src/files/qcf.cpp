@@ -1,5 +1,9 @@
 #include "qcf.h"
 
+#include <QFile>
+
+#include <algorithm>
+
 namespace qcf {
 
 const char* const modelIdentity = "51-20417-MDL or 51-20426-MDL";
@@ -19,6 +23,22 @@ bool isLineEnd(char c) {
 bool isSeparator(char c) {
     return c == ',' || isLineEnd(c);
 }
+// A byte below the space other than a tab or a line end: text files have none, so one marks
+// a file that is not text at all.
+bool isControl(char c) {
+    return static_cast<unsigned char>(c) < 0x20 && c != '\t' && !isLineEnd(c);
+}
+
+// An integer field whose text begins with something no number begins with ("ABC", a
+// designation). It reads as 0; in a file that is refused anyway it shows where fields went
+// missing or extra, since every field after that point has moved into its neighbour's place.
+bool holdsText(const QByteArray& text) {
+    for (const char c : text) {
+        if (c != ' ')
+            return !isDigit(c) && c != '+' && c != '-' && c != '.';
+    }
+    return false;
+}
 
 // Walks the fields of a record over the raw bytes.
 class FieldReader {
@@ -33,6 +53,8 @@ public:
             ++p_;
         if (p_ == end_)
             return false;
+        const char* const fieldStart = p_;
+        quoteOpen_ = false;
         if (*p_ == '"') {
             // Quoted text runs to the next quote, commas and line ends included; whatever
             // stands between the closing quote and the separator is dropped.
@@ -40,6 +62,7 @@ public:
             while (p_ != end_ && *p_ != '"')
                 ++p_;
             text = QByteArray(start, p_ - start);
+            quoteOpen_ = p_ == end_;
             while (p_ != end_ && !isSeparator(*p_))
                 ++p_;
         } else {
@@ -48,11 +71,20 @@ public:
                 ++p_;
             text = QByteArray(start, p_ - start);
         }
+        if (controlAt_ < 0) {
+            const char* control = std::find_if(fieldStart, p_, isControl);
+            if (control != p_)
+                controlAt_ = control - begin_;
+        }
         skipSeparator();
         return true;
     }
 
     qsizetype position() const { return p_ - begin_; }
+    // The last field taken began with a quote that the data never closed.
+    bool quoteOpen() const { return quoteOpen_; }
+    // Offset of the first control byte in the fields taken so far, -1 for none.
+    qsizetype controlAt() const { return controlAt_; }
 
 private:
     void skipSeparator() {
@@ -66,6 +98,8 @@ private:
     const char* begin_;
     const char* p_;
     const char* end_;
+    bool quoteOpen_ = false;
+    qsizetype controlAt_ = -1;
 };
 
 // The characters of bytes 0x80..0x9F. Every other byte, and each of the five unassigned
@@ -161,18 +195,31 @@ ReadResult read(const QByteArray& bytes) {
     ReadResult result;
     FieldReader reader(bytes);
     QByteArray text;
+    const auto stop = [&](ReadStatus status, int field) {
+        result.status = status;
+        result.field = field;
+        result.controlAt = reader.controlAt();
+        return result;
+    };
     for (int field = 1; field <= fieldCount; ++field) {
         if (!reader.next(text)) {
-            result.status = ReadStatus::EndOfFile;
-            result.field = field;
-            return result;
+            // A quote that is never closed takes the rest of the data into its field; that,
+            // not a field left out, is what made the record short.
+            if (reader.quoteOpen()) {
+                result.found = text;
+                return stop(ReadStatus::OpenQuote, field - 1);
+            }
+            return stop(ReadStatus::EndOfFile, field);
         }
         if (isIntegerField(field)) {
             Integer value = 0;
             if (!parseInteger(text, value)) {
-                result.status = ReadStatus::NumberOutOfRange;
-                result.field = field;
-                return result;
+                result.found = text;
+                return stop(ReadStatus::NumberOutOfRange, field);
+            }
+            if (result.textField == 0 && holdsText(text)) {
+                result.textField = field;
+                result.text = text;
             }
             result.record.entries[(field - 3) / 2].value = value;
         } else if (field == 1) {
@@ -184,11 +231,138 @@ ReadResult read(const QByteArray& bytes) {
         }
     }
     result.consumed = reader.position();
+    result.controlAt = reader.controlAt();
     return result;
 }
 
 bool matchesModel(const Record& record) {
     return record.model == QLatin1String(modelIdentity);
+}
+
+QString fieldName(int field) {
+    if (field == 1)
+        return QStringLiteral("MODEL");
+    if (field == 2)
+        return QStringLiteral("PANEL NAME");
+    // The five entries after the twenty items: a fixed caption, then a code.
+    static const char* const captioned[] = {"BACKLIGHT", "DIMMING", "NORMAL INDICATOR",
+                                            "NORMAL BACKLIGHTING",
+                                            "DIMMED BACKLIGHTING AND INDICATOR"};
+    const int entry = (field - 3) / 2;
+    const QString item = entry < 10   ? QStringLiteral("SW%1").arg(entry + 1)
+                         : entry < 20 ? QStringLiteral("LED%1").arg(entry - 9)
+                                      : QLatin1String(captioned[entry - 20]);
+    if (isIntegerField(field))
+        return item + QLatin1String(" CODE");
+    return item + QLatin1String(entry < 20 ? " DESIGNATION" : " CAPTION");
+}
+
+namespace {
+
+// What was found, as a message shows it: on one line, and cut short when long.
+QString shown(const QString& text) {
+    constexpr int longest = 40;
+    QString line = text.left(longest + 1);
+    for (QChar& c : line) {
+        if (c.unicode() < 0x20)
+            c = QLatin1Char(' ');
+    }
+    if (line.size() > longest)
+        line = line.left(longest) + QLatin1String("...");
+    return line;
+}
+QString shown(const QByteArray& bytes) {
+    return shown(decodeText(bytes.left(64)));
+}
+template <typename Text> QString quoted(const Text& text) {
+    return QLatin1Char('"') + shown(text) + QLatin1Char('"');
+}
+
+QString fieldAt(int field) {
+    return QStringLiteral("FIELD %1 (%2)").arg(field).arg(fieldName(field));
+}
+
+QString readCause(const ReadResult& read, bool cut, qint64 fileSize) {
+    // Bytes past the read limit were never looked at: the file did not end where the
+    // reader ran out of data, it is too large to be a configuration file.
+    if (cut && (read.status == ReadStatus::EndOfFile || read.status == ReadStatus::OpenQuote))
+        return QStringLiteral("THE FILE IS TOO LARGE TO BE A CONFIGURATION FILE: %1 BYTES")
+            .arg(fileSize);
+    switch (read.status) {
+    case ReadStatus::Ok:
+        break;
+    case ReadStatus::EndOfFile: {
+        if (read.field == 1)
+            return QStringLiteral("THE FILE IS EMPTY");
+        const int fields = read.field - 1;
+        QString cause = QStringLiteral("THE FILE HOLDS %1 %2; A CONFIGURATION FILE HOLDS %3")
+                            .arg(fields)
+                            .arg(QLatin1String(fields == 1 ? "FIELD" : "FIELDS"))
+                            .arg(fieldCount);
+        if (read.textField != 0)
+            cause += QStringLiteral("\n%1 HOLDS TEXT WHERE A NUMBER BELONGS: %2")
+                         .arg(fieldAt(read.textField), quoted(read.text));
+        return cause;
+    }
+    case ReadStatus::OpenQuote:
+        // Shown as it stands in the file: an opening quote and no closing one.
+        return QStringLiteral("THE QUOTE THAT OPENS %1 IS NEVER CLOSED: \"%2")
+            .arg(fieldAt(read.field), shown(read.found.trimmed()));
+    case ReadStatus::NumberOutOfRange:
+        return QStringLiteral("%1 HOLDS %2; A NUMBER IN A CONFIGURATION FILE LIES BETWEEN -32768 "
+                              "AND 32767")
+            .arg(fieldAt(read.field), shown(read.found.trimmed()));
+    }
+    return QString();
+}
+
+} // namespace
+
+Verdict judge(const QByteArray& bytes, qint64 fileSize) {
+    Verdict verdict;
+    verdict.read = read(bytes);
+    const ReadResult& r = verdict.read;
+    QString& cause = verdict.cause;
+    if (r.status != ReadStatus::Ok) {
+        cause = readCause(r, fileSize > bytes.size(), fileSize);
+    } else if (!matchesModel(r.record)) {
+        cause = QStringLiteral("THE FILE IS FOR MODEL %1; THIS PROGRAM OPENS FILES FOR \"%2\"")
+                    .arg(quoted(r.record.model), QLatin1String(modelIdentity));
+    } else {
+        // Negative codes are never written by this program and no list entry stands for one:
+        // they mark a damaged file.
+        for (int entry = 0; entry < indicatorIntensityEntry; ++entry) {
+            const Integer code = r.record.entries[entry].value;
+            if (code < 0) {
+                cause = QStringLiteral("%1 HOLDS %2; AN ASSIGNMENT CODE IS NEVER NEGATIVE")
+                            .arg(fieldAt(4 + 2 * entry), QString::number(code));
+                break;
+            }
+        }
+    }
+    // A control byte explains every other fault at once: this is not a text file.
+    if (!cause.isEmpty() && r.controlAt >= 0)
+        cause = QStringLiteral("THE FILE IS NOT TEXT: BYTE %1 HOLDS THE CONTROL CODE %2 (HEX)")
+                    .arg(QString::number(r.controlAt + 1),
+                         QString::number(static_cast<unsigned char>(bytes[r.controlAt]), 16)
+                             .rightJustified(2, QLatin1Char('0'))
+                             .toUpper());
+    return verdict;
+}
+
+bool readFileStart(const QString& fileName, QByteArray& bytes, qint64& fileSize, QString& error) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = file.errorString();
+        return false;
+    }
+    fileSize = file.size();
+    bytes = file.read(maxFileSize);
+    if (file.error() != QFileDevice::NoError) {
+        error = file.errorString();
+        return false;
+    }
+    return true;
 }
 
 bool writable(const QString& text) {

@@ -60,18 +60,51 @@ constexpr bool isIntegerField(int field) {
 enum class ReadStatus {
     Ok,
     EndOfFile,        // the data ended before field `field` began
+    OpenQuote,        // field `field` opens a quote that nothing closes: it took the rest of
+                      // the data, and the data ended before field 52
     NumberOutOfRange, // field `field` holds a number outside -32768..32767
 };
 
 struct ReadResult {
     ReadStatus status = ReadStatus::Ok;
     int field = 0;          // the field that failed, 0 when the read succeeded
+    QByteArray found;       // that field's text as read, for OpenQuote and NumberOutOfRange
     qsizetype consumed = 0; // bytes taken up to and including field 52's separator
     Record record;          // complete only when status is Ok
+
+    // Noticed on the way, to tell a refused file's cause; none of these stops the read.
+    qsizetype controlAt = -1; // offset of the first control byte read (no text file has one)
+    int textField = 0;        // the first integer field that held text instead (it reads 0)
+    QByteArray text;          // ... and that text
 };
 
 // Reads one record from the start of `bytes`; nothing after field 52 is looked at.
 ReadResult read(const QByteArray& bytes);
+
+// What the field holds, in the words of the program's messages: "MODEL", "PANEL NAME",
+// "SW1 DESIGNATION", "SW1 CODE", .., "LED10 CODE", "BACKLIGHT CAPTION", "BACKLIGHT CODE", ..
+QString fieldName(int field);
+
+// A configuration file is some hundred bytes; a file whose record does not end within this
+// many bytes is not one.
+constexpr qint64 maxFileSize = 1 << 20;
+
+// A file's bytes as OPEN CONFIGURATION FILE takes them: the record read, then its model and
+// its assignment codes checked.
+struct Verdict {
+    ReadResult read;
+    // Why the file cannot be loaded, in capitals like the program's other messages, naming
+    // what was found; empty when the record can be loaded.
+    QString cause;
+};
+
+// `fileSize` is the size of the whole file, larger than bytes.size() when `bytes` holds only
+// its first maxFileSize bytes.
+Verdict judge(const QByteArray& bytes, qint64 fileSize = -1);
+
+// The first maxFileSize bytes of a file and the file's size. False, with the system's words
+// in `error`, when the file cannot be opened or read.
+bool readFileStart(const QString& fileName, QByteArray& bytes, qint64& fileSize, QString& error);
 
 // Reads the integer of a field's text, as the reader does. Returns false when out of range.
 bool parseInteger(const QByteArray& text, Integer& value);

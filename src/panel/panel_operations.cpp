@@ -96,7 +96,9 @@ bool PanelOperations::wakeUpAndCheckModel(const char* mismatchText) {
         return false;
     if (!protocol::isKnownModel(r.A)) {
         form_.messages().message(QString::fromLatin1(mismatchText),
-                                 QString::fromLatin1(texts::mismatchTitle));
+                                 QString::fromLatin1(texts::mismatchTitle),
+                                 protocol::modelMismatchCause(
+                                     r.A, form_.statusText() != QLatin1String(texts::corrupted)));
         return false;
     }
     // A model location that could not be read leaves A as it was: a model from an earlier

@@ -2,6 +2,15 @@
 
 namespace protocol {
 
+QString modelMismatchCause(int model, bool numberRead) {
+    const QString served = QStringLiteral("THIS PROGRAM CONFIGURES MODELS 70 AND 79");
+    if (!numberRead)
+        return QStringLiteral("THE PANEL GAVE NO MODEL NUMBER (ITS REPLY WAS SHORT, LATE OR "
+                              "GARBLED); ") +
+               served;
+    return QStringLiteral("THE PANEL REPORTED MODEL %1; ").arg(model) + served;
+}
+
 QByteArray wakeUpCommand() {
     return QByteArrayLiteral("A");
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
 #include <optional>
 
@@ -13,6 +14,10 @@ constexpr int modelLocation = 63;
 constexpr bool isKnownModel(int value) {
     return value == 70 || value == 79;
 }
+
+// The line under the model mismatch box: the model the panel reported, or, when its reply
+// held no number (`numberRead` false), that it gave none.
+QString modelMismatchCause(int model, bool numberRead);
 
 // Highest value a location may hold: an assignment code of 0..159, or 160 for "N/A".
 constexpr int highestValue = 160;

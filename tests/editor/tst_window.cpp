@@ -2,6 +2,7 @@
 // every list with its entries, the start-up state, and usable fonts.
 #include "appearance.h"
 #include "form1.h"
+#include "messages.h"
 #include "scripted_messages.h"
 #include "widgets.h"
 #include "window_fit.h"
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -62,6 +64,8 @@ private slots:
     void fitWindow_data();
     void fitWindow();
     void scrollsOnASmallScreen();
+    void messageBoxes_data();
+    void messageBoxes();
 };
 
 // What a screen reader announces a control by. A combo box's own name is its text on Linux;
@@ -552,6 +556,49 @@ void TestWindow::scrollsOnASmallScreen() {
     fitter->fitInto(QRect(0, 0, 1366, 768), false);
     QCOMPARE(form->size(), drawn);
     QTRY_VERIFY(!bar->isVisible() && !area->horizontalScrollBar()->isVisible());
+}
+
+// The program's real boxes: the fixed text and title, one OK button, no icon, and the cause
+// under the text without a click, shown as the plain text it is.
+void TestWindow::messageBoxes_data() {
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("cause");
+    QTest::addColumn<QString>("shownTitle");
+    QTest::newRow("no title, no cause") << ""
+                                        << ""
+                                        << "NVX 10 BUTTON CONFIGURATION";
+    QTest::newRow("cause quoting markup") << "FILE/MODEL MIS-MATCH"
+                                          << "THE FILE IS FOR MODEL \"<b>X</b> &amp;\""
+                                          << "FILE/MODEL MIS-MATCH";
+}
+
+void TestWindow::messageBoxes() {
+    QFETCH(QString, title);
+    QFETCH(QString, cause);
+    QFETCH(QString, shownTitle);
+    const QString text = "AN ERROR HAS OCCURRED\nON TWO LINES";
+    QtMessageBoxes boxes(form);
+    form->show();
+    QStringList seen;
+    QTimer poll;
+    poll.setInterval(10);
+    connect(&poll, &QTimer::timeout, this, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        poll.stop();
+        auto* informative = box->findChild<QLabel*>("qt_msgbox_informativelabel");
+        seen << box->windowTitle() << box->text() << box->informativeText()
+             << QString::number(box->icon() == QMessageBox::NoIcon)
+             << QString::number(box->buttons().size())
+             << (informative && informative->isVisible() ? informative->text() : QString())
+             << QString::number(informative ? informative->textFormat() : Qt::PlainText);
+        box->button(QMessageBox::Ok)->click();
+    });
+    poll.start();
+    boxes.message(text, title, cause);
+    QCOMPARE(seen, (QStringList{shownTitle, text, cause, "1", "1", cause,
+                                QString::number(Qt::PlainText)}));
 }
 
 QTEST_MAIN(TestWindow)

@@ -457,26 +457,48 @@ void TestFileOperations::eightBitTextsKept() {
 
 void TestFileOperations::damagedFileChangesNothing_data() {
     QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("cause");
     QByteArray line = lobbyBytes();
     line.chop(2);
     const int lastComma = int(line.lastIndexOf(','));
-    QTest::newRow("51 fields") << line.left(lastComma) + "\r\n";
-    QTest::newRow("40000") << lobbyWith(6, "40000");
-    QTest::newRow("intensity out of range") << lobbyWith(50, "-40000");
-    QTest::newRow("model in lower case") << lobbyWith(1, "\"51-20417-mdl or 51-20426-mdl\"");
-    QTest::newRow("one model alone") << lobbyWith(1, "\"51-20417-MDL\"");
-    QTest::newRow("negative switch code") << lobbyWith(40, "-1");
-    QTest::newRow("negative dimming code") << lobbyWith(46, "-25");
-    QTest::newRow("empty file") << QByteArray();
-    QTest::newRow("not a configuration file") << QByteArray("\x7f"
-                                                            "ELF\x02\x01\x01\0\0\0",
-                                                            10);
+    const QString fields51 = "THE FILE HOLDS 51 FIELDS; A CONFIGURATION FILE HOLDS 52";
+    const QString range = "; A NUMBER IN A CONFIGURATION FILE LIES BETWEEN -32768 AND 32767";
+    const QString model = "; THIS PROGRAM OPENS FILES FOR \"51-20417-MDL or 51-20426-MDL\"";
+    QTest::newRow("51 fields") << line.left(lastComma) + "\r\n" << fields51;
+    QTest::newRow("40000") << lobbyWith(6, "40000") << "FIELD 6 (SW2 CODE) HOLDS 40000" + range;
+    QTest::newRow("intensity out of range")
+        << lobbyWith(50, "-40000") << "FIELD 50 (NORMAL BACKLIGHTING CODE) HOLDS -40000" + range;
+    QTest::newRow("model in lower case")
+        << lobbyWith(1, "\"51-20417-mdl or 51-20426-mdl\"")
+        << "THE FILE IS FOR MODEL \"51-20417-mdl or 51-20426-mdl\"" + model;
+    QTest::newRow("one model alone")
+        << lobbyWith(1, "\"51-20417-MDL\"") << "THE FILE IS FOR MODEL \"51-20417-MDL\"" + model;
+    QTest::newRow("negative switch code")
+        << lobbyWith(40, "-1")
+        << "FIELD 40 (LED9 CODE) HOLDS -1; AN ASSIGNMENT CODE IS NEVER NEGATIVE";
+    QTest::newRow("negative dimming code")
+        << lobbyWith(46, "-25")
+        << "FIELD 46 (DIMMING CODE) HOLDS -25; AN ASSIGNMENT CODE IS NEVER NEGATIVE";
+    QTest::newRow("unterminated quote")
+        << lobbyWith(51, "\"DIMMED")
+        << "THE QUOTE THAT OPENS FIELD 51 (DIMMED BACKLIGHTING AND INDICATOR CAPTION) IS NEVER "
+           "CLOSED: \"DIMMED,3";
+    QTest::newRow("empty file") << QByteArray() << "THE FILE IS EMPTY";
+    QTest::newRow("not a configuration file")
+        << QByteArray("\x7f"
+                      "ELF\x02\x01\x01\0\0\0",
+                      10)
+        << "THE FILE IS NOT TEXT: BYTE 5 HOLDS THE CONTROL CODE 02 (HEX)";
+    // Only the first mebibyte is read; the record has not ended there.
+    QTest::newRow("too large") << '"' + QByteArray(3 << 20, 'A')
+                               << "THE FILE IS TOO LARGE TO BE A CONFIGURATION FILE: 3145729 BYTES";
     // Damage near the end: without the check up front, most of the window would change.
-    QTest::newRow("last field missing") << line.left(lastComma + 1);
+    QTest::newRow("last field missing") << line.left(lastComma + 1) << fields51;
 }
 
 void TestFileOperations::damagedFileChangesNothing() {
     QFETCH(QByteArray, bytes);
+    QFETCH(QString, cause);
     Bench b;
     // A window already filled from a good file, so a partial load would show.
     QVERIFY(writeFile(path("good.qcf"), lobbyWith(4, "37").replace("\"LOBBY\"", "\"FIRST\"")));
@@ -493,6 +515,7 @@ void TestFileOperations::damagedFileChangesNothing() {
                             "-------------THE FILE READ OPERATION IS BEING ABANDONED!"
                             "--------------"));
     QCOMPARE(b.messages.shown[0].title, QStringLiteral("FILE/MODEL MIS-MATCH"));
+    QCOMPARE(b.messages.shown[0].cause, cause);
     QCOMPARE(windowState(b.form), before);
 }
 

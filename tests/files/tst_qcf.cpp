@@ -62,8 +62,8 @@ private slots:
     void lobbyWrittenByteForByte();
     void readsLikeLobby_data();
     void readsLikeLobby();
-    void readFails_data();
-    void readFails();
+    void refused_data();
+    void refused();
     void integers_data();
     void integers();
     void texts_data();
@@ -120,34 +120,86 @@ void TestQcf::readsLikeLobby() {
     QVERIFY(result.record == lobbyRecord());
 }
 
-void TestQcf::readFails_data() {
+// Damaged files: where the reader stops, and the cause OPEN gives for refusing the file. A
+// record that reads can still be refused; an empty cause means the file loads.
+void TestQcf::refused_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<qcf::ReadStatus>("status");
     QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("cause");
     const QList<QByteArray> fields = lobbyFields();
     using S = qcf::ReadStatus;
-    QTest::newRow("empty file") << QByteArray() << S::EndOfFile << 1;
-    QTest::newRow("spaces only") << QByteArray("   ") << S::EndOfFile << 1;
-    QTest::newRow("51 fields") << fields.mid(0, 51).join(',') + "\r\n" << S::EndOfFile << 52;
-    QTest::newRow("51 fields, comma") << fields.mid(0, 51).join(',') + "," << S::EndOfFile << 52;
-    QTest::newRow("51 fields, spaces") << fields.mid(0, 51).join(',') + ",  " << S::EndOfFile << 52;
-    QTest::newRow("unterminated quote") << withField(51, "\"DIMMED") << S::EndOfFile << 52;
+    const QString fields51 = "THE FILE HOLDS 51 FIELDS; A CONFIGURATION FILE HOLDS 52";
+    const QString range = "; A NUMBER IN A CONFIGURATION FILE LIES BETWEEN -32768 AND 32767";
+    QTest::newRow("empty file") << QByteArray() << S::EndOfFile << 1 << "THE FILE IS EMPTY";
+    QTest::newRow("spaces only") << QByteArray("   ") << S::EndOfFile << 1 << "THE FILE IS EMPTY";
+    QTest::newRow("one line end") << QByteArray("\r\n") << S::EndOfFile << 2
+                                  << "THE FILE HOLDS 1 FIELD; A CONFIGURATION FILE HOLDS 52";
+    QTest::newRow("51 fields") << fields.mid(0, 51).join(',') + "\r\n"
+                               << S::EndOfFile << 52 << fields51;
+    QTest::newRow("51 fields, comma")
+        << fields.mid(0, 51).join(',') + "," << S::EndOfFile << 52 << fields51;
+    QTest::newRow("51 fields, spaces")
+        << fields.mid(0, 51).join(',') + ",  " << S::EndOfFile << 52 << fields51;
+    // Every field after the gap stands one place early: the first text in a number field
+    // shows where.
+    QTest::newRow("SW2's code left out")
+        << (fields.mid(0, 5) + fields.mid(6)).join(',') + "\r\n"
+        << S::EndOfFile << 52
+        << fields51 + "\nFIELD 6 (SW2 CODE) HOLDS TEXT WHERE A NUMBER BELONGS: \"DESIGNATION \"";
+    QTest::newRow("unterminated quote")
+        << withField(51, "\"DIMMED") << S::OpenQuote << 51
+        << "THE QUOTE THAT OPENS FIELD 51 (DIMMED BACKLIGHTING AND INDICATOR CAPTION) IS NEVER "
+           "CLOSED: \"DIMMED,3";
+    QTest::newRow("unterminated quote, long")
+        << withField(51, "\"DIMMED BACKLIGHTING AND INDICATOR (%) LEVEL") << S::OpenQuote << 51
+        << "THE QUOTE THAT OPENS FIELD 51 (DIMMED BACKLIGHTING AND INDICATOR CAPTION) IS NEVER "
+           "CLOSED: \"DIMMED BACKLIGHTING AND INDICATOR (%) LE...";
     // The lost quote takes the next two fields into this text.
-    QTest::newRow("closing quote lost") << withField(3, "\"DESIGNATION ") << S::EndOfFile << 51;
-    QTest::newRow("40000") << withField(4, "40000") << S::NumberOutOfRange << 4;
-    QTest::newRow("32768") << withField(50, "32768") << S::NumberOutOfRange << 50;
-    QTest::newRow("-32769") << withField(52, "-32769") << S::NumberOutOfRange << 52;
-    QTest::newRow("32767.5 rounds out") << withField(8, "32767.5") << S::NumberOutOfRange << 8;
-    QTest::newRow("many digits") << withField(8, QByteArray(400, '9')) << S::NumberOutOfRange << 8;
+    QTest::newRow("closing quote lost")
+        << withField(3, "\"DESIGNATION ") << S::EndOfFile << 51
+        << "THE FILE HOLDS 50 FIELDS; A CONFIGURATION FILE HOLDS 52";
+    QTest::newRow("40000") << withField(4, "40000") << S::NumberOutOfRange << 4
+                           << "FIELD 4 (SW1 CODE) HOLDS 40000" + range;
+    QTest::newRow("32768") << withField(50, "32768") << S::NumberOutOfRange << 50
+                           << "FIELD 50 (NORMAL BACKLIGHTING CODE) HOLDS 32768" + range;
+    QTest::newRow("-32769") << withField(52, "-32769") << S::NumberOutOfRange << 52
+                            << "FIELD 52 (DIMMED BACKLIGHTING AND INDICATOR CODE) HOLDS -32769" +
+                                   range;
+    QTest::newRow("32767.5 rounds out") << withField(8, "32767.5") << S::NumberOutOfRange << 8
+                                        << "FIELD 8 (SW3 CODE) HOLDS 32767.5" + range;
+    QTest::newRow("many digits") << withField(8, QByteArray(400, '9')) << S::NumberOutOfRange << 8
+                                 << "FIELD 8 (SW3 CODE) HOLDS " + QString(40, '9') + "..." + range;
+    QTest::newRow("negative LED9 code")
+        << withField(40, "-1") << S::Ok << 0
+        << "FIELD 40 (LED9 CODE) HOLDS -1; AN ASSIGNMENT CODE IS NEVER NEGATIVE";
+    QTest::newRow("negative dimming code")
+        << withField(46, " -25") << S::Ok << 0
+        << "FIELD 46 (DIMMING CODE) HOLDS -25; AN ASSIGNMENT CODE IS NEVER NEGATIVE";
+    QTest::newRow("negative intensity code loads") << withField(48, "-3") << S::Ok << 0 << "";
+    QTest::newRow("binary") << QByteArray("\x7f"
+                                          "ELF\x02\x01\x01\0\0\0",
+                                          10)
+                            << S::EndOfFile << 2
+                            << "THE FILE IS NOT TEXT: BYTE 5 HOLDS THE CONTROL CODE 02 (HEX)";
+    // A control code says more than the model it spoils.
+    QTest::newRow("binary that reads 52 fields")
+        << withField(1, QByteArray("\x89PNG\r\n\x1a\n\0\0", 10)) << S::Ok << 0
+        << "THE FILE IS NOT TEXT: BYTE 7 HOLDS THE CONTROL CODE 1A (HEX)";
+    QTest::newRow("control code in a file that loads")
+        << withField(3, QByteArray("\"A\0B\"", 5)) << S::Ok << 0 << "";
+    QTest::newRow("control code after field 52") << lobbyLine() + '\0' << S::Ok << 0 << "";
 }
 
-void TestQcf::readFails() {
+void TestQcf::refused() {
     QFETCH(QByteArray, bytes);
     QFETCH(qcf::ReadStatus, status);
     QFETCH(int, field);
-    const qcf::ReadResult result = qcf::read(bytes);
-    QCOMPARE(result.status, status);
-    QCOMPARE(result.field, field);
+    QFETCH(QString, cause);
+    const qcf::Verdict verdict = qcf::judge(bytes);
+    QCOMPARE(verdict.read.status, status);
+    QCOMPARE(verdict.read.field, field);
+    QCOMPARE(verdict.cause, cause);
 }
 
 void TestQcf::integers_data() {
@@ -224,23 +276,37 @@ void TestQcf::texts() {
 void TestQcf::model_data() {
     QTest::addColumn<QByteArray>("field");
     QTest::addColumn<bool>("matches");
-    QTest::newRow("exact") << QByteArray("\"51-20417-MDL or 51-20426-MDL\"") << true;
-    QTest::newRow("unquoted") << QByteArray("51-20417-MDL or 51-20426-MDL") << true;
-    QTest::newRow("lower case") << QByteArray("\"51-20417-mdl or 51-20426-mdl\"") << false;
-    QTest::newRow("upper OR") << QByteArray("\"51-20417-MDL OR 51-20426-MDL\"") << false;
-    QTest::newRow("first model alone") << QByteArray("\"51-20417-MDL\"") << false;
-    QTest::newRow("second model alone") << QByteArray("\"51-20426-MDL\"") << false;
-    QTest::newRow("trailing space") << QByteArray("\"51-20417-MDL or 51-20426-MDL \"") << false;
-    QTest::newRow("byte-order mark")
-        << QByteArray("\xef\xbb\xbf\"51-20417-MDL or 51-20426-MDL\"") << false;
+    QTest::addColumn<QString>("found"); // as the refusal's cause quotes it
+    QTest::newRow("exact") << QByteArray("\"51-20417-MDL or 51-20426-MDL\"") << true << "";
+    QTest::newRow("unquoted") << QByteArray("51-20417-MDL or 51-20426-MDL") << true << "";
+    QTest::newRow("lower case") << QByteArray("\"51-20417-mdl or 51-20426-mdl\"") << false
+                                << "51-20417-mdl or 51-20426-mdl";
+    QTest::newRow("upper OR") << QByteArray("\"51-20417-MDL OR 51-20426-MDL\"") << false
+                              << "51-20417-MDL OR 51-20426-MDL";
+    QTest::newRow("first model alone") << QByteArray("\"51-20417-MDL\"") << false << "51-20417-MDL";
+    QTest::newRow("second model alone")
+        << QByteArray("\"51-20426-MDL\"") << false << "51-20426-MDL";
+    QTest::newRow("trailing space") << QByteArray("\"51-20417-MDL or 51-20426-MDL \"") << false
+                                    << "51-20417-MDL or 51-20426-MDL ";
+    QTest::newRow("byte-order mark") << QByteArray("\xef\xbb\xbf\"51-20417-MDL or 51-20426-MDL\"")
+                                     << false << "ï»¿\"51-20417-MDL or 51-20426-MDL\"";
+    QTest::newRow("none") << QByteArray("\"\"") << false << "";
+    QTest::newRow("a line of another program")
+        << QByteArray("\"Lorem ipsum dolor sit amet,\r\nconsectetur adipiscing elit\"") << false
+        << "Lorem ipsum dolor sit amet,  consectetur...";
 }
 
 void TestQcf::model() {
     QFETCH(QByteArray, field);
     QFETCH(bool, matches);
-    const qcf::ReadResult result = qcf::read(withField(1, field));
-    QCOMPARE(result.status, qcf::ReadStatus::Ok);
-    QCOMPARE(qcf::matchesModel(result.record), matches);
+    QFETCH(QString, found);
+    const qcf::Verdict verdict = qcf::judge(withField(1, field));
+    QCOMPARE(verdict.read.status, qcf::ReadStatus::Ok);
+    QCOMPARE(qcf::matchesModel(verdict.read.record), matches);
+    QCOMPARE(verdict.cause,
+             matches ? QString()
+                     : "THE FILE IS FOR MODEL \"" + found +
+                           "\"; THIS PROGRAM OPENS FILES FOR \"51-20417-MDL or 51-20426-MDL\"");
 }
 
 void TestQcf::writable_data() {

@@ -20,6 +20,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A copy, not raw data: the reader must not rely on a terminating zero.
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     const qcf::ReadResult result = qcf::read(bytes);
+
+    // OPEN refuses exactly what fails to read, names another model or holds a negative
+    // code, and always says why.
+    const qcf::Verdict verdict = qcf::judge(bytes);
+    const bool loads = result.status == qcf::ReadStatus::Ok && qcf::matchesModel(result.record);
+    if (verdict.cause.isEmpty() && !loads)
+        fail("a refused file has no cause");
+    if (!verdict.cause.isEmpty() && loads) {
+        bool negative = false;
+        for (int entry = 0; entry < qcf::indicatorIntensityEntry; ++entry)
+            negative = negative || result.record.entries[entry].value < 0;
+        if (!negative)
+            fail("a file that loads is refused");
+    }
+    if (result.controlAt >= bytes.size())
+        fail("a control byte beyond the data");
+
     if (result.status != qcf::ReadStatus::Ok) {
         if (result.field < 1 || result.field > qcf::fieldCount)
             fail("a failed read names no field");

@@ -89,7 +89,7 @@ void TestPanelRead::failures_data() {
     QTest::addColumn<QByteArray>("wire");
     QTest::addColumn<QString>("status");
     QTest::addColumn<QColor>("colour");
-    QTest::addColumn<bool>("mismatchBox");
+    QTest::addColumn<QString>("mismatchCause"); // empty: no mismatch box
     QTest::addColumn<WindowCheck>("check");
 
     const QString noResponse = QString::fromLatin1(texts::noResponse);
@@ -97,6 +97,15 @@ void TestPanelRead::failures_data() {
     const QString ok = QString::fromLatin1(texts::communicationsOk);
     const QString corrupted = QString::fromLatin1(texts::corrupted);
     const QString outOfRange = QString::fromLatin1(texts::outOfRange);
+    const QString noBox;
+    const auto reported = [](int model) {
+        return QStringLiteral("THE PANEL REPORTED MODEL %1; THIS PROGRAM CONFIGURES MODELS 70 "
+                              "AND 79")
+            .arg(model);
+    };
+    const QString noNumber = QStringLiteral("THE PANEL GAVE NO MODEL NUMBER (ITS REPLY WAS SHORT, "
+                                            "LATE OR GARBLED); THIS PROGRAM CONFIGURES MODELS 70 "
+                                            "AND 79");
     // Before every read SW1 shows P, channel 5 and backlighting is at 70 %.
     const WindowCheck listsUnchanged = [](PanelRig& rig) {
         QCOMPARE(rig.row(1), 16);
@@ -114,55 +123,55 @@ void TestPanelRead::failures_data() {
     // The wake-up exchange.
     QTest::newRow("no answer: six wake-ups")
         << SimSetup([](PanelSim& s) { s.setSilent(true); }) << wakeUps(6) << noResponse
-        << Form1::red << false << listsUnchanged;
+        << Form1::red << noBox << listsUnchanged;
     QTest::newRow("answer from the sixth wake-up on") << SimSetup([](PanelSim& s) {
         s.setWakeAfter(6);
         s.setModel(71);
     }) << wakeUps(6) + reads({63}) << ok << Form1::yellow
-                                                      << true << listsUnchanged;
+                                                      << reported(71) << listsUnchanged;
     QTest::newRow("answer only from the seventh")
         << SimSetup([](PanelSim& s) { s.setWakeAfter(7); }) << wakeUps(6) << noResponse
-        << Form1::red << false << listsUnchanged;
+        << Form1::red << noBox << listsUnchanged;
     QTest::newRow("D000D and one more byte")
         << SimSetup([](PanelSim& s) { s.setWakeReply("D000DD"); }) << wakeUps(1) << noResponse
-        << Form1::red << false << listsUnchanged;
+        << Form1::red << noBox << listsUnchanged;
     QTest::newRow("lower case d000d")
         << SimSetup([](PanelSim& s) { s.setWakeReply("d000d"); }) << wakeUps(1) << noResponse
-        << Form1::red << false << listsUnchanged;
+        << Form1::red << noBox << listsUnchanged;
     QTest::newRow("answers of earlier tries add up")
         << SimSetup([](PanelSim& s) { s.setWakeReply("D0"); }) << wakeUps(3) << noResponse
-        << Form1::red << false << listsUnchanged;
+        << Form1::red << noBox << listsUnchanged;
 
     // The model check.
     QTest::newRow("model 71") << SimSetup([](PanelSim& s) { s.setModel(71); })
-                              << wakeUps(1) + reads({63}) << ok << Form1::yellow << true
+                              << wakeUps(1) + reads({63}) << ok << Form1::yellow << reported(71)
                               << listsUnchanged;
     QTest::newRow("model 0795 rounds to 80")
         << SimSetup([](PanelSim& s) { s.setReadReply(63, "0795\r"); }) << wakeUps(1) + reads({63})
-        << ok << Form1::yellow << true << listsUnchanged;
+        << ok << Form1::yellow << reported(80) << listsUnchanged;
     QTest::newRow("model out of range")
         << SimSetup([](PanelSim& s) { s.setOutOfRange(63); }) << wakeUps(1) + reads({63})
-        << outOfRange << Form1::yellow << true << listsUnchanged;
+        << outOfRange << Form1::yellow << reported(161) << listsUnchanged;
     QTest::newRow("model reply short")
         << SimSetup([](PanelSim& s) { s.setShortReply(63, 3); }) << wakeUps(1) + reads({63})
-        << corrupted << Form1::yellow << true << listsUnchanged;
+        << corrupted << Form1::yellow << noNumber << listsUnchanged;
     QTest::newRow("model no reply")
         << SimSetup([](PanelSim& s) { s.setShortReply(63, 0); }) << wakeUps(1) + reads({63})
-        << corrupted << Form1::yellow << true << listsUnchanged;
+        << corrupted << Form1::yellow << noNumber << listsUnchanged;
     QTest::newRow("model no number")
         << SimSetup([](PanelSim& s) { s.setReadReply(63, "D000D"); }) << wakeUps(1) + reads({63})
-        << corrupted << Form1::yellow << true << listsUnchanged;
+        << corrupted << Form1::yellow << noNumber << listsUnchanged;
 
     // Item and intensity locations. A short reply leaves A at the value before: at location 0
     // that is the model, shown as module H.
     QTest::newRow("short reply at 0 shows the model 70")
         << SimSetup([](PanelSim& s) { s.setShortReply(0, 3); }) << wakeUps(1) + reads({63, 0})
-        << badData << Form1::red << false << sw1Shows(8, 0);
+        << badData << Form1::red << noBox << sw1Shows(8, 0);
     QTest::newRow("0705 is model 70; four-character replies") << SimSetup([](PanelSim& s) {
         s.setReadReply(63, "0705");
         s.setFourCharacterReplies(true);
         s.setShortReply(0, 2);
-    }) << wakeUps(1) + reads({63, 0}) << badData << Form1::red << false
+    }) << wakeUps(1) + reads({63, 0}) << badData << Form1::red << noBox
                                                               << sw1Shows(8, 0);
     QTest::newRow("four-character replies, model 79 leaks as channel 10")
         << SimSetup([](PanelSim& s) {
@@ -170,13 +179,13 @@ void TestPanelRead::failures_data() {
                s.setFourCharacterReplies(true);
                s.setShortReply(0, 3);
            })
-        << wakeUps(1) + reads({63, 0}) << badData << Form1::red << false << sw1Shows(8, 9);
+        << wakeUps(1) + reads({63, 0}) << badData << Form1::red << noBox << sw1Shows(8, 9);
     QTest::newRow("no reply at 5")
         << SimSetup([](PanelSim& s) {
                s.setValue(4, 37);
                s.setShortReply(5, 0);
            })
-        << wakeUps(1) + readsFromTo(63, 63) + readsFromTo(0, 5) << badData << Form1::red << false
+        << wakeUps(1) + readsFromTo(63, 63) + readsFromTo(0, 5) << badData << Form1::red << noBox
         << WindowCheck([](PanelRig& rig) {
                QCOMPARE(rig.row(9), 4); // location 4: D, channel 8
                QCOMPARE(rig.row(10), 7);
@@ -186,14 +195,14 @@ void TestPanelRead::failures_data() {
            });
     QTest::newRow("out of range at 3")
         << SimSetup([](PanelSim& s) { s.setOutOfRange(3); })
-        << wakeUps(1) + reads({63}) + readsFromTo(0, 3) << badData << Form1::red << false
+        << wakeUps(1) + reads({63}) + readsFromTo(0, 3) << badData << Form1::red << noBox
         << WindowCheck([](PanelRig& rig) {
                QCOMPARE(rig.row(7), 0); // set from 161 before the test: "N/A"
                QCOMPARE(rig.row(9), -1);
            });
     QTest::newRow("negative at 4 selects nothing")
         << SimSetup([](PanelSim& s) { s.setValue(4, -1); })
-        << wakeUps(1) + reads({63}) + readsFromTo(0, 4) << badData << Form1::red << false
+        << wakeUps(1) + reads({63}) + readsFromTo(0, 4) << badData << Form1::red << noBox
         << WindowCheck([](PanelRig& rig) {
                QCOMPARE(rig.row(7), 0);
                QCOMPARE(rig.row(9), -1);
@@ -204,7 +213,7 @@ void TestPanelRead::failures_data() {
                s.setValue(0, 12);
                s.setReadReply(1, "ABCD\r");
            })
-        << wakeUps(1) + reads({63, 0, 1}) << badData << Form1::red << false
+        << wakeUps(1) + reads({63, 0, 1}) << badData << Form1::red << noBox
         << WindowCheck([](PanelRig& rig) {
                QCOMPARE(rig.row(3), 1); // from A = 2 as the split of 12 left it: A, 3
                QCOMPARE(rig.row(4), 2);
@@ -223,17 +232,17 @@ void TestPanelRead::failures_data() {
         s.setValue(22, 3);
         s.setOutOfRange(23);
     }) << wakeUps(1) + reads({63}) + readsFromTo(0, 23)
-                                                  << badData << Form1::red << false
+                                                  << badData << Form1::red << noBox
                                                   << intensitiesUnchanged;
     QTest::newRow("no reply at 24") << SimSetup([](PanelSim& s) {
         s.setValue(22, 1);
         s.setValue(23, 2);
         s.setShortReply(24, 0);
     }) << wakeUps(1) + reads({63}) + readsFromTo(0, 24)
-                                    << badData << Form1::red << false << intensitiesUnchanged;
+                                    << badData << Form1::red << noBox << intensitiesUnchanged;
     QTest::newRow("negative intensity at 22 selects nothing")
         << SimSetup([](PanelSim& s) { s.setValue(22, -5); })
-        << wakeUps(1) + reads({63}) + readsFromTo(0, 22) << badData << Form1::red << false
+        << wakeUps(1) + reads({63}) + readsFromTo(0, 22) << badData << Form1::red << noBox
         << WindowCheck([](PanelRig& rig) {
                QCOMPARE(rig.row(45), 3);
                QCOMPARE(rig.form->r.blpercent, Integer(5));
@@ -245,7 +254,7 @@ void TestPanelRead::failures() {
     QFETCH(QByteArray, wire);
     QFETCH(QString, status);
     QFETCH(QColor, colour);
-    QFETCH(bool, mismatchBox);
+    QFETCH(QString, mismatchCause);
     QFETCH(WindowCheck, check);
 
     PanelRig rig;
@@ -260,10 +269,11 @@ void TestPanelRead::failures() {
     QCOMPARE(rig.sim.received(), wire);
     QCOMPARE(rig.form->statusText(), status);
     QCOMPARE(rig.form->statusColour(), colour);
-    if (mismatchBox) {
+    if (!mismatchCause.isEmpty()) {
         QCOMPARE(rig.messages.shown.size(), 1);
         QCOMPARE(rig.messages.shown[0].text, QString::fromLatin1(texts::readMismatch));
         QCOMPARE(rig.messages.shown[0].title, QString::fromLatin1(texts::mismatchTitle));
+        QCOMPARE(rig.messages.shown[0].cause, mismatchCause);
     } else {
         QVERIFY(rig.messages.shown.isEmpty());
     }

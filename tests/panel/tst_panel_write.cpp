@@ -82,62 +82,65 @@ void TestPanelWrite::failures_data() {
     QTest::addColumn<QByteArray>("wire");
     QTest::addColumn<QString>("status");
     QTest::addColumn<QColor>("colour");
-    QTest::addColumn<bool>("mismatchBox");
-    QTest::addColumn<int>("writtenUpTo"); // locations below hold the new values
+    QTest::addColumn<QString>("mismatchCause"); // empty: no mismatch box
+    QTest::addColumn<int>("writtenUpTo");       // locations below hold the new values
     QTest::addColumn<SimCheck>("check");
 
     const WindowCheck complete = showCompleteConfiguration;
     const SimSetup none = [](PanelSim&) {};
     const SimCheck nothingMore = [](PanelSim&) {};
     const QString badData = QString::fromLatin1(texts::badData);
+    const QString noBox;
 
     QTest::newRow("fresh window: switches incomplete")
         << WindowCheck([](PanelRig&) {}) << none << QByteArray()
-        << QString::fromLatin1(texts::switchesIncomplete) << Form1::red << false << 0
+        << QString::fromLatin1(texts::switchesIncomplete) << Form1::red << noBox << 0
         << nothingMore;
     QTest::newRow("LED3 without channel") << WindowCheck([](PanelRig& rig) {
         showCompleteConfiguration(rig);
         QVERIFY(rig.form->select(rig.form->List(26), -1));
     }) << none << QByteArray() << QString::fromLatin1(texts::lightingIncomplete)
-                                          << Form1::red << false << 0 << nothingMore;
+                                          << Form1::red << noBox << 0 << nothingMore;
     QTest::newRow("backlighting without module") << WindowCheck([](PanelRig& rig) {
         showCompleteConfiguration(rig);
         QVERIFY(rig.form->select(rig.form->List(41), -1));
     }) << none << QByteArray() << QString::fromLatin1(texts::lightingIncomplete)
-                                                 << Form1::red << false << 0 << nothingMore;
+                                                 << Form1::red << noBox << 0 << nothingMore;
     QTest::newRow("no answer") << complete << SimSetup([](PanelSim& s) { s.setSilent(true); })
                                << wakeUps(6) << QString::fromLatin1(texts::noResponse) << Form1::red
-                               << false << 0 << nothingMore;
+                               << noBox << 0 << nothingMore;
     QTest::newRow("model 71") << complete << SimSetup([](PanelSim& s) { s.setModel(71); })
                               << wakeUps(1) + reads({63})
                               << QString::fromLatin1(texts::communicationsOk) << Form1::yellow
-                              << true << 0 << nothingMore;
+                              << QStringLiteral("THE PANEL REPORTED MODEL 71; THIS PROGRAM "
+                                                "CONFIGURES MODELS 70 AND 79")
+                              << 0 << nothingMore;
     // A holds 70 from an earlier read; a model reply that is no reply must not pass for it.
     QTest::newRow("model reply short, A left at 70") << WindowCheck([](PanelRig& rig) {
         showCompleteConfiguration(rig);
         rig.form->r.A = 70;
     }) << SimSetup([](PanelSim& s) { s.setShortReply(63, 3); })
                                                      << wakeUps(1) + reads({63}) << badData
-                                                     << Form1::red << false << 0 << nothingMore;
+                                                     << Form1::red << noBox << 0 << nothingMore;
     QTest::newRow("acknowledgement corrupted at 2")
         << complete << SimSetup([](PanelSim& s) { s.setAckReply(2, "D001D"); })
         << wakeUps(1) + reads({63}) + writes(0, 1) + protocol::writeCommand(2, 160) << badData
-        << Form1::red << false << 3 << nothingMore;
+        << Form1::red << noBox << 3 << nothingMore;
     QTest::newRow("acknowledgement D000D and one more byte")
         << complete << SimSetup([](PanelSim& s) { s.setAckReply(0, "D000DD"); })
-        << wakeUps(1) + reads({63}) + protocol::writeCommand(0, 0) << badData << Form1::red << false
+        << wakeUps(1) + reads({63}) + protocol::writeCommand(0, 0) << badData << Form1::red << noBox
         << 1 << nothingMore;
     QTest::newRow("read-back differs at 7")
         << complete << SimSetup([](PanelSim& s) { s.setMismatch(7); })
-        << wakeUps(1) + reads({63}) + writes(0, 7) << badData << Form1::red << false << 7
+        << wakeUps(1) + reads({63}) + writes(0, 7) << badData << Form1::red << noBox << 7
         << SimCheck([](PanelSim& s) { QCOMPARE(s.value(7), 151); });
     QTest::newRow("read-back short at 4")
         << complete << SimSetup([](PanelSim& s) { s.setShortReply(4, 3); })
-        << wakeUps(1) + reads({63}) + writes(0, 4) << badData << Form1::red << false << 5
+        << wakeUps(1) + reads({63}) + writes(0, 4) << badData << Form1::red << noBox << 5
         << nothingMore;
     QTest::newRow("read-back without a number at 1")
         << complete << SimSetup([](PanelSim& s) { s.setReadReply(1, "D000D"); })
-        << wakeUps(1) + reads({63}) + writes(0, 1) << badData << Form1::red << false << 2
+        << wakeUps(1) + reads({63}) + writes(0, 1) << badData << Form1::red << noBox << 2
         << nothingMore;
 }
 
@@ -147,7 +150,7 @@ void TestPanelWrite::failures() {
     QFETCH(QByteArray, wire);
     QFETCH(QString, status);
     QFETCH(QColor, colour);
-    QFETCH(bool, mismatchBox);
+    QFETCH(QString, mismatchCause);
     QFETCH(int, writtenUpTo);
     QFETCH(SimCheck, check);
 
@@ -160,10 +163,11 @@ void TestPanelWrite::failures() {
     QCOMPARE(rig.sim.received(), wire);
     QCOMPARE(rig.form->statusText(), status);
     QCOMPARE(rig.form->statusColour(), colour);
-    if (mismatchBox) {
+    if (!mismatchCause.isEmpty()) {
         QCOMPARE(rig.messages.shown.size(), 1);
         QCOMPARE(rig.messages.shown[0].text, QString::fromLatin1(texts::writeMismatch));
         QCOMPARE(rig.messages.shown[0].title, QString::fromLatin1(texts::mismatchTitle));
+        QCOMPARE(rig.messages.shown[0].cause, mismatchCause);
     } else {
         QVERIFY(rig.messages.shown.isEmpty());
     }

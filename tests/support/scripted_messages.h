@@ -14,10 +14,11 @@ public:
     struct Shown {
         QString text;
         QString title;
+        QString cause;
     };
 
-    void message(const QString& text, const QString& title) override {
-        shown.append({text, title});
+    void message(const QString& text, const QString& title, const QString& cause) override {
+        shown.append({text, title, cause});
         if (whileOpen)
             whileOpen(text);
     }

@@ -17,8 +17,10 @@ namespace {
 
 class PrintedMessages : public MessageBoxes {
 public:
-    void message(const QString& text, const QString& title) override {
+    void message(const QString& text, const QString& title, const QString& cause) override {
         std::printf("message box: %s: %s\n", qPrintable(title), qPrintable(text));
+        if (!cause.isEmpty())
+            std::printf("    %s\n", qPrintable(cause));
     }
 };
 

@@ -26,7 +26,7 @@ namespace {
 // Accepts every message without showing it; a render has no one to click OK.
 class SilentMessages : public MessageBoxes {
 public:
-    void message(const QString&, const QString&) override {}
+    void message(const QString&, const QString&, const QString&) override {}
 };
 
 // Answers every file dialog with one file.
