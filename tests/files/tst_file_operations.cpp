@@ -19,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QSaveFile>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -248,6 +249,9 @@ private slots:
     void longPanelNameCut();
     void eightBitTextsKept_data();
     void eightBitTextsKept();
+    void samplesOpenAndSaveBack_data();
+    void samplesOpenAndSaveBack();
+    void samplesShowAllTheLighting();
     void damagedFileChangesNothing_data();
     void damagedFileChangesNothing();
     void unopenableFile_data();
@@ -453,6 +457,50 @@ void TestFileOperations::eightBitTextsKept() {
     b.save(path("saved.qcf"));
     QVERIFY(b.messages.shown.isEmpty());
     QCOMPARE(readFile(path("saved.qcf")), file);
+}
+
+// The sample files shipped with the program open without a message, fill every item, and
+// save back to the same bytes: they are exactly what the program writes.
+void TestFileOperations::samplesOpenAndSaveBack_data() {
+    QTest::addColumn<QString>("sample");
+    const QDir examples(QStringLiteral(NVX_EXAMPLES));
+    const QStringList names = examples.entryList({QStringLiteral("*.qcf")}, QDir::Files);
+    QVERIFY(names.size() >= 3);
+    for (const QString& name : names)
+        QTest::newRow(qPrintable(name)) << examples.filePath(name);
+}
+
+void TestFileOperations::samplesOpenAndSaveBack() {
+    QFETCH(QString, sample);
+    const QByteArray bytes = readFile(sample);
+    Bench b;
+    b.open(sample);
+    QVERIFY2(b.messages.shown.isEmpty(), qPrintable(b.messages.texts().join('\n')));
+    QVERIFY(!b.form.Text(2)->text().isEmpty());
+    QCOMPARE(composedValues(b.form).first(), Integer(0)); // every item complete
+    b.save(path("saved.qcf"));
+    QVERIFY(b.messages.shown.isEmpty());
+    QCOMPARE(readFile(path("saved.qcf")), bytes);
+}
+
+// Between them the samples tie the backlighting and the dimming and show every intensity.
+void TestFileOperations::samplesShowAllTheLighting() {
+    const QDir examples(QStringLiteral(NVX_EXAMPLES));
+    QSet<QString> intensities;
+    QSet<QString> assigned;
+    for (const QString& name : examples.entryList({QStringLiteral("*.qcf")}, QDir::Files)) {
+        Bench b;
+        b.open(examples.filePath(name));
+        for (int list : {45, 46, 49})
+            intensities << b.form.List(list)->currentItem()->text();
+        for (int list : {41, 43}) {
+            if (b.form.List(list)->currentRow() > 0)
+                assigned << b.form.List(list)->objectName();
+        }
+    }
+    const Bench any;
+    QCOMPARE(intensities.size(), any.form.List(45)->count()); // 100 down to 30 percent
+    QCOMPARE(assigned.size(), 2);
 }
 
 void TestFileOperations::damagedFileChangesNothing_data() {
