@@ -55,10 +55,12 @@ int main(int argc, char* argv[]) {
     // is never cut off half way; the exit status then tells the signal, as a shell expects.
     const CloseOnSignal closer(program.form);
     program.form.show();
+    program.openAtStart(commandLine.file);
     const int status = app.exec();
     return closer.received() ? 128 + closer.received() : status;
 #else
     program.form.show();
+    program.openAtStart(commandLine.file);
     return app.exec();
 #endif
 }

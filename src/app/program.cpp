@@ -2,7 +2,9 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QPushButton>
+#include <QTimer>
 
 Program::Program(const QString& requestedPort, MessageBoxes& messages, FileDialog& dialog,
                  PortSource ports)
@@ -15,6 +17,11 @@ Program::Program(const QString& requestedPort, MessageBoxes& messages, FileDialo
     // panel operation.
     files.setOpenedHandler(
         [this](const QString& fileName) { panel.progress().fileOpened(fileName); });
+}
+
+void Program::openAtStart(const QString& fileName) {
+    if (!fileName.isEmpty())
+        QTimer::singleShot(0, &form, [this, fileName] { files.openFile(fileName); });
 }
 
 namespace {
@@ -88,6 +95,11 @@ CommandLine parseCommandLine(const QStringList& arguments) {
                        "began, and each outcome. QT_LOGGING_RULES=\"nvx.serial.debug=true\" "
                        "sends the same to standard error."),
         QStringLiteral("FILE")));
+    parser.addPositionalArgument(
+        QStringLiteral("FILE.qcf"),
+        QStringLiteral("Configuration file to open at start, as OPEN CONFIGURATION FILE does "
+                       "(the file manager passes a double-clicked .qcf file this way)."),
+        QStringLiteral("[FILE.qcf]"));
     for (const QtOption& qt : qtOptions) {
         QCommandLineOption option(QString::fromLatin1(qt.name));
         if (qt.value)
@@ -97,11 +109,16 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     }
 
     CommandLine result;
-    if (!parser.parse(arguments)) {
+    QString error;
+    if (!parser.parse(arguments))
+        error = parser.errorText();
+    else if (parser.positionalArguments().size() > 1)
+        error = QStringLiteral("Only one configuration file can be opened, not %1.")
+                    .arg(parser.positionalArguments().size());
+    if (!error.isEmpty()) {
         result.action = CommandLine::Action::Error;
-        result.text =
-            QStringLiteral("%1: %2\n\n%3")
-                .arg(QCoreApplication::applicationName(), parser.errorText(), parser.helpText());
+        result.text = QStringLiteral("%1: %2\n\n%3")
+                          .arg(QCoreApplication::applicationName(), error, parser.helpText());
         return result;
     }
     if (parser.isSet(help)) {
@@ -117,5 +134,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     }
     result.port = parser.value(portOption);
     result.trace = parser.value(traceOption);
+    if (!parser.positionalArguments().isEmpty())
+        result.file = QFileInfo(parser.positionalArguments().first()).absoluteFilePath();
     return result;
 }

@@ -20,6 +20,10 @@ public:
     Program(const QString& requestedPort, MessageBoxes& messages, FileDialog& dialog,
             PortSource ports = systemSerialPorts);
 
+    // Opens `fileName` (nothing when empty) as OPEN CONFIGURATION FILE does, once the event
+    // loop runs, so that a refusal's box stands over the shown window.
+    void openAtStart(const QString& fileName);
+
     Form1 form;
     SerialCommPort port;
     PanelOperations panel;
@@ -33,6 +37,7 @@ struct CommandLine {
     Action action = Action::Run;
     QString port;  // --port NAME, empty when not given
     QString trace; // --trace FILE, empty when not given
+    QString file;  // the configuration file to open at start, as an absolute path, or empty
     QString text;  // what to print for Help, Version and Error (the error and the usage)
 
     // Exit status for the actions that print and end: 0, or 2 for a mistake.

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The installed program's command line on a terminal without a display (ssh, a packaging
 # script, a man-page generator): --help, --help-all and --version print and exit 0; a mistyped option
-# prints the mistake and the usage on standard error and exits 2.
+# prints the mistake and the usage on standard error and exits 2, as do two files to open.
 #
 # Usage: tst_command_line.sh PROGRAM VERSION
 set -u
@@ -35,4 +35,6 @@ check "--version" 0 stdout "nvx10config $version" -- --version
 check "unknown option" 2 stderr "nvx10config: Unknown option 'baud'." -- --baud 19200
 check "unknown option shows the usage" 2 stderr "--port <NAME>" -- --baud 19200
 check "--port without a name" 2 stderr "Missing value after '--port'." -- --port
+check "--help names the file to open" 0 stdout "[FILE.qcf]" -- --help
+check "two files" 2 stderr "Only one configuration file can be opened, not 2." -- a.qcf b.qcf
 exit $((failures > 0))

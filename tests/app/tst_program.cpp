@@ -16,6 +16,7 @@
 #include <QListWidget>
 #include <QLoggingCategory>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -27,6 +28,37 @@
 
 Q_DECLARE_METATYPE(CommandLine::Action)
 
+namespace {
+
+const PortSource noPorts = [] { return QList<SerialPortEntry>{}; };
+
+// The entry every list shows.
+QList<int> listRows(const Form1& form) {
+    QList<int> rows;
+    for (int n = 1; n <= 46; ++n)
+        rows << form.List(n)->currentRow();
+    rows << form.List(49)->currentRow();
+    return rows;
+}
+
+QStringList boxTexts(const Form1& form) {
+    QStringList shown;
+    for (int n = 2; n <= 22; ++n)
+        shown << form.Text(n)->text();
+    return shown;
+}
+
+QString sample(const char* name) {
+    return QDir(QStringLiteral(NVX_EXAMPLES)).filePath(QLatin1String(name));
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
 class TestProgram : public QObject {
     Q_OBJECT
 
@@ -37,6 +69,10 @@ private slots:
     }
     void commandLine_data();
     void commandLine();
+    void fileAtStart_data();
+    void fileAtStart();
+    void simulatorHoldsAFile_data();
+    void simulatorHoldsAFile();
     void traceFile();
     void panelToFileToPanel();
     void statusTextsFitTheStatusLine_data();
@@ -52,41 +88,65 @@ void TestProgram::commandLine_data() {
     QTest::addColumn<QString>("port");
     QTest::addColumn<QString>("trace");
     QTest::addColumn<QString>("printed"); // a piece of what is printed
+    QTest::addColumn<QString>("file");
     QTest::newRow("no port named: the window chooses") << QStringList{} << A::Run << ""
+                                                       << ""
                                                        << ""
                                                        << "";
     QTest::newRow("--port NAME") << QStringList{"--port", "/dev/ttyUSB0"} << A::Run
                                  << "/dev/ttyUSB0"
                                  << ""
+                                 << ""
                                  << "";
     QTest::newRow("--port=NAME, --trace FILE")
         << QStringList{"--port=/dev/pts/7", "--trace", "/tmp/nvx.trace"} << A::Run << "/dev/pts/7"
         << "/tmp/nvx.trace"
+        << ""
         << "";
     QTest::newRow("Qt's own options pass to the window system")
         << QStringList{"-platform", "offscreen", "-style=fusion", "-reverse", "--port", "ttyS1"}
         << A::Run << "ttyS1"
         << ""
+        << ""
         << "";
     QTest::newRow("--help") << QStringList{"--help"} << A::Help << ""
                             << ""
-                            << "--trace <FILE>";
+                            << "--trace <FILE>"
+                            << "";
     QTest::newRow("-h after other options") << QStringList{"--port", "ttyS1", "-h"} << A::Help << ""
                                             << ""
-                                            << "Usage: ";
+                                            << "Usage: "
+                                            << "";
     QTest::newRow("--version") << QStringList{"--version"} << A::Version << ""
                                << ""
-                               << "nvx10config 9.8.7\n";
+                               << "nvx10config 9.8.7\n"
+                               << "";
     QTest::newRow("--port without a name") << QStringList{"--port"} << A::Error << ""
                                            << ""
-                                           << "nvx10config: Missing value after '--port'.";
+                                           << "nvx10config: Missing value after '--port'."
+                                           << "";
     QTest::newRow("--trace without a file") << QStringList{"--trace"} << A::Error << ""
                                             << ""
-                                            << "Missing value after '--trace'.";
+                                            << "Missing value after '--trace'."
+                                            << "";
     QTest::newRow("unknown option with the usage")
         << QStringList{"--baud", "19200"} << A::Error << ""
         << ""
-        << "Unknown option 'baud'.\n\nUsage: ";
+        << "Unknown option 'baud'.\n\nUsage: "
+        << "";
+    QTest::newRow("a file to open")
+        << QStringList{"--port", "ttyS1", "lobby.qcf"} << A::Run << "ttyS1"
+        << ""
+        << "" << QDir::current().absoluteFilePath("lobby.qcf");
+    QTest::newRow("a file after Qt's options")
+        << QStringList{"-style", "fusion", "/srv/site/hall.qcf"} << A::Run << ""
+        << ""
+        << ""
+        << "/srv/site/hall.qcf";
+    QTest::newRow("two files") << QStringList{"a.qcf", "b.qcf"} << A::Error << ""
+                               << ""
+                               << "nvx10config: Only one configuration file can be opened, not 2."
+                               << "";
 }
 
 void TestProgram::commandLine() {
@@ -95,6 +155,7 @@ void TestProgram::commandLine() {
     QFETCH(QString, port);
     QFETCH(QString, trace);
     QFETCH(QString, printed);
+    QFETCH(QString, file);
     QCoreApplication::setApplicationVersion("9.8.7");
     const CommandLine commandLine = parseCommandLine(QStringList{"nvx10config"} + arguments);
     QCOMPARE(commandLine.action, action);
@@ -102,10 +163,121 @@ void TestProgram::commandLine() {
     if (action == CommandLine::Action::Run) {
         QCOMPARE(commandLine.port, port);
         QCOMPARE(commandLine.trace, trace);
+        QCOMPARE(commandLine.file, file);
         QVERIFY(commandLine.text.isEmpty());
     } else {
         QVERIFY2(commandLine.text.contains(printed), qPrintable(commandLine.text));
     }
+}
+
+// A file named on the command line opens once the window is up, exactly as OPEN CONFIGURATION
+// FILE opens it: the same window afterwards, the same boxes, and the dialog offers it next.
+void TestProgram::fileAtStart_data() {
+    QTest::addColumn<QByteArray>("bytes"); // what the file holds; null: there is no file
+    QTest::addColumn<QString>("title");    // of the one box shown, empty for none
+    QTest::addColumn<QString>("cause");
+    const QByteArray lobby = fileBytes(sample("lobby.qcf"));
+    QVERIFY(!lobby.isEmpty());
+    QTest::newRow("a sample") << lobby << ""
+                              << "";
+    QTest::newRow("a damaged file") << lobby.left(lobby.lastIndexOf(',')) << "FILE/MODEL MIS-MATCH"
+                                    << "THE FILE HOLDS 51 FIELDS; A CONFIGURATION FILE HOLDS 52";
+    QTest::newRow("no such file") << QByteArray() << "READ CONFIGURATION FILE"
+                                  << "";
+}
+
+void TestProgram::fileAtStart() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, title);
+    QFETCH(QString, cause);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath("site.qcf");
+    if (!bytes.isNull()) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    }
+
+    ScriptedMessages startMessages;
+    ScriptedFileDialog startDialog;
+    Program started(QString(), startMessages, startDialog, noPorts);
+    started.form.show();
+    started.openAtStart(path);
+    QVERIFY(startMessages.shown.isEmpty()); // not before the event loop runs
+    QTRY_VERIFY(startDialog.FileName == path);
+
+    ScriptedMessages buttonMessages;
+    ScriptedFileDialog buttonDialog;
+    Program clicked(QString(), buttonMessages, buttonDialog, noPorts);
+    buttonDialog.choose = path;
+    clicked.form.READ_FILE->click();
+
+    QCOMPARE(startMessages.shown.size(), title.isEmpty() ? 0 : 1);
+    QCOMPARE(buttonMessages.shown.size(), startMessages.shown.size());
+    if (!title.isEmpty()) {
+        QCOMPARE(startMessages.shown[0].title, title);
+        QCOMPARE(startMessages.shown[0].cause, cause);
+        QCOMPARE(startMessages.shown[0].text, buttonMessages.shown[0].text);
+        QCOMPARE(startMessages.shown[0].cause, buttonMessages.shown[0].cause);
+    }
+    QCOMPARE(listRows(started.form), listRows(clicked.form));
+    QCOMPARE(boxTexts(started.form), boxTexts(clicked.form));
+    QCOMPARE(started.form.ProgressBar1->format(), clicked.form.ProgressBar1->format());
+    QVERIFY(startDialog.shown.isEmpty());
+}
+
+// nvx10-panel-sim --config FILE starts with the file's values: a read then shows what opening
+// the file shows. A file the program refuses stops the simulator with the same cause.
+void TestProgram::simulatorHoldsAFile_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("refusal"); // on standard error; empty: the simulator runs
+    const QDir examples(QStringLiteral(NVX_EXAMPLES));
+    for (const QString& name : examples.entryList({QStringLiteral("*.qcf")}, QDir::Files))
+        QTest::newRow(qPrintable(name)) << examples.filePath(name) << "";
+    QTest::newRow("a file of another model")
+        << QStringLiteral(NVX_FUZZ_CORPUS "/lower-case-model.qcf")
+        << "lower-case-model.qcf is refused:\nTHE FILE IS FOR MODEL \"51-20417-mdl or "
+           "51-20426-mdl\"; THIS PROGRAM OPENS FILES FOR \"51-20417-MDL or 51-20426-MDL\"\n";
+    QTest::newRow("a negative code") << QStringLiteral(NVX_FUZZ_CORPUS "/negative-code.qcf")
+                                     << "FIELD 8 (SW3 CODE) HOLDS -1; AN ASSIGNMENT CODE IS "
+                                        "NEVER NEGATIVE\n";
+    QTest::newRow("no such file") << "/nonexistent/site.qcf"
+                                  << "cannot read /nonexistent/site.qcf: ";
+}
+
+void TestProgram::simulatorHoldsAFile() {
+    QFETCH(QString, file);
+    QFETCH(QString, refusal);
+    QProcess sim;
+    sim.start(QStringLiteral(NVX_PANEL_SIM), {"--config", file});
+    QVERIFY2(sim.waitForStarted(), qPrintable(sim.errorString()));
+    if (!refusal.isEmpty()) {
+        QVERIFY(sim.waitForFinished(10000));
+        QCOMPARE(sim.exitStatus(), QProcess::NormalExit);
+        QVERIFY(sim.exitCode() != 0);
+        const QString printed = QString::fromUtf8(sim.readAllStandardError());
+        QVERIFY2(printed.contains(refusal), qPrintable(printed));
+        QVERIFY(sim.readAllStandardOutput().isEmpty());
+        return;
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(sim.canReadLine(), 10000);
+    const QString device = QString::fromLocal8Bit(sim.readLine()).trimmed();
+
+    ScriptedMessages readMessages;
+    ScriptedFileDialog readDialog;
+    Program read(device, readMessages, readDialog, noPorts);
+    read.form.READ_CONFIG->click();
+    sim.terminate();
+    QVERIFY(sim.waitForFinished(10000));
+    QCOMPARE(read.form.statusText(), QStringLiteral("SWITCH PANEL DATA READ SUCCESSFUL"));
+
+    ScriptedMessages openMessages;
+    ScriptedFileDialog openDialog;
+    Program opened(QString(), openMessages, openDialog, noPorts);
+    opened.files.openFile(file);
+    QCOMPARE(listRows(read.form), listRows(opened.form));
+    QVERIFY(readMessages.shown.isEmpty());
+    QVERIFY(openMessages.shown.isEmpty());
 }
 
 // --trace FILE: the trace of an operation lands in the file, one line per event, even with

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The titles the window system is handed, read back from a real X server: the window's and
 # a message box's own captions, with nothing appended. (Offscreen tests see windowTitle(),
-# which never carries what the desktop adds.) Skipped (77) without Xvfb and the X tools.
+# which never carries what the desktop adds.) A damaged file named on the command line brings
+# its box over the window by itself. Skipped (77) without Xvfb and the X tools.
 #
 # Usage: tst_window_title.sh PROGRAM
 set -u
@@ -55,3 +56,19 @@ box=$(windows | grep -vx "$window" | head -n 1)
 title=$(titleOf "$box")
 [ "$title" = "$boxTitle" ] || fail "message box title handed to the window system: \"$title\""
 echo "PASS: message box title"
+
+# A damaged configuration file on the command line, as a file manager passes it: the window
+# opens, then the file's refusal box over it, with no click.
+# (The first program waits in its box, which a signal does not close: end it outright.)
+disown "${pids[-1]}"
+kill -KILL "${pids[-1]}" 2>/dev/null
+for _ in $(seq 100); do [ -z "$(windows)" ] && break; sleep 0.1; done
+[ -z "$(windows)" ] || fail "the first program's windows did not go"
+printf '"51-20417-MDL or 51-20426-MDL","CUT SHORT"\r\n' >"$tmp/cut.qcf"
+QT_QPA_PLATFORM=xcb "$program" --port "$tmp/no-such-port" "$tmp/cut.qcf" >"$tmp/program.log" 2>&1 &
+pids+=($!)
+waitFor 2 || fail "no box for a damaged file on the command line: $(cat "$tmp/program.log")"
+titles=$(for id in $(windows); do titleOf "$id"; done | sort)
+[ "$titles" = "$(printf '%s\n' "$caption" "FILE/MODEL MIS-MATCH" | sort)" ] ||
+    fail "windows for a damaged file on the command line: $titles"
+echo "PASS: a damaged file on the command line brings its box"

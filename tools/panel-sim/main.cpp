@@ -2,6 +2,7 @@
 // answers like the panel until it is stopped (Ctrl+C or a kill).
 
 #include "panel_sim.h"
+#include "qcf.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -103,6 +104,13 @@ int main(int argc, char* argv[]) {
                                                   "error."));
     parser.addOptions({pace, model, value, four, silent, wakeAfter, corruptAck, shortReply,
                        outOfRange, mismatch, delay, hangUp, link, trace});
+    const QCommandLineOption config(
+        QStringLiteral("config"),
+        QStringLiteral("Start with the 25 values of a configuration file in locations 0..24, "
+                       "read and checked as nvx10config opens it; a file it refuses stops the "
+                       "simulator with the cause. --value options apply on top."),
+        QStringLiteral("FILE.qcf"));
+    parser.addOption(config);
     parser.process(app);
 
     PanelSim sim;
@@ -124,6 +132,18 @@ int main(int argc, char* argv[]) {
         if (!number(model, n))
             return fail(QStringLiteral("--model needs a number"));
         sim.setModel(n);
+    }
+    if (parser.isSet(config)) {
+        const QString file = parser.value(config);
+        QByteArray bytes;
+        qint64 size = 0;
+        QString error;
+        if (!qcf::readFileStart(file, bytes, size, error))
+            return fail(QStringLiteral("cannot read %1: %2").arg(file, error));
+        const qcf::Verdict verdict = qcf::judge(bytes, size);
+        if (!verdict.cause.isEmpty())
+            return fail(QStringLiteral("%1 is refused:\n%2").arg(file, verdict.cause));
+        sim.setConfiguration(verdict.read.record);
     }
     for (const QString& v : parser.values(value)) {
         if (!parsePair(v, QLatin1Char('='), n, m, true))

@@ -77,6 +77,17 @@ void PanelSim::setValue(int address, int value) {
     memory_[address & 0xFF] = value;
 }
 
+void PanelSim::setConfiguration(const qcf::Record& record) {
+    // The items lie at their own position; locations 22, 23 and 24 hold the backlighting,
+    // indicator and dimmed intensities.
+    for (int entry = 0; entry <= qcf::dimmingEntry; ++entry)
+        setValue(entry, record.entries[entry].value);
+    const int intensityEntries[] = {qcf::backlightingIntensityEntry, qcf::indicatorIntensityEntry,
+                                    qcf::dimmedIntensityEntry};
+    for (int i = 0; i < 3; ++i)
+        setValue(22 + i, record.entries[intensityEntries[i]].value);
+}
+
 void PanelSim::setAckReply(int address, const QByteArray& reply) {
     ackReplies_[address] = reply;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "qcf.h"
+
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QHash>
@@ -41,6 +43,10 @@ public:
     int value(int address) const;
     void setValue(int address, int value);
     void setModel(int model) { setValue(63, model); }
+    // The 25 values of a configuration file, as they stand, in the locations a panel written
+    // from that file keeps them: the 22 codes in item order, then the backlighting, indicator
+    // and dimmed intensities (the file holds the indicator first).
+    void setConfiguration(const qcf::Record& record);
 
     // Sends and takes in bytes at the pace of a 9600 baud line instead of at once.
     void setPacing(bool on) { pacing_ = on; }
