@@ -25,6 +25,7 @@ configuration files saved earlier, and writes the shown configuration back into
 the panel, verifying every location by reading it back.
 .
 Also contains nvx10-panel-sim, a simulated panel on a pseudo-terminal for
-training and for trying the program without a panel.")
+training and for trying the program without a panel, and sample configuration
+files to practise with.")
 
 include(CPack)

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # `cpack -G DEB` from the build folder: a package named and versioned from the project, with
-# exactly the files of installed_files.txt under /usr, a Depends field that carries the Qt
+# exactly the files of installed_files.txt under /usr (the samples unchanged), a Depends field that carries the Qt
 # runtime libraries dpkg-shlibdeps found and fonts-liberation (nothing a compiler or the icon
 # renderer needs), and a program that starts from the unpacked package. The package is built
 # into a scratch folder and never installed here.
@@ -50,6 +50,12 @@ outside=$(grep -v '^\./usr/' <<<"$contents" | grep -vx '\./')
 same_files "package files" ./usr/ "$(dpkg-deb -c "$deb" | grep -v '^d' | awk '{print $6}')"
 
 dpkg-deb -x "$deb" "$work/root"
+# The samples ship byte for byte as the program wrote them (no line-end or compression change).
+for sample in "$(dirname "$0")"/../../examples/*.qcf; do
+    cmp -s "$sample" "$work/root/usr/share/doc/nvx10config/examples/$(basename "$sample")" &&
+        pass "package holds $(basename "$sample") unchanged" ||
+        fail "package's $(basename "$sample") differs from the repository's"
+done
 program=$work/root/usr/bin/nvx10config
 file -b "$program" | grep -q "stripped" && ! file -b "$program" | grep -q "not stripped" &&
     pass "programs are stripped" || fail "program: $(file -b "$program")"

@@ -2,8 +2,9 @@
 # `cmake --install` into a scratch prefix: exactly the files a technician's machine gets, each
 # of them usable. The programs answer --version without a display, every option their --help
 # prints is in their man page, the man pages render without warnings, the icon PNGs have
-# their sizes, the menu entry names an installed program and icon, and the desktop file and
-# metainfo pass their validators when those are installed.
+# their sizes, the menu entry names an installed program and icon and opens the installed
+# configuration file type, the sample files are configurations the simulated panel takes, and
+# the desktop file, MIME type and metainfo pass their validators when those are installed.
 #
 # Usage: tst_install_tree.sh BUILD_DIR VERSION
 set -u
@@ -63,6 +64,38 @@ icon_name=$(sed -n 's/^Icon=//p' "$desktop")
     fail "menu entry's Exec=$exec_name is not installed"
 [ -f "$prefix/share/icons/hicolor/scalable/apps/$icon_name.svg" ] &&
     pass "menu entry's icon is installed" || fail "menu entry's Icon=$icon_name is not installed"
+
+# A double-clicked .qcf file: the entry takes a file (%f) of the type the MIME file defines.
+mime_type=$(sed -n 's/^MimeType=\([^;]*\);$/\1/p' "$desktop")
+grep -q '^Exec=[^ ]* %f$' "$desktop" && pass "menu entry takes a file" ||
+    fail "menu entry's Exec takes no file: $(grep '^Exec=' "$desktop")"
+mime_xml=$prefix/share/mime/packages/org.nvx10.nvx10config.xml
+[ -n "$mime_type" ] && grep -qF "<mime-type type=\"$mime_type\">" "$mime_xml" &&
+    pass "menu entry opens the installed type $mime_type" ||
+    fail "menu entry's MimeType=\"$mime_type\" is not defined in $mime_xml"
+if command -v update-mime-database >/dev/null; then
+    # The database built from the file alone: the glob, matched in any letter case (no "cs").
+    data=$(mktemp -d)
+    mkdir -p "$data/mime/packages" && cp "$mime_xml" "$data/mime/packages/"
+    out=$(XDG_DATA_DIRS=$data update-mime-database "$data/mime" 2>&1)
+    glob=$(grep -F ":$mime_type:" "$data/mime/globs2" 2>/dev/null)
+    [ -z "$out" ] && [ "${glob#*:}" = "$mime_type:*.qcf" ] &&
+        pass "MIME type: *.qcf in any letter case" || fail "MIME type: \"$glob\" $out"
+    rm -rf "$data"
+else
+    echo "SKIP: update-mime-database is not installed"
+fi
+
+# Every sample is a configuration the program takes: the simulated panel, which refuses what
+# the program refuses, starts on it and runs until stopped.
+samples=("$prefix"/share/doc/nvx10config/examples/*.qcf)
+for sample in "${samples[@]}"; do
+    timeout 2 "$prefix/bin/nvx10-panel-sim" --config "$sample" >/dev/null 2>"$prefix.err"
+    status=$?
+    [ $status -eq 124 ] && pass "sample $(basename "$sample") is taken" ||
+        fail "sample $(basename "$sample"): nvx10-panel-sim ended with $status: $(cat "$prefix.err")"
+done
+rm -f "$prefix.err"
 
 if command -v desktop-file-validate >/dev/null; then
     out=$(desktop-file-validate "$desktop" 2>&1)
