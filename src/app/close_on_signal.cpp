@@ -1,5 +1,6 @@
 #include "close_on_signal.h"
 
+#include <QApplication>
 #include <QSocketNotifier>
 #include <QWidget>
 
@@ -55,6 +56,13 @@ void CloseOnSignal::onSignal() {
     if (n <= 0)
         return;
     received_ = static_cast<unsigned char>(bytes[n - 1]);
+    // A box or file dialog waiting for the user would hold the operation, and the program,
+    // open for as long as no one is there to answer it: it is dismissed, as its close button
+    // would (a file dialog cancelled, a message acknowledged).
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top != &window_ && top->isVisible() && top->isModal())
+            top->close();
+    }
     // As the window's own close button: deferred while an operation runs.
     window_.close();
 }

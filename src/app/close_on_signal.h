@@ -8,8 +8,9 @@ class QWidget;
 // Takes SIGTERM (a logout, kill, a service manager), SIGHUP (the terminal the program was
 // started from closed) and SIGINT (Ctrl+C there) as a request to close the window, so that
 // they end the program as closing it does: a panel write runs to its end first, a read is
-// abandoned, and with nothing running the window closes at once. The handler only writes the
-// signal's number to a socket; the window is closed from the event loop.
+// abandoned, and with nothing running the window closes at once. A box or file dialog waiting
+// for an answer is dismissed first. The handler only writes the signal's number to a socket;
+// the rest is done from the event loop.
 class CloseOnSignal : public QObject {
     Q_OBJECT
 

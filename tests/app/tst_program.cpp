@@ -9,6 +9,7 @@
 #include "status_texts.h"
 #include "trace_file.h"
 
+#include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
@@ -24,6 +25,7 @@
 
 #include <QTextBlock>
 #include <QTextLayout>
+#include <QTimer>
 #include <csignal>
 
 Q_DECLARE_METATYPE(CommandLine::Action)
@@ -79,6 +81,7 @@ private slots:
     void statusTextsFitTheStatusLine();
     void signalsCloseAsTheWindowDoes_data();
     void signalsCloseAsTheWindowDoes();
+    void signalDismissesAWaitingBox();
 };
 
 void TestProgram::commandLine_data() {
@@ -483,6 +486,29 @@ void TestProgram::signalsCloseAsTheWindowDoes() {
     for (int address = 0; address < 22; ++address)
         QCOMPARE(sim.value(address), address < written ? 25 : 160);
     QCOMPARE(sim.commandCount(), written ? 2 + 2 * 25 : 10);
+}
+
+// A box waiting for an answer (a port that cannot be opened) does not keep the program open
+// after a logout or a kill: it is dismissed, the read ends and the window closes.
+void TestProgram::signalDismissesAWaitingBox() {
+    QtMessageBoxes messages;
+    ScriptedFileDialog dialog;
+    Program program(QStringLiteral("/dev/nvx-no-such-port"), messages, dialog,
+                    [] { return QList<SerialPortEntry>{}; });
+    messages.setParent(&program.form);
+    const CloseOnSignal closer(program.form);
+    program.form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&program.form));
+    bool boxSeen = false;
+    QTimer::singleShot(200, [&boxSeen] {
+        boxSeen = QApplication::activeModalWidget() != nullptr;
+        std::raise(SIGTERM);
+    });
+    program.form.READ_CONFIG->click();
+    QVERIFY(boxSeen);
+    QCOMPARE(program.form.statusText(), QString::fromLatin1(texts::portUnavailable));
+    QTRY_VERIFY(!program.form.isVisible());
+    QCOMPARE(closer.received(), SIGTERM);
 }
 
 QTEST_MAIN(TestProgram)
