@@ -6,7 +6,7 @@
 
 // The serial line to the panel, shaped like the comm control the window once used: a port
 // name, a settings string, PortOpen, Output, InBufferCount and Input. Received bytes stay
-// waiting until Input takes them; nothing else discards them while the port is open.
+// waiting until Input takes them.
 class CommPort : public QObject {
     Q_OBJECT
 
@@ -19,6 +19,8 @@ public:
 
     virtual QString portName() const = 0;
     virtual void setPortName(const QString& name) = 0;
+    // The device the name leads to, as it was opened; empty when that is the name itself.
+    virtual QString deviceName() const = 0;
     // "baud,parity,data bits,stop bits", for example "9600,N,8,1".
     virtual QString settings() const = 0;
     virtual void setSettings(const QString& settings) = 0;
@@ -34,6 +36,8 @@ public:
     virtual int inBufferCount() const = 0;
     // Input: every byte waiting; the receive buffer is empty afterwards.
     virtual QByteArray input() = 0;
+    // Every byte waiting, left waiting.
+    virtual QByteArray peek() = 0;
 
     virtual OpenFailure openFailure() const = 0;
     virtual QString errorString() const = 0;

@@ -43,8 +43,11 @@ void PanelLink::trace(const QString& event) const {
 bool PanelLink::open_link(const QStringList& reportedPorts) {
     port_.setSettings(QStringLiteral("9600,N,8,1"));
     if (port_.setPortOpen(true)) {
-        trace(QStringLiteral("open %1 at %2, no flow control")
-                  .arg(port_.portName(), port_.settings()));
+        const QString device = port_.deviceName();
+        trace(QStringLiteral("open %1%2 at %3, no flow control")
+                  .arg(port_.portName(),
+                       device.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(device),
+                       port_.settings()));
         return true;
     }
     const QString detail = port_.openFailure() == CommPort::OpenFailure::BadSettings
@@ -155,18 +158,46 @@ template <typename Done> void PanelLink::waitUntil(Done done) {
         QObject::disconnect(c);
 }
 
-void PanelLink::send(const QByteArray& command) {
+void PanelLink::send(const QByteArray& command, Answers earlier) {
     // Once the operation is being abandoned nothing more goes out on the line.
     if (aborted())
         return;
+    // Bytes waiting now belong to no command of ours: a reply sent twice, a stray reply, noise.
+    // Taken with the next answer they would shift it, and every later one, by a location.
+    if (earlier == Answers::Discard) {
+        const QByteArray stray = port_.input();
+        if (!stray.isEmpty())
+            trace(QLatin1String("discarded: ") + escapedBytes(stray));
+        sent_.clear();
+    }
+    sent_ += command;
     port_.output(command);
     trace(QLatin1String("> ") + escapedBytes(command));
 }
 
+int PanelLink::echoLength(const QByteArray& waiting) const {
+    // A half-duplex adapter hands back every byte sent, ahead of the panel's answer. Bytes that
+    // are the beginning of what was sent may be an echo still arriving.
+    if (sent_.isEmpty())
+        return 0;
+    if (waiting.startsWith(sent_))
+        return int(sent_.size());
+    return sent_.startsWith(waiting) ? int(waiting.size()) : 0;
+}
+
+int PanelLink::answerLength() {
+    const QByteArray waiting = port_.peek();
+    return int(waiting.size()) - echoLength(waiting);
+}
+
 QByteArray PanelLink::take() {
-    const QByteArray reply = port_.input();
+    QByteArray reply = port_.input();
     trace(reply.isEmpty() ? QStringLiteral("< (nothing)")
                           : QLatin1String("< ") + escapedBytes(reply));
+    if (!sent_.isEmpty() && reply.startsWith(sent_)) {
+        reply.remove(0, sent_.size());
+        trace(QStringLiteral("echo dropped"));
+    }
     return reply;
 }
 
@@ -177,17 +208,18 @@ void PanelLink::pause_tick() {
 
 void PanelLink::reply_wait() {
     restartPeriod();
-    waitUntil([this] { return port_.inBufferCount() >= replyLength || form_.r.timer_flag == 1; });
+    waitUntil([this] { return answerLength() >= replyLength || form_.r.timer_flag == 1; });
 }
 
 PanelLink::Outcome PanelLink::wake() {
     int tries = 1;
     int waiting = 0;
     do {
-        send(protocol::wakeUpCommand());
+        // One exchange: a late answer to an earlier try is an answer to it, and is kept.
+        send(protocol::wakeUpCommand(), tries == 1 ? Answers::Discard : Answers::Keep);
         reply_wait();
         ++tries;
-        waiting = port_.inBufferCount();
+        waiting = answerLength();
     } while (waiting < replyLength && tries <= wakeUpTries && !aborted());
     // Late answers to earlier tries are part of this text: two answers fail the comparison.
     const QByteArray answer = take();
@@ -205,7 +237,8 @@ std::optional<long long> PanelLink::request_value() {
     send(protocol::readCommand(r.address_l));
     reply_wait();
     const QByteArray reply = take();
-    const auto value = reply.size() >= 4 ? protocol::replyValue(reply) : std::nullopt;
+    const auto value = protocol::replyValue(reply);
+    inForm_ = value.has_value();
     if (!value) {
         r.error_flag = 1;
         form_.setStatusText(QLatin1String(texts::corrupted));

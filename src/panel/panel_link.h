@@ -61,6 +61,9 @@ public:
     void reply_wait();
     // Reads location address_l into A; error_flag 1 for a corrupted or out-of-range reply.
     void read_location();
+    // Whether the last read was answered in the whole form of an answer (a number, out of
+    // range or not), rather than short, late or garbled.
+    bool lastReplyInForm() const { return inForm_; }
     // Writes data_l into location address_l and verifies it by reading it back.
     void write_location();
 
@@ -86,14 +89,23 @@ private:
     // or without a number: error_flag 1, "COMMUNICATIONS CORRUPTED", A unchanged, no value.
     std::optional<long long> request_value();
     void restartPeriod();
-    void send(const QByteArray& command);
-    // Input: every byte waiting, as the reply to the last command.
+    // What becomes of the bytes waiting when a command is sent: dropped as belonging to no
+    // command, or kept as answers to the earlier tries of the same exchange.
+    enum class Answers { Discard, Keep };
+    void send(const QByteArray& command, Answers earlier = Answers::Discard);
+    // The part of `waiting` that is the adapter's echo of the bytes sent.
+    int echoLength(const QByteArray& waiting) const;
+    // Bytes of the answer waiting, not counting an echo.
+    int answerLength();
+    // Input: every byte waiting, as the reply to the last command, without its echo.
     QByteArray take();
 
     Form1& form_;
     CommPort& port_;
     bool abandonOnClose_ = true;
     bool loopEnded_ = false;
+    bool inForm_ = false;
+    QByteArray sent_; // the bytes of the command being answered
     int period_ = period;
     QElapsedTimer clock_;
 };

@@ -30,6 +30,7 @@ public:
         if (!operation_)
             return;
         const bool read = kind == OperationProgress::Kind::Read;
+        ops_.running_ = true;
         ops_.form_.showStatus(Form1::yellow, QLatin1String(startText));
         ops_.selector_.refresh();
         ops_.port_.setPortName(ops_.selector_.current());
@@ -54,6 +55,7 @@ public:
                              .arg(ops_.form_.statusText(), ops_.form_.ProgressBar1->format()));
         QGuiApplication::restoreOverrideCursor();
         ops_.form_.Combo1->setEnabled(true);
+        ops_.running_ = false;
     }
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -75,6 +77,14 @@ PanelOperations::PanelOperations(Form1& form, CommPort& port, PortSource ports)
     port_.setPortName(selector_.current());
 }
 
+void PanelOperations::traceUnfinished(const QString& cause) {
+    if (!running_)
+        return;
+    link_.trace(QStringLiteral("end: the program was ended during the operation (%1); %2; %3")
+                    .arg(cause.isEmpty() ? QStringLiteral("no reason given") : cause,
+                         form_.statusText(), form_.ProgressBar1->format()));
+}
+
 void PanelOperations::connectButtons() {
     QObject::connect(form_.READ_CONFIG, &QPushButton::clicked, &form_,
                      [this] { READ_CONFIG_Click(); });
@@ -94,17 +104,17 @@ bool PanelOperations::wakeUpAndCheckModel(const char* mismatchText) {
     });
     if (model == Outcome::Abandoned)
         return false;
+    // Only a whole answer names a model. A short, late or garbled one is a fault of the line,
+    // not a panel of another model; nor may a model left in A by an earlier operation pass
+    // for this panel's.
+    if (!link_.lastReplyInForm()) {
+        form_.showStatus(Form1::red, QLatin1String(texts::badData));
+        return false;
+    }
     if (!protocol::isKnownModel(r.A)) {
         form_.messages().message(QString::fromLatin1(mismatchText),
                                  QString::fromLatin1(texts::mismatchTitle),
-                                 protocol::modelMismatchCause(
-                                     r.A, form_.statusText() != QLatin1String(texts::corrupted)));
-        return false;
-    }
-    // A model location that could not be read leaves A as it was: a model from an earlier
-    // operation must not let this one go on into a panel whose model is unknown.
-    if (model == Outcome::Failed) {
-        form_.showStatus(Form1::red, QLatin1String(texts::badData));
+                                 protocol::modelMismatchCause(r.A));
         return false;
     }
     return true;

@@ -26,6 +26,11 @@ public:
     // Writes the window's composed values into the panel, verifying each location.
     void WRITE_CONFIG_Click();
 
+    // The program is being ended by the system while an operation runs (the display gone):
+    // the trace's last line says so, with `cause`, where the operation stopped. Nothing when
+    // no operation runs.
+    void traceUnfinished(const QString& cause);
+
     PanelLink& link() { return link_; }
     PortSelector& portSelector() { return selector_; }
     OperationProgress& progress() { return progress_; }
@@ -45,4 +50,5 @@ private:
     PanelLink link_;
     PortSelector selector_;
     OperationProgress progress_;
+    bool running_ = false;
 };

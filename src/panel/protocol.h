@@ -15,9 +15,8 @@ constexpr bool isKnownModel(int value) {
     return value == 70 || value == 79;
 }
 
-// The line under the model mismatch box: the model the panel reported, or, when its reply
-// held no number (`numberRead` false), that it gave none.
-QString modelMismatchCause(int model, bool numberRead);
+// The line under the model mismatch box: the model the panel reported.
+QString modelMismatchCause(int model);
 
 // Highest value a location may hold: an assignment code of 0..159, or 160 for "N/A".
 constexpr int highestValue = 160;
@@ -32,7 +31,7 @@ QByteArray readCommand(int address);
 // "S", 0, address, 0, value, "D".
 QByteArray writeCommand(int address, int value);
 
-// The value in a read reply, or nothing when the reply carries no number.
+// The value in a read reply, or nothing when the reply is not one answer in its whole form.
 std::optional<long long> replyValue(const QByteArray& reply);
 
 } // namespace protocol

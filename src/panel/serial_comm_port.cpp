@@ -1,5 +1,7 @@
 #include "serial_comm_port.h"
 
+#include <QFileInfo>
+
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <unistd.h>
@@ -74,9 +76,15 @@ bool SerialCommPort::open() {
     lost_ = false;
     failure_ = OpenFailure::None;
     error_.clear();
-    port_.setPortName(name_);
+    // The device itself, whichever of its names was chosen (/dev/serial/by-id/..., a link):
+    // the lock and the exclusive open then keep out a second opener under another name.
+    const QString device = QFileInfo(devicePath(name_)).canonicalFilePath();
+    device_ =
+        device.isEmpty() || device == name_ || device == devicePath(name_) ? QString() : device;
+    const QString opened = device_.isEmpty() ? name_ : device_;
+    port_.setPortName(opened);
     if (!port_.open(QIODevice::ReadWrite)) {
-        failure_ = classifyOpenError(port_.error(), deviceAccessible(name_));
+        failure_ = classifyOpenError(port_.error(), deviceAccessible(opened));
         if (failure_ == OpenFailure::None)
             failure_ = OpenFailure::Other;
         error_ = port_.errorString();
@@ -126,6 +134,10 @@ int SerialCommPort::inBufferCount() const {
 
 QByteArray SerialCommPort::input() {
     return port_.isOpen() ? port_.readAll() : QByteArray();
+}
+
+QByteArray SerialCommPort::peek() {
+    return port_.isOpen() ? port_.peek(port_.bytesAvailable()) : QByteArray();
 }
 
 void SerialCommPort::onError(QSerialPort::SerialPortError error) {

@@ -22,6 +22,7 @@ public:
 
     QString portName() const override { return name_; }
     void setPortName(const QString& name) override { name_ = name; }
+    QString deviceName() const override { return device_; }
     QString settings() const override { return settings_; }
     void setSettings(const QString& settings) override { settings_ = settings; }
 
@@ -30,6 +31,7 @@ public:
     void output(const QByteArray& bytes) override;
     int inBufferCount() const override;
     QByteArray input() override;
+    QByteArray peek() override;
 
     OpenFailure openFailure() const override { return failure_; }
     QString errorString() const override { return error_; }
@@ -50,6 +52,7 @@ private:
 
     QSerialPort port_;
     QString name_;
+    QString device_;
     QString settings_ = QStringLiteral("9600,N,8,1");
     OpenFailure failure_ = OpenFailure::None;
     QString error_;

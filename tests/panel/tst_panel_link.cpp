@@ -70,6 +70,8 @@ private slots:
     void portCannotOpen_data();
     void portCannotOpen();
     void portInUse();
+    void oneDeviceUnderTwoNames_data();
+    void oneDeviceUnderTwoNames();
     void deviceVanishes_data();
     void deviceVanishes();
     void windowClosedDuringWait_data();
@@ -87,6 +89,10 @@ private slots:
     void queuedCloseSparesTheNextOperation();
     void resourceErrorEndsTheOperation();
     void waitEndsWhenTheProgramExits();
+    void lineFaults_data();
+    void lineFaults();
+    void echoingAdapter_data();
+    void echoingAdapter();
 };
 
 // The port comes from the window's selector, which lists what the system reports afresh
@@ -205,6 +211,54 @@ void TestPanelLink::portInUse() {
     rig.sim.setModel(71);
     rig.operations->READ_CONFIG_Click();
     QCOMPARE(rig.sim.received(), wakeUps(1) + reads({63}));
+}
+
+void TestPanelLink::oneDeviceUnderTwoNames_data() {
+    QTest::addColumn<bool>("linkFirst"); // the other program opened the link, we the device
+    QTest::newRow("the link held, the device chosen") << true;
+    QTest::newRow("the device held, the link chosen") << false;
+}
+
+// A device reached under two names (/dev/ttyUSB0 and its /dev/serial/by-id link) is one port:
+// held under one name, it is in use under the other, for root too, whose opens the system
+// does not refuse by itself.
+void TestPanelLink::oneDeviceUnderTwoNames() {
+    QFETCH(bool, linkFirst);
+    PanelRig rig;
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString link = dir.filePath(QStringLiteral("usb-PANEL-if00"));
+    QVERIFY(QFile::link(rig.sim.devicePath(), link));
+    SerialCommPort other(linkFirst ? link : rig.sim.devicePath());
+    QVERIFY(other.setPortOpen(true));
+    const QString chosen = linkFirst ? rig.sim.devicePath() : link;
+    rig.operations->portSelector().start(chosen);
+
+    rig.operations->READ_CONFIG_Click();
+
+    QCOMPARE(rig.form->statusText(), QString::fromLatin1(texts::portUnavailable));
+    QCOMPARE(rig.messages.shown.size(), 1);
+    const QString text = rig.messages.shown[0].text;
+    QVERIFY2(text.contains(QStringLiteral("THE SERIAL PORT %1 COULD NOT BE OPENED").arg(chosen)),
+             qPrintable(text));
+    QVERIFY2(text.contains(QLatin1String("IN USE BY ANOTHER PROGRAM")), qPrintable(text));
+    QVERIFY(rig.sim.received().isEmpty());
+    rig.checkIdle();
+
+    // Let go, the port works under the name chosen, and the trace names the device too.
+    other.setPortOpen(false);
+    rig.sim.setModel(71);
+    const QtMessageHandler previous = qInstallMessageHandler(collectTrace);
+    traced.clear();
+    QLoggingCategory::setFilterRules(QStringLiteral("nvx.serial.debug=true"));
+    rig.operations->READ_CONFIG_Click();
+    QLoggingCategory::setFilterRules(QString());
+    qInstallMessageHandler(previous);
+    QCOMPARE(rig.sim.received(), wakeUps(1) + reads({63}));
+    const QString opened = linkFirst
+                               ? QStringLiteral("open %1 at").arg(chosen)
+                               : QStringLiteral("open %1 (%2) at").arg(link, rig.sim.devicePath());
+    QVERIFY2(traced.join('\n').contains(opened), qPrintable(traced.join('\n')));
 }
 
 void TestPanelLink::deviceVanishes_data() {
@@ -688,6 +742,137 @@ void TestPanelLink::waitEndsWhenTheProgramExits() {
     // Event loops run again for the tests that follow.
     QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
     QCoreApplication::exec();
+}
+
+namespace {
+
+// Distinct codes for the 22 items, so that a value shifted by one location shows.
+int codeAt(int location) {
+    return (10 * location + location % 10 + 3) % 160;
+}
+
+// The panel and the window hold the same distinct configuration.
+void distinctConfiguration(PanelRig& rig) {
+    for (int location = 0; location < 22; ++location) {
+        rig.sim.setValue(location, codeAt(location));
+        showCode(*rig.form, location, codeAt(location));
+    }
+}
+
+} // namespace
+
+void TestPanelLink::lineFaults_data() {
+    QTest::addColumn<Operation>("operation");
+    QTest::addColumn<SimSetup>("setup");
+    QTest::addColumn<int>("stopsAt");   // the location the operation ends red at, -1 for none
+    QTest::addColumn<QString>("piece"); // a piece of the trace, or empty
+    const int later = testPeriod / 2;   // in the pause before the next command
+    const auto reply = [](int location) {
+        return QByteArray::number(codeAt(location) * 10).rightJustified(4, '0') + '\r';
+    };
+    // Bytes that answer nothing, between two commands: dropped, and the operation is exact.
+    QTest::newRow("read, a stray reply after 5")
+        << read << SimSetup([=](PanelSim& s) { s.setStrayAfter(5, "1600\r", later); }) << -1
+        << "discarded: 1600\\r";
+    QTest::newRow("read, stray digits after 3")
+        << read << SimSetup([=](PanelSim& s) { s.setStrayAfter(3, "12", later); }) << -1
+        << "discarded: 12";
+    QTest::newRow("read, noise after 21")
+        << read << SimSetup([=](PanelSim& s) { s.setStrayAfter(21, "\xff\x13", later); }) << -1
+        << "discarded: \\xFF\\x13";
+    QTest::newRow("write, a stray reply after the read-back of 4")
+        << write << SimSetup([=](PanelSim& s) { s.setStrayAfter(4, "0450\r", later); }) << -1
+        << "discarded: 0450\\r";
+    // Bytes inside an answer: the location fails, nothing after it is touched.
+    QTest::newRow("read, a reply sent twice at 5")
+        << read << SimSetup([](PanelSim& s) { s.setRepeatedReply(5); }) << 5 << "";
+    QTest::newRow("read, stray bytes before the answer at 12")
+        << read << SimSetup([=](PanelSim& s) { s.setReadReply(12, "\x13" + reply(12)); }) << 12
+        << "";
+    QTest::newRow("read, stray digit after the answer at 20")
+        << read << SimSetup([=](PanelSim& s) { s.setReadReply(20, reply(20) + '7'); }) << 20 << "";
+    QTest::newRow("read, two answers at 24")
+        << read << SimSetup([](PanelSim& s) { s.setReadReply(24, "0100\r0100\r"); }) << 24 << "";
+    QTest::newRow("write, a read-back sent twice at 7")
+        << write << SimSetup([](PanelSim& s) { s.setRepeatedReply(7); }) << 7 << "";
+    QTest::newRow("write, an acknowledgement sent twice at 9")
+        << write << SimSetup([](PanelSim& s) { s.setAckReply(9, "D000DD000D"); }) << 9 << "";
+    QTest::newRow("write, noise before the acknowledgement at 15")
+        << write << SimSetup([](PanelSim& s) {
+               s.setAckReply(15, "\x13"
+                                 "D000D");
+           })
+        << 15 << "";
+}
+
+// A line that misbehaves as real lines do never ends green with a value the panel does not
+// hold: a location with more than its answer fails there, and bytes between answers are
+// dropped, not taken as the start of the next answer.
+void TestPanelLink::lineFaults() {
+    QFETCH(Operation, operation);
+    QFETCH(SimSetup, setup);
+    QFETCH(int, stopsAt);
+    QFETCH(QString, piece);
+    PanelRig rig;
+    distinctConfiguration(rig);
+    if (operation == read) {
+        for (int list = 1; list <= 43; list += 2) // the window shows nothing before the read
+            QVERIFY(rig.form->select(rig.form->List(list), -1));
+    }
+    setup(rig.sim);
+    const QtMessageHandler previous = qInstallMessageHandler(collectTrace);
+    traced.clear();
+    QLoggingCategory::setFilterRules(QStringLiteral("nvx.serial.debug=true"));
+    (rig.operations.get()->*operation)();
+    QLoggingCategory::setFilterRules(QString());
+    qInstallMessageHandler(previous);
+
+    if (stopsAt < 0) {
+        QCOMPARE(
+            rig.form->statusText(),
+            QString::fromLatin1(operation == read ? texts::readSuccessful : texts::programmed));
+    } else {
+        QCOMPARE(rig.form->statusText(), QString::fromLatin1(texts::badData));
+        QCOMPARE(rig.form->ProgressBar1->format(),
+                 QStringLiteral("STOPPED AT LOCATION %1 OF 25").arg(stopsAt + 1));
+    }
+    // Every location before the failing one, and all of them on success, as the panel holds it.
+    rig.form->r.error_flag = 0;
+    rig.form->compose_panel_values();
+    const int exact = stopsAt < 0 ? 22 : std::min(stopsAt, 22);
+    for (int location = 0; location < exact; ++location)
+        QCOMPARE(int(rig.form->r.*(assignmentItems()[location].composed)), rig.sim.value(location));
+    const QString trace = traced.join(QLatin1Char('\n'));
+    QVERIFY2(trace.contains(piece), qPrintable(trace));
+    rig.checkIdle();
+}
+
+void TestPanelLink::echoingAdapter_data() {
+    QTest::addColumn<Operation>("operation");
+    QTest::newRow("read") << read;
+    QTest::newRow("write") << write;
+}
+
+// A half-duplex adapter hands every byte sent back ahead of the panel's answer: the echo is
+// dropped and the operation goes as with any adapter; the panel receives the same bytes.
+void TestPanelLink::echoingAdapter() {
+    QFETCH(Operation, operation);
+    PanelRig rig;
+    distinctConfiguration(rig);
+    rig.sim.setEcho(true);
+    rig.sim.setWakeAfter(2); // the echo of a try that went unanswered must not count either
+    (rig.operations.get()->*operation)();
+    const bool reading = operation == read;
+    QCOMPARE(rig.form->statusText(),
+             QString::fromLatin1(reading ? texts::readSuccessful : texts::programmed));
+    QByteArray wire = wakeUps(2) + reads({63});
+    for (int location = 0; location < 25; ++location) {
+        const int value = rig.sim.value(location);
+        wire += reading ? reads({location})
+                        : protocol::writeCommand(location, value) + reads({location});
+    }
+    QCOMPARE(rig.sim.received(), wire);
+    rig.checkIdle();
 }
 
 QTEST_MAIN(TestPanelLink)

@@ -76,15 +76,27 @@ void TestPanelProtocol::replyValue_data() {
     QTest::newRow("0025") << QByteArray("0025") << V(2);
     QTest::newRow("0789 up") << QByteArray("0789\r") << V(79);
     QTest::newRow("0704 down") << QByteArray("0704\r") << V(70);
-    // Other forms.
+    // The whole form: a number, then nothing but line ends, four characters at least.
     QTest::newRow("four digits, no CR") << QByteArray("0700") << V(70);
-    QTest::newRow("leading blanks") << QByteArray(" \t0700\r") << V(70);
+    QTest::newRow("CR LF") << QByteArray("0700\r\n") << V(70);
+    QTest::newRow("LF") << QByteArray("0700\n") << V(70);
+    QTest::newRow("three digits and CR") << QByteArray("070\r") << V(7);
+    QTest::newRow("three digits") << QByteArray("070") << V();
     QTest::newRow("plus sign") << QByteArray("+0700") << V(70);
     QTest::newRow("negative") << QByteArray("-010\r") << V(-1);
     QTest::newRow("negative half to even") << QByteArray("-0015") << V(-2);
-    QTest::newRow("letters after digits") << QByteArray("0700X") << V(70);
-    QTest::newRow("letter inside") << QByteArray("07A0") << V(1);
-    QTest::newRow("decimal point ends the number") << QByteArray("070.5") << V(7);
+    // Anything else carries no value: bytes before the number, anything after it but line
+    // ends, two answers.
+    QTest::newRow("leading blanks") << QByteArray(" \t0700\r") << V();
+    QTest::newRow("a stray byte before") << QByteArray("\x07"
+                                                       "0700\r")
+                                         << V();
+    QTest::newRow("letters after digits") << QByteArray("0700X") << V();
+    QTest::newRow("blank after digits") << QByteArray("0700 \r") << V();
+    QTest::newRow("letter inside") << QByteArray("07A0") << V();
+    QTest::newRow("decimal point") << QByteArray("070.5") << V();
+    QTest::newRow("two answers") << QByteArray("0700\r0700\r") << V();
+    QTest::newRow("an answer and an acknowledgement") << QByteArray("0700\rD000D") << V();
     QTest::newRow("acknowledgement") << QByteArray("D000D") << V();
     QTest::newRow("letters") << QByteArray("ABCD\r") << V();
     QTest::newRow("sign alone") << QByteArray("-   ") << V();

@@ -103,9 +103,6 @@ void TestPanelRead::failures_data() {
                               "AND 79")
             .arg(model);
     };
-    const QString noNumber = QStringLiteral("THE PANEL GAVE NO MODEL NUMBER (ITS REPLY WAS SHORT, "
-                                            "LATE OR GARBLED); THIS PROGRAM CONFIGURES MODELS 70 "
-                                            "AND 79");
     // Before every read SW1 shows P, channel 5 and backlighting is at 70 %.
     const WindowCheck listsUnchanged = [](PanelRig& rig) {
         QCOMPARE(rig.row(1), 16);
@@ -152,15 +149,26 @@ void TestPanelRead::failures_data() {
     QTest::newRow("model out of range")
         << SimSetup([](PanelSim& s) { s.setOutOfRange(63); }) << wakeUps(1) + reads({63})
         << outOfRange << Form1::yellow << reported(161) << listsUnchanged;
+    // A model location that does not answer in form is a fault of the line, not a panel of
+    // another model: red, and no mismatch box.
     QTest::newRow("model reply short")
         << SimSetup([](PanelSim& s) { s.setShortReply(63, 3); }) << wakeUps(1) + reads({63})
-        << corrupted << Form1::yellow << noNumber << listsUnchanged;
+        << badData << Form1::red << noBox << listsUnchanged;
     QTest::newRow("model no reply")
         << SimSetup([](PanelSim& s) { s.setShortReply(63, 0); }) << wakeUps(1) + reads({63})
-        << corrupted << Form1::yellow << noNumber << listsUnchanged;
+        << badData << Form1::red << noBox << listsUnchanged;
     QTest::newRow("model no number")
         << SimSetup([](PanelSim& s) { s.setReadReply(63, "D000D"); }) << wakeUps(1) + reads({63})
-        << corrupted << Form1::yellow << noNumber << listsUnchanged;
+        << badData << Form1::red << noBox << listsUnchanged;
+    QTest::newRow("model with noise after it")
+        << SimSetup([](PanelSim& s) { s.setReadReply(63, "0710\r\x13"); })
+        << wakeUps(1) + reads({63}) << badData << Form1::red << noBox << listsUnchanged;
+    QTest::newRow("model late") << SimSetup([](PanelSim& s) { s.setReadDelay(63, 2 * testPeriod); })
+                                << wakeUps(1) + reads({63}) << badData << Form1::red << noBox
+                                << listsUnchanged;
+    QTest::newRow("model answered twice")
+        << SimSetup([](PanelSim& s) { s.setRepeatedReply(63); }) << wakeUps(1) + reads({63})
+        << badData << Form1::red << noBox << listsUnchanged;
 
     // Item and intensity locations. A short reply leaves A at the value before: at location 0
     // that is the model, shown as module H.
@@ -341,19 +349,21 @@ void TestPanelRead::intensitiesJudgedAsThePanelHoldsThem() {
     QVERIFY(r.indpercent >= r.blpercent);
 }
 
-// A reply that comes after its wait has ended is not thrown away: it is the start of the
-// next text taken. What is still on its way when the operation ends is dropped when the
-// port opens for the next one.
+// A reply that comes after its wait has ended answers nothing any more: it never becomes part
+// of a later answer. The wake-up is one exchange, so a late answer to its first try still
+// counts. What is still on its way when the operation ends is dropped when the port opens for
+// the next one.
 void TestPanelRead::lateReplyStartsNextTextAndIsDroppedOnOpen() {
     PanelRig rig;
-    // A period and a half: the first "A" is answered during the second try's wait, and the
-    // answer to the second try arrives as the reply to the model read.
+    // A period and a half: the first "A" is answered during the second try's wait; the answer
+    // to the second try comes just before or during the model read, and the model's own reply
+    // after its wait.
     rig.sim.setDelay(rig.period * 3 / 2);
     rig.operations->READ_CONFIG_Click();
 
     QCOMPARE(rig.sim.received(), wakeUps(2) + reads({63}));
-    QCOMPARE(rig.form->statusText(), QString::fromLatin1(texts::corrupted));
-    QCOMPARE(rig.messages.texts(), QStringList{QString::fromLatin1(texts::readMismatch)});
+    QCOMPARE(rig.form->statusText(), QString::fromLatin1(texts::badData));
+    QVERIFY(rig.messages.shown.isEmpty());
     rig.checkIdle();
 
     // The model's reply reaches the closed port later on.
@@ -364,10 +374,9 @@ void TestPanelRead::lateReplyStartsNextTextAndIsDroppedOnOpen() {
     rig.sim.setDelay(0);
     rig.sim.setModel(71);
     rig.sim.clearReceived();
-    rig.messages.shown.clear();
     rig.operations->READ_CONFIG_Click();
 
-    // Had "0700\r" still been waiting, the wake-up would have failed.
+    // The late model reply is gone: the panel wakes at the first try.
     QCOMPARE(rig.sim.received(), wakeUps(1) + reads({63}));
     QCOMPARE(rig.form->statusText(), QString::fromLatin1(texts::communicationsOk));
     QCOMPARE(rig.messages.texts(), QStringList{QString::fromLatin1(texts::readMismatch)});

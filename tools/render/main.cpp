@@ -49,9 +49,8 @@ qcf::Record lobby() {
     qcf::Record record;
     record.model = QString::fromLatin1(qcf::modelIdentity);
     record.panel = QStringLiteral("LOBBY");
-    const char* const switches[] = {"DOWNLIGHTS", "WALL WASH", "RECEPTION", "ENTRANCE",
-                                    "CORRIDOR",   "ALL OFF",   "",          "",
-                                    "",           ""};
+    const char* const switches[] = {"DOWNLIGHTS", "WALL WASH", "RECEPTION", "ENTRANCE", "CORRIDOR",
+                                    "ALL OFF",    "",          "",          "",         ""};
     for (int i = 0; i < 20; ++i) {
         const bool used = i % 10 < 6;
         record.entries[i].text = used ? QString::fromLatin1(switches[i % 10]) : QString();

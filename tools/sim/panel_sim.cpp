@@ -126,6 +126,8 @@ void PanelSim::onReadable() {
         return;
     }
     received_.append(buffer, static_cast<int>(n));
+    if (echo_)
+        writeLine(QByteArray(buffer, static_cast<int>(n)));
     for (ssize_t i = 0; i < n; ++i) {
         if (pacing_) {
             rxFree_ = std::max(now(), rxFree_) + byteTimeNs;
@@ -172,16 +174,23 @@ void PanelSim::command(char kind, int address, int value) {
     case 'A':
         ++wakeUps_;
         if (!silent_ && wakeUps_ >= wakeAfter_)
-            reply(wakeReply_);
+            reply(wakeReply_, delayMs_);
         break;
     case 'S':
         memory_[address] = mismatch_.contains(address) ? value + 1 : value;
         if (!silent_)
-            reply(ackReplies_.value(address, QByteArrayLiteral("D000D")));
+            reply(ackReplies_.value(address, QByteArrayLiteral("D000D")), delayMs_);
         break;
     case 'V':
-        if (!silent_)
-            reply(readReply(address));
+        if (!silent_) {
+            const int delay = readDelays_.value(address, delayMs_);
+            const QByteArray text = readReply(address);
+            reply(repeated_.contains(address) ? text + text : text, delay);
+            if (strays_.contains(address)) {
+                const auto& [bytes, after] = strays_.value(address);
+                reply(bytes, delay + after);
+            }
+        }
         break;
     default:
         break;
@@ -203,15 +212,15 @@ QByteArray PanelSim::readReply(int address) const {
     return text;
 }
 
-void PanelSim::reply(const QByteArray& bytes) {
+void PanelSim::reply(const QByteArray& bytes, int delayMs) {
     if (bytes.isEmpty())
         return;
     const bool split = splitAt_ > 0 && splitAt_ < bytes.size();
-    if (!pacing_ && delayMs_ <= 0 && !split) {
+    if (!pacing_ && delayMs <= 0 && !split) {
         writeLine(bytes);
         return;
     }
-    qint64 due = now() + qint64(delayMs_) * 1000000;
+    qint64 due = now() + qint64(delayMs) * 1000000;
     for (int i = 0; i < bytes.size(); ++i) {
         if (split && i == splitAt_)
             due += qint64(splitGapMs_) * 1000000;
@@ -228,8 +237,8 @@ PanelSim::LineSettings PanelSim::lineSettings() const {
     termios t{};
     if (slave_ < 0 || ::tcgetattr(slave_, &t) != 0)
         return line;
-    const std::pair<speed_t, int> speeds[] = {{B1200, 1200},   {B2400, 2400},   {B4800, 4800},
-                                              {B9600, 9600},   {B19200, 19200}, {B38400, 38400},
+    const std::pair<speed_t, int> speeds[] = {{B1200, 1200},   {B2400, 2400},    {B4800, 4800},
+                                              {B9600, 9600},   {B19200, 19200},  {B38400, 38400},
                                               {B57600, 57600}, {B115200, 115200}};
     for (const auto& [code, baud] : speeds) {
         if (cfgetospeed(&t) == code)

@@ -73,14 +73,23 @@ public:
     // Faults.
     void setSilent(bool on) { silent_ = on; }            // answers nothing
     void setWakeAfter(int tries) { wakeAfter_ = tries; } // ignores the first tries-1 "A"
-    void setWakeReply(const QByteArray& reply) { wakeReply_ = reply; } // instead of "D000D"
-    void setAckReply(int address, const QByteArray& reply);            // write acknowledgement
-    void setReadReply(int address, const QByteArray& reply);           // read reply, verbatim
-    void setShortReply(int address, int length);                       // read reply cut short
-    void setOutOfRange(int address);                                   // reads answer 161
-    void setMismatch(int address);                                     // writes store value + 1
-    void setDelay(int ms) { delayMs_ = ms; }                           // every reply this late
-    void setHangUpAfter(int commands) { hangUpAfter_ = commands; }     // then hangs up
+    void setWakeReply(const QByteArray& reply) { wakeReply_ = reply; }    // instead of "D000D"
+    void setAckReply(int address, const QByteArray& reply);               // write acknowledgement
+    void setReadReply(int address, const QByteArray& reply);              // read reply, verbatim
+    void setShortReply(int address, int length);                          // read reply cut short
+    void setOutOfRange(int address);                                      // reads answer 161
+    void setMismatch(int address);                                        // writes store value + 1
+    void setDelay(int ms) { delayMs_ = ms; }                              // every reply this late
+    void setReadDelay(int address, int ms) { readDelays_[address] = ms; } // one location's late
+    void setRepeatedReply(int address) { repeated_.insert(address); }     // read reply sent twice
+    // `bytes` on the line `ms` after the reply to a read of `address`, answering nothing.
+    void setStrayAfter(int address, const QByteArray& bytes, int ms) {
+        strays_[address] = {bytes, ms};
+    }
+    // Hands every byte received straight back, ahead of any answer, as a half-duplex adapter
+    // does.
+    void setEcho(bool on) { echo_ = on; }
+    void setHangUpAfter(int commands) { hangUpAfter_ = commands; } // then hangs up
 
     // Puts bytes on the line now, as line noise or a reply nobody asked for would arrive.
     void inject(const QByteArray& bytes);
@@ -112,7 +121,7 @@ private:
     void takeIn(char byte);
     void command(char kind, int address, int value);
     QByteArray readReply(int address) const;
-    void reply(const QByteArray& bytes);
+    void reply(const QByteArray& bytes, int delayMs);
     void schedule(qint64 due, Event event);
     void runDue();
     void arm();
@@ -142,6 +151,10 @@ private:
     QSet<int> outOfRange_;
     QSet<int> mismatch_;
     int delayMs_ = 0;
+    QHash<int, int> readDelays_;
+    QSet<int> repeated_;
+    QHash<int, QPair<QByteArray, int>> strays_;
+    bool echo_ = false;
     int splitAt_ = 0;
     int splitGapMs_ = 0;
     int hangUpAfter_ = -1;
