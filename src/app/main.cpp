@@ -12,6 +12,26 @@
 #include <QApplication>
 
 #include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// The panel operations while the window exists, for the trace's last line should the window
+// system end the program during one: an X server that goes away ends it at once.
+PanelOperations* runningOperations = nullptr;
+
+struct UnfinishedOperationTrace {
+    explicit UnfinishedOperationTrace(PanelOperations& operations) {
+        runningOperations = &operations;
+        std::atexit([] {
+            if (runningOperations)
+                runningOperations->traceUnfinished(TraceFile::lastWarning());
+        });
+    }
+    ~UnfinishedOperationTrace() { runningOperations = nullptr; }
+};
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     // No application display name: the desktop would append it to every window's title.
@@ -49,6 +69,7 @@ int main(int argc, char* argv[]) {
     Program program(commandLine.port, messages, dialog);
     messages.setParent(&program.form);
     dialog.setParent(&program.form);
+    const UnfinishedOperationTrace unfinished(program.panel);
 
 #ifdef Q_OS_UNIX
     // A logout, a kill or Ctrl+C closes the window as its close button does, so a panel write

@@ -11,6 +11,7 @@ namespace {
 QFile* traceFile = nullptr;
 QtMessageHandler previousHandler = nullptr;
 QLoggingCategory::CategoryFilter previousFilter = nullptr;
+QString warning;
 
 bool isTrace(const char* category) {
     return category && qstrcmp(category, serialTraceName) == 0;
@@ -29,6 +30,8 @@ void writeTrace(QtMsgType type, const QMessageLogContext& context, const QString
         traceFile->flush();
         return;
     }
+    if (type != QtDebugMsg && type != QtInfoMsg)
+        warning = message;
     if (previousHandler)
         previousHandler(type, context, message);
 }
@@ -51,6 +54,10 @@ bool TraceFile::open(const QString& path, QString& error) {
     previousHandler = qInstallMessageHandler(writeTrace);
     previousFilter = QLoggingCategory::installFilter(enableTrace);
     return true;
+}
+
+QString TraceFile::lastWarning() {
+    return warning;
 }
 
 TraceFile::~TraceFile() {

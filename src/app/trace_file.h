@@ -17,6 +17,10 @@ public:
     // reason in `error`, when the file cannot be written.
     bool open(const QString& path, QString& error);
 
+    // The last warning the program gave while the trace was open (the window system's own
+    // words when it ends the program), for the trace's last line.
+    static QString lastWarning();
+
 private:
     QFile file_;
 };

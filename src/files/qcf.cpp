@@ -1,6 +1,7 @@
 #include "qcf.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -351,6 +352,16 @@ Verdict judge(const QByteArray& bytes, qint64 fileSize) {
 }
 
 bool readFileStart(const QString& fileName, QByteArray& bytes, qint64& fileSize, QString& error) {
+    // Opening a pipe waits for a writer, a device may never end: neither is looked into.
+    const QFileInfo info(fileName);
+    if (info.isDir()) {
+        error = QStringLiteral("It is a folder, not a file.");
+        return false;
+    }
+    if (info.exists() && !info.isFile()) {
+        error = QStringLiteral("It is not a plain file but a pipe, a device or a socket.");
+        return false;
+    }
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
         error = file.errorString();

@@ -15,6 +15,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QRadioButton>
@@ -24,7 +25,14 @@
 #include <QTest>
 #include <QTimer>
 
+#include <atomic>
+#include <chrono>
 #include <functional>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #ifdef Q_OS_LINUX
 #include <sys/fsuid.h>
@@ -569,21 +577,52 @@ void TestFileOperations::damagedFileChangesNothing() {
 
 void TestFileOperations::unopenableFile_data() {
     QTest::addColumn<QString>("name");
-    QTest::newRow("missing file") << "missing.qcf";
-    QTest::newRow("a folder") << "folder.qcf";
+    QTest::addColumn<QString>("reason"); // a piece of the box's text
+    QTest::newRow("missing file") << "missing.qcf"
+                                  << "No such file";
+    QTest::newRow("a folder") << "folder.qcf"
+                              << "It is a folder, not a file.";
+    // Opening these would wait for a writer, or never end: refused at once.
+    QTest::newRow("a pipe with no writer") << "pipe.qcf"
+                                           << "not a plain file";
+    QTest::newRow("a device") << "/dev/zero"
+                              << "not a plain file";
 }
 
 void TestFileOperations::unopenableFile() {
     QFETCH(QString, name);
+    QFETCH(QString, reason);
     QVERIFY(QDir(dir_->path()).mkdir(QStringLiteral("folder.qcf")));
+    const QString pipe = path(QStringLiteral("pipe.qcf"));
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const QString chosen = name.startsWith(QLatin1Char('/')) ? name : path(name);
+    // Should the open wait on the pipe after all, a writer comes and goes after a while, so
+    // the test fails instead of hanging.
+    std::atomic<bool> done{false};
+    std::thread writer([&done, pipe] {
+        for (int i = 0; i < 40 && !done; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        while (!done) {
+            const int fd = ::open(QFile::encodeName(pipe).constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) {
+                ::close(fd);
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
     Bench b;
     const QStringList before = windowState(b.form);
-    b.open(path(name));
+    b.open(chosen);
+    done = true;
+    writer.join();
     QCOMPARE(b.messages.shown.size(), 1);
     QCOMPARE(b.messages.shown[0].title, QStringLiteral("READ CONFIGURATION FILE"));
-    QVERIFY2(b.messages.shown[0].text.contains(QDir::toNativeSeparators(path(name))),
-             qPrintable(b.messages.shown[0].text));
-    QVERIFY(!b.messages.shown[0].text.contains(QStringLiteral("MIS-MATCH")));
+    const QString text = b.messages.shown[0].text;
+    QVERIFY2(text.startsWith(QStringLiteral("THE FILE COULD NOT BE OPENED:\n") +
+                             QDir::toNativeSeparators(chosen)),
+             qPrintable(text));
+    QVERIFY2(text.contains(reason), qPrintable(text));
     QCOMPARE(windowState(b.form), before);
 }
 
@@ -854,6 +893,33 @@ void TestFileOperations::qtDialog() {
     QCOMPARE(dialog.FileName, path("LOBBY.qcf"));
     QCOMPARE(seen.value(0), QStringLiteral("READ CONFIGURATION FILE"));
     QCOMPARE(seen.value(2), QDir(dir_->path()).absolutePath());
+
+    // A name with double quotes, clicked in the list: the dialog takes it whole (a typed one
+    // it would split at the quotes).
+    const QString quoted = path(QStringLiteral("east \"wing\".qcf"));
+    QFile file(quoted);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    QTimer click;
+    click.setInterval(10);
+    act = [&](QFileDialog* fd) {
+        QObject::connect(&click, &QTimer::timeout, fd, [&click, fd] {
+            auto* view = fd->findChild<QListView*>(QStringLiteral("listView"));
+            const QModelIndexList found =
+                view->model()->match(view->model()->index(0, 0, view->rootIndex()), Qt::DisplayRole,
+                                     QStringLiteral("east \"wing\".qcf"), 1, Qt::MatchExactly);
+            if (found.isEmpty())
+                return; // the folder is still being read
+            click.stop();
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                              view->visualRect(found.first()).center());
+            static_cast<QDialog*>(fd)->accept(); // as the dialog's Open button does
+        });
+        click.start();
+    };
+    poll.start();
+    QCOMPARE(dialog.ShowOpen(), FileDialog::Result::Chosen);
+    QCOMPARE(dialog.FileName, quoted);
 }
 
 QTEST_MAIN(TestFileOperations)
