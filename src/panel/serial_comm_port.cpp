@@ -133,7 +133,12 @@ int SerialCommPort::inBufferCount() const {
 }
 
 QByteArray SerialCommPort::input() {
-    return port_.isOpen() ? port_.readAll() : QByteArray();
+    if (!port_.isOpen())
+        return QByteArray();
+    // Bytes the system holds but the event loop has not handed over yet are waiting too: take
+    // them now, so that "every byte waiting" does not depend on how busy the computer is.
+    port_.waitForReadyRead(0);
+    return port_.readAll();
 }
 
 QByteArray SerialCommPort::peek() {

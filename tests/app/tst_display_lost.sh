@@ -8,23 +8,9 @@ set -u
 program=$1
 sim=$2
 sample=$3
-for tool in Xvfb xdotool; do
-    command -v "$tool" >/dev/null 2>&1 || { echo "SKIP: $tool not installed"; exit 77; }
-done
-
-tmp=$(mktemp -d)
-pids=()
 # shellcheck source=../support/x_server.sh
 . "$(dirname "$0")/../support/x_server.sh"
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-    stop_x_server
-    wait 2>/dev/null
-    rm -rf "$tmp"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
-pass() { echo "PASS: $*"; }
+x_test_begin Xvfb xdotool
 
 start_x_server lost 1280x1024
 "$sim" --pace --trace --link "$tmp/ttyNVX" >"$tmp/sim.out" 2>"$tmp/sim.err" &

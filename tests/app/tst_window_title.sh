@@ -10,22 +10,9 @@ program=$1
 caption="KDR NVX 10 BUTTON DIMMABLE SWITCH PANEL LIMITED ACCESS CONFIGURATION PROGRAM"
 boxTitle="SERIAL PORT ERROR"
 
-for tool in Xvfb xprop xdotool; do
-    command -v "$tool" >/dev/null 2>&1 || { echo "SKIP: $tool not installed"; exit 77; }
-done
-
-tmp=$(mktemp -d)
-pids=()
 # shellcheck source=../support/x_server.sh
 . "$(dirname "$0")/../support/x_server.sh"
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-    stop_x_server
-    wait 2>/dev/null
-    rm -rf "$tmp"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+x_test_begin Xvfb xprop xdotool
 
 start_x_server title 1280x1024
 

@@ -7,19 +7,9 @@
 set -u
 program=$1
 
-for tool in Xvfb openbox xprop; do
-    command -v "$tool" >/dev/null 2>&1 || { echo "SKIP: $tool not installed"; exit 77; }
-done
-
-tmp=$(mktemp -d)
 # shellcheck source=../support/x_server.sh
 . "$(dirname "$0")/../support/x_server.sh"
-cleanup() {
-    stop_x_server
-    rm -rf "$tmp"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+x_test_begin Xvfb openbox xprop
 
 # check NAME SIZE SCALE EXPECT: the window on a SIZE screen at QT_SCALE_FACTOR SCALE.
 check() {

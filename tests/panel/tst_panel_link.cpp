@@ -53,9 +53,24 @@ constexpr Operation read = &PanelOperations::READ_CONFIG_Click;
 constexpr Operation write = &PanelOperations::WRITE_CONFIG_Click;
 
 QStringList traced;
+// Runs on every trace line as it is written, for a test that acts at a point of the exchange.
+std::function<void(const QString&)> onTraced;
 void collectTrace(QtMsgType, const QMessageLogContext& context, const QString& message) {
-    if (QByteArray(context.category) == "nvx.serial")
-        traced << message;
+    if (QByteArray(context.category) != "nvx.serial")
+        return;
+    traced << message;
+    if (onTraced)
+        onTraced(message);
+}
+
+// The serial trace of what `run` does, with the trace category on; the lines in `traced`.
+template <typename Run> void traceOf(Run run) {
+    const QtMessageHandler previous = qInstallMessageHandler(collectTrace);
+    traced.clear();
+    QLoggingCategory::setFilterRules(QStringLiteral("nvx.serial.debug=true"));
+    run();
+    QLoggingCategory::setFilterRules(QString());
+    qInstallMessageHandler(previous);
 }
 
 } // namespace
@@ -248,12 +263,7 @@ void TestPanelLink::oneDeviceUnderTwoNames() {
     // Let go, the port works under the name chosen, and the trace names the device too.
     other.setPortOpen(false);
     rig.sim.setModel(71);
-    const QtMessageHandler previous = qInstallMessageHandler(collectTrace);
-    traced.clear();
-    QLoggingCategory::setFilterRules(QStringLiteral("nvx.serial.debug=true"));
-    rig.operations->READ_CONFIG_Click();
-    QLoggingCategory::setFilterRules(QString());
-    qInstallMessageHandler(previous);
+    traceOf([&] { rig.operations->READ_CONFIG_Click(); });
     QCOMPARE(rig.sim.received(), wakeUps(1) + reads({63}));
     const QString opened = linkFirst
                                ? QStringLiteral("open %1 at").arg(chosen)
@@ -764,45 +774,45 @@ void distinctConfiguration(PanelRig& rig) {
 void TestPanelLink::lineFaults_data() {
     QTest::addColumn<Operation>("operation");
     QTest::addColumn<SimSetup>("setup");
+    QTest::addColumn<int>("strayAt"); // the read whose answer stray bytes follow, -1 for none
+    QTest::addColumn<QByteArray>("stray");
     QTest::addColumn<int>("stopsAt");   // the location the operation ends red at, -1 for none
     QTest::addColumn<QString>("piece"); // a piece of the trace, or empty
-    const int later = testPeriod / 2;   // in the pause before the next command
+    const SimSetup asItIs = [](PanelSim&) {};
     const auto reply = [](int location) {
         return QByteArray::number(codeAt(location) * 10).rightJustified(4, '0') + '\r';
     };
     // Bytes that answer nothing, between two commands: dropped, and the operation is exact.
     QTest::newRow("read, a stray reply after 5")
-        << read << SimSetup([=](PanelSim& s) { s.setStrayAfter(5, "1600\r", later); }) << -1
-        << "discarded: 1600\\r";
+        << read << asItIs << 5 << QByteArray("1600\r") << -1 << "discarded: 1600\\r";
     QTest::newRow("read, stray digits after 3")
-        << read << SimSetup([=](PanelSim& s) { s.setStrayAfter(3, "12", later); }) << -1
-        << "discarded: 12";
+        << read << asItIs << 3 << QByteArray("12") << -1 << "discarded: 12";
     QTest::newRow("read, noise after 21")
-        << read << SimSetup([=](PanelSim& s) { s.setStrayAfter(21, "\xff\x13", later); }) << -1
-        << "discarded: \\xFF\\x13";
+        << read << asItIs << 21 << QByteArray("\xff\x13") << -1 << "discarded: \\xFF\\x13";
     QTest::newRow("write, a stray reply after the read-back of 4")
-        << write << SimSetup([=](PanelSim& s) { s.setStrayAfter(4, "0450\r", later); }) << -1
-        << "discarded: 0450\\r";
+        << write << asItIs << 4 << QByteArray("0450\r") << -1 << "discarded: 0450\\r";
     // Bytes inside an answer: the location fails, nothing after it is touched.
     QTest::newRow("read, a reply sent twice at 5")
-        << read << SimSetup([](PanelSim& s) { s.setRepeatedReply(5); }) << 5 << "";
-    QTest::newRow("read, stray bytes before the answer at 12")
-        << read << SimSetup([=](PanelSim& s) { s.setReadReply(12, "\x13" + reply(12)); }) << 12
+        << read << SimSetup([](PanelSim& s) { s.setRepeatedReply(5); }) << -1 << QByteArray() << 5
         << "";
+    QTest::newRow("read, stray bytes before the answer at 12")
+        << read << SimSetup([=](PanelSim& s) { s.setReadReply(12, "\x13" + reply(12)); }) << -1
+        << QByteArray() << 12 << "";
     QTest::newRow("read, stray digit after the answer at 20")
-        << read << SimSetup([=](PanelSim& s) { s.setReadReply(20, reply(20) + '7'); }) << 20 << "";
+        << read << SimSetup([=](PanelSim& s) { s.setReadReply(20, reply(20) + '7'); }) << -1
+        << QByteArray() << 20 << "";
     QTest::newRow("read, two answers at 24")
-        << read << SimSetup([](PanelSim& s) { s.setReadReply(24, "0100\r0100\r"); }) << 24 << "";
+        << read << SimSetup([](PanelSim& s) { s.setReadReply(24, "0100\r0100\r"); }) << -1
+        << QByteArray() << 24 << "";
     QTest::newRow("write, a read-back sent twice at 7")
-        << write << SimSetup([](PanelSim& s) { s.setRepeatedReply(7); }) << 7 << "";
+        << write << SimSetup([](PanelSim& s) { s.setRepeatedReply(7); }) << -1 << QByteArray() << 7
+        << "";
     QTest::newRow("write, an acknowledgement sent twice at 9")
-        << write << SimSetup([](PanelSim& s) { s.setAckReply(9, "D000DD000D"); }) << 9 << "";
+        << write << SimSetup([](PanelSim& s) { s.setAckReply(9, "D000DD000D"); }) << -1
+        << QByteArray() << 9 << "";
     QTest::newRow("write, noise before the acknowledgement at 15")
-        << write << SimSetup([](PanelSim& s) {
-               s.setAckReply(15, "\x13"
-                                 "D000D");
-           })
-        << 15 << "";
+        << write << SimSetup([](PanelSim& s) { s.setAckReply(15, QByteArray("\x13") + "D000D"); })
+        << -1 << QByteArray() << 15 << "";
 }
 
 // A line that misbehaves as real lines do never ends green with a value the panel does not
@@ -811,6 +821,8 @@ void TestPanelLink::lineFaults_data() {
 void TestPanelLink::lineFaults() {
     QFETCH(Operation, operation);
     QFETCH(SimSetup, setup);
+    QFETCH(int, strayAt);
+    QFETCH(QByteArray, stray);
     QFETCH(int, stopsAt);
     QFETCH(QString, piece);
     PanelRig rig;
@@ -820,12 +832,20 @@ void TestPanelLink::lineFaults() {
             QVERIFY(rig.form->select(rig.form->List(list), -1));
     }
     setup(rig.sim);
-    const QtMessageHandler previous = qInstallMessageHandler(collectTrace);
-    traced.clear();
-    QLoggingCategory::setFilterRules(QStringLiteral("nvx.serial.debug=true"));
-    (rig.operations.get()->*operation)();
-    QLoggingCategory::setFilterRules(QString());
-    qInstallMessageHandler(previous);
+    // Stray bytes arrive once the answer to the read of `strayAt` has been taken, before the
+    // next command: whatever the timing of the computer, they belong to no command.
+    const QString readCommand = QLatin1String("> ") + escapedBytes(protocol::readCommand(strayAt));
+    bool armed = false;
+    onTraced = [&](const QString& line) {
+        if (line.endsWith(readCommand))
+            armed = true;
+        else if (armed && line.contains(QLatin1String("  < "))) {
+            rig.sim.inject(stray);
+            armed = false;
+        }
+    };
+    traceOf([&] { (rig.operations.get()->*operation)(); });
+    onTraced = nullptr;
 
     if (stopsAt < 0) {
         QCOMPARE(

@@ -163,7 +163,7 @@ void TestPanelRead::failures_data() {
     QTest::newRow("model with noise after it")
         << SimSetup([](PanelSim& s) { s.setReadReply(63, "0710\r\x13"); })
         << wakeUps(1) + reads({63}) << badData << Form1::red << noBox << listsUnchanged;
-    QTest::newRow("model late") << SimSetup([](PanelSim& s) { s.setReadDelay(63, 2 * testPeriod); })
+    QTest::newRow("model late") << SimSetup([](PanelSim& s) { s.setReadDelay(63, 4 * testPeriod); })
                                 << wakeUps(1) + reads({63}) << badData << Form1::red << noBox
                                 << listsUnchanged;
     QTest::newRow("model answered twice")

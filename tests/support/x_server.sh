@@ -1,9 +1,30 @@
 # An X server for a test, sourced by the shell checks: Xvfb, and for a test that needs one,
 # openbox, which frames windows with a title bar and keeps a strip at the top of the screen free
 # of them, as a desktop bar does (it publishes the rest as the work area, _NET_WORKAREA).
-# The caller provides $tmp (a scratch folder) and fail().
+# The caller provides $tmp (a scratch folder) and fail(), or calls x_test_begin.
 
 x_pids=()
+
+# x_test_begin TOOL...: skips the test (77) unless every TOOL is installed; makes $tmp, the
+# list $pids of processes to end, fail(), pass(), and a cleanup of all of them at exit.
+x_test_begin() {
+    local tool
+    for tool in "$@"; do
+        command -v "$tool" >/dev/null 2>&1 || { echo "SKIP: $tool not installed"; exit 77; }
+    done
+    tmp=$(mktemp -d)
+    pids=()
+    trap x_test_end EXIT
+}
+x_test_end() {
+    local pid
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+    stop_x_server
+    wait 2>/dev/null
+    rm -rf "$tmp"
+}
+fail() { echo "FAIL: $*"; exit 1; }
+pass() { echo "PASS: $*"; }
 
 # start_x_server NAME WIDTHxHEIGHT [BAR]: sets DISPLAY; with BAR, openbox keeps BAR pixels free.
 start_x_server() {

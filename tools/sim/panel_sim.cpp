@@ -186,10 +186,6 @@ void PanelSim::command(char kind, int address, int value) {
             const int delay = readDelays_.value(address, delayMs_);
             const QByteArray text = readReply(address);
             reply(repeated_.contains(address) ? text + text : text, delay);
-            if (strays_.contains(address)) {
-                const auto& [bytes, after] = strays_.value(address);
-                reply(bytes, delay + after);
-            }
         }
         break;
     default:

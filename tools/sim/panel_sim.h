@@ -82,10 +82,6 @@ public:
     void setDelay(int ms) { delayMs_ = ms; }                              // every reply this late
     void setReadDelay(int address, int ms) { readDelays_[address] = ms; } // one location's late
     void setRepeatedReply(int address) { repeated_.insert(address); }     // read reply sent twice
-    // `bytes` on the line `ms` after the reply to a read of `address`, answering nothing.
-    void setStrayAfter(int address, const QByteArray& bytes, int ms) {
-        strays_[address] = {bytes, ms};
-    }
     // Hands every byte received straight back, ahead of any answer, as a half-duplex adapter
     // does.
     void setEcho(bool on) { echo_ = on; }
@@ -153,7 +149,6 @@ private:
     int delayMs_ = 0;
     QHash<int, int> readDelays_;
     QSet<int> repeated_;
-    QHash<int, QPair<QByteArray, int>> strays_;
     bool echo_ = false;
     int splitAt_ = 0;
     int splitGapMs_ = 0;
