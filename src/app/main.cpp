@@ -66,7 +66,7 @@ int main(int argc, char* argv[]) {
 
     QtMessageBoxes messages;
     QtFileDialog dialog;
-    Program program(commandLine.port, messages, dialog);
+    Program program(commandLine.ports, messages, dialog);
     messages.setParent(&program.form);
     dialog.setParent(&program.form);
     const UnfinishedOperationTrace unfinished(program.panel);

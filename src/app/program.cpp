@@ -6,10 +6,10 @@
 #include <QPushButton>
 #include <QTimer>
 
-Program::Program(const QString& requestedPort, MessageBoxes& messages, FileDialog& dialog,
+Program::Program(const QStringList& requestedPorts, MessageBoxes& messages, FileDialog& dialog,
                  PortSource ports)
-    : form(messages), port(requestedPort), panel(form, port, std::move(ports)),
-      files(form, dialog) {
+    : form(messages), port(requestedPorts.value(0)),
+      panel(form, port, std::move(ports), requestedPorts), files(form, dialog) {
     panel.connectButtons();
     QObject::connect(form.READ_FILE, &QPushButton::clicked, &form,
                      [this] { files.READ_FILE_Click(); });
@@ -81,11 +81,12 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     const QCommandLineOption version = parser.addVersionOption();
     parser.addOption(QCommandLineOption(
         portOption,
-        QStringLiteral("Serial port of the panel, chosen in the window at start and listed there "
-                       "even when the system does not report it (for example /dev/ttyUSB0, or "
-                       "the /dev/pts/N path a simulated panel prints). Without it the window "
-                       "starts on %1 when present, else on the one USB adapter, else on the "
-                       "first port found.")
+        QStringLiteral("Serial port of the panel, listed in the window even when the system "
+                       "does not report it (for example /dev/ttyUSB0, or the /dev/pts/N path a "
+                       "simulated panel prints). May be given more than once: every port given "
+                       "is listed, FIND PANEL tries them too, and the first is chosen at start. "
+                       "Without it the window starts on %1 when present, else on the one USB "
+                       "adapter, else on the first port found.")
             .arg(SerialCommPort::nameOfPort(1)),
         QStringLiteral("NAME")));
     parser.addOption(QCommandLineOption(
@@ -132,7 +133,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         result.text = QStringLiteral("%1 %2\n").arg(QCoreApplication::applicationName(),
                                                     QCoreApplication::applicationVersion());
     }
-    result.port = parser.value(portOption);
+    result.ports = parser.values(portOption);
     result.trace = parser.value(traceOption);
     if (!parser.positionalArguments().isEmpty())
         result.file = QFileInfo(parser.positionalArguments().first()).absoluteFilePath();

@@ -11,13 +11,13 @@ class FileDialog;
 class MessageBoxes;
 
 // The program's parts wired together: the window, the serial port of the panel, and the
-// panel and file operations behind the window's three command buttons.
+// panel and file operations behind the window's command buttons.
 class Program {
 public:
-    // `requestedPort` is the port the user named, empty for none: the window's port selector
-    // then starts on the port that `ports` (the system's serial ports) suggest. Message boxes
-    // and the file dialog must outlive the program.
-    Program(const QString& requestedPort, MessageBoxes& messages, FileDialog& dialog,
+    // `requestedPorts` are the ports the user named, listed in the window's port selector,
+    // which starts on the first; without any it starts on the port that `ports` (the system's
+    // serial ports) suggest. Message boxes and the file dialog must outlive the program.
+    Program(const QStringList& requestedPorts, MessageBoxes& messages, FileDialog& dialog,
             PortSource ports = systemSerialPorts);
 
     // Opens `fileName` (nothing when empty) as OPEN CONFIGURATION FILE does, once the event
@@ -35,10 +35,10 @@ public:
 struct CommandLine {
     enum class Action { Run, Help, Version, Error };
     Action action = Action::Run;
-    QString port;  // --port NAME, empty when not given
-    QString trace; // --trace FILE, empty when not given
-    QString file;  // the configuration file to open at start, as an absolute path, or empty
-    QString text;  // what to print for Help, Version and Error (the error and the usage)
+    QStringList ports; // each --port NAME, in the order given
+    QString trace;     // --trace FILE, empty when not given
+    QString file;      // the configuration file to open at start, as an absolute path, or empty
+    QString text;      // what to print for Help, Version and Error (the error and the usage)
 
     // Exit status for the actions that print and end: 0, or 2 for a mistake.
     int exitStatus() const { return action == Action::Error ? 2 : 0; }

@@ -51,6 +51,7 @@ public:
     QPushButton* READ_FILE = nullptr;
     QPushButton* READ_CONFIG = nullptr;
     QPushButton* WRITE_CONFIG = nullptr;
+    QPushButton* FIND_PANEL = nullptr; // tries each port for the panel
     QLabel* Image1 = nullptr;
     QWidget* Shape1 = nullptr;
     QWidget* Line1 = nullptr;

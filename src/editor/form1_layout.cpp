@@ -74,6 +74,9 @@ const ControlRow controls[] = {
     {Kind::Command, "READ_FILE", nullptr, 6000, 1440, 2415, 855, "OPEN CONFIGURATION FILE", "LEFT CLICK TO OPEN CONFIG FILE", Font::Caption, noColour, noColour},
     {Kind::Command, "READ_CONFIG", nullptr, 8760, 1440, 2415, 855, "READ CONFIGURATION FROM SWITCH PANEL", "LEFT CLICK TO READ CONFIG IN SWITCH PANEL", Font::Caption, noColour, noColour},
     {Kind::Command, "WRITE_CONFIG", nullptr, 8760, 2520, 2415, 855, "WRITE CONFIGURATION TO SWITCH PANEL", "LEFT CLICK TO SAVE CONFIG IN SWITCH PANEL", Font::Caption, noColour, noColour},
+    // The search for the panel's port, in the one cell of the command buttons' grid that is
+    // free in both views.
+    {Kind::Command, "FIND_PANEL", nullptr, 6000, 2520, 2415, 855, "FIND PANEL", "LEFT CLICK TO TRY EACH SERIAL PORT FOR THE SWITCH PANEL", Font::Caption, noColour, noColour},
     // The serial port and the progress of a panel operation, in the free corner right of the
     // option buttons and above the command buttons.
     {Kind::Label, "Label20", nullptr, 7320, 120, 3855, 255, "SERIAL PORT", "", Font::Window, noColour, noColour},
@@ -248,12 +251,16 @@ void Form1::buildWindow() {
         }
         case Kind::Command: {
             auto* button = new WrappingButton(captionText);
-            if (name == QLatin1String("READ_FILE"))
-                READ_FILE = button;
-            else if (name == QLatin1String("READ_CONFIG"))
-                READ_CONFIG = button;
-            else
-                WRITE_CONFIG = button;
+            const std::pair<const char*, QPushButton**> commands[] = {
+                {"READ_FILE", &READ_FILE},
+                {"READ_CONFIG", &READ_CONFIG},
+                {"WRITE_CONFIG", &WRITE_CONFIG},
+                {"FIND_PANEL", &FIND_PANEL},
+            };
+            for (const auto& [commandName, field] : commands) {
+                if (name == QLatin1String(commandName))
+                    *field = button;
+            }
             widget = button;
             break;
         }
@@ -374,6 +381,7 @@ void Form1::buildWindow() {
     setTabOrder(Option1, Option2);
     setTabOrder(Option2, READ_CONFIG);
     setTabOrder(READ_CONFIG, Combo1);
+    setTabOrder(Combo1, FIND_PANEL);
 
     nameControls();
 }

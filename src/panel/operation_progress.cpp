@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QProgressBar>
 
+#include <algorithm>
 #include <tuple>
 
 namespace {
@@ -27,7 +28,13 @@ void OperationProgress::begin(Kind kind) {
     closing_ = false;
     bar_.setToolTip(QString());
     bar_.setRange(0, steps());
-    at(Step::OpeningPort);
+    // A search names each port as it comes to it; an operation first opens its port.
+    if (kind == Kind::Find) {
+        step_ = Step::OpeningPort;
+        ports_ = 0;
+    } else {
+        at(Step::OpeningPort);
+    }
 }
 
 QString OperationProgress::stepText() const {
@@ -47,6 +54,8 @@ QString OperationProgress::stepText() const {
             return where;
         return QLatin1String(kind_ == Kind::Read ? "READING " : "WRITING ") + where;
     }
+    case Step::TryingPort:
+        return QStringLiteral("LOOKING FOR THE PANEL: ") + portCount();
     case Step::Finished:
         return QStringLiteral("ALL %1 LOCATIONS %2")
             .arg(locations)
@@ -84,10 +93,46 @@ void OperationProgress::stopped() {
     case Step::Location:
         where = QStringLiteral("STOPPED AT LOCATION %1 OF %2").arg(address_ + 1).arg(locations);
         break;
+    case Step::TryingPort:
+        where = QStringLiteral("SEARCH STOPPED AT ") + portCount();
+        break;
     case Step::Finished:
         return;
     }
     setText(closing_ ? closingAtTheEnd + where : where);
+}
+
+QString OperationProgress::portCount() const {
+    return QStringLiteral("%1, %2 OF %3").arg(port_).arg(portNumber_).arg(ports_);
+}
+
+void OperationProgress::lookingAt(const QString& name, int number, int ports) {
+    step_ = Step::TryingPort;
+    port_ = name;
+    portNumber_ = number;
+    ports_ = ports;
+    // The bar counts the ports already tried.
+    bar_.setRange(0, ports);
+    show(number - 1, stepText());
+}
+
+void OperationProgress::searched(const QString& text, const QString& toolTip) {
+    step_ = Step::Finished;
+    // A range of 0..0 would turn the bar into a busy indicator.
+    bar_.setRange(0, std::max(1, ports_));
+    show(bar_.maximum(), text);
+    bar_.setToolTip(toolTip);
+}
+
+QString OperationProgress::barName(const QString& name) const {
+    // The widest count the words after a name can need.
+    const QString after = QStringLiteral(", 99 OF 99");
+    return elided(name, bar_.fontMetrics().horizontalAdvance(after));
+}
+
+QString OperationProgress::elided(const QString& name, int room) const {
+    return bar_.fontMetrics().elidedText(name, Qt::ElideMiddle,
+                                         bar_.contentsRect().width() - 8 - room);
 }
 
 void OperationProgress::closing() {
@@ -101,8 +146,7 @@ void OperationProgress::fileOpened(const QString& path) {
     const QFileInfo file(path);
     // A long name is shortened in its middle to one line of the bar, so the words after it
     // still have the second; the tooltip has it whole.
-    const QString name = bar_.fontMetrics().elidedText(file.fileName(), Qt::ElideMiddle,
-                                                       bar_.contentsRect().width() - 8);
+    const QString name = elided(file.fileName(), 0);
     bar_.setRange(0, steps());
     show(0, QStringLiteral("OPENED %1 \u2014 NOT WRITTEN TO THE PANEL").arg(name));
     bar_.setToolTip(QDir::toNativeSeparators(file.absoluteFilePath()));

@@ -54,7 +54,9 @@ bool PanelLink::open_link(const QStringList& reportedPorts) {
                                ? port_.settings()
                                : port_.errorString();
     trace(QStringLiteral("open %1 failed: %2").arg(port_.portName(), detail));
-    form_.showStatus(Form1::red, QLatin1String(texts::portUnavailable));
+    if (quiet_)
+        return false;
+    showStatus(Form1::red, texts::portUnavailable);
     // The group owning the device node, which the user needs to belong to.
     const QString group = QFileInfo(SerialCommPort::devicePath(port_.portName())).group();
     form_.messages().message(
@@ -122,10 +124,19 @@ PanelLink::Outcome PanelLink::outcome() {
         return form_.r.error_flag == 1 ? Outcome::Failed : Outcome::Ok;
     if (port_.deviceLost())
         trace(QStringLiteral("device lost: %1").arg(port_.errorString()));
-    form_.showStatus(Form1::red,
-                     QLatin1String(port_.deviceLost() ? texts::connectionLost : texts::abandoned));
+    showStatus(Form1::red, port_.deviceLost() ? texts::connectionLost : texts::abandoned);
     close_link();
     return Outcome::Abandoned;
+}
+
+void PanelLink::showStatus(const QColor& colour, const char* text) {
+    if (!quiet_)
+        form_.showStatus(colour, QLatin1String(text));
+}
+
+void PanelLink::setStatusText(const char* text) {
+    if (!quiet_)
+        form_.setStatusText(QLatin1String(text));
 }
 
 void PanelLink::restartPeriod() {
@@ -226,7 +237,7 @@ PanelLink::Outcome PanelLink::wake() {
     if (aborted())
         return outcome();
     if (answer != protocol::acknowledgement || form_.r.timer_flag == 1) {
-        form_.showStatus(Form1::red, QLatin1String(texts::noResponse));
+        showStatus(Form1::red, texts::noResponse);
         return Outcome::Failed;
     }
     return Outcome::Ok;
@@ -241,7 +252,7 @@ std::optional<long long> PanelLink::request_value() {
     inForm_ = value.has_value();
     if (!value) {
         r.error_flag = 1;
-        form_.setStatusText(QLatin1String(texts::corrupted));
+        setStatusText(texts::corrupted);
         return std::nullopt;
     }
     r.A = toInteger(*value);
@@ -250,16 +261,17 @@ std::optional<long long> PanelLink::request_value() {
 
 void PanelLink::read_location() {
     ConfigRecord& r = form_.r;
-    form_.setStatusVisible(true);
+    if (!quiet_)
+        form_.setStatusVisible(true);
     r.error_flag = 0;
     const auto value = request_value();
     if (!value)
         return;
     if (*value > protocol::highestValue || *value < 0) {
         r.error_flag = 1;
-        form_.setStatusText(QLatin1String(texts::outOfRange));
+        setStatusText(texts::outOfRange);
     } else {
-        form_.setStatusText(QLatin1String(texts::communicationsOk));
+        setStatusText(texts::communicationsOk);
     }
 }
 
@@ -277,9 +289,9 @@ void PanelLink::write_location() {
     if (!value)
         return;
     if (*value == r.data_l) {
-        form_.showStatus(Form1::yellow, QLatin1String(texts::communicationsOk));
+        showStatus(Form1::yellow, texts::communicationsOk);
     } else {
         r.error_flag = 1;
-        form_.setStatusText(QLatin1String(texts::failedToVerify));
+        setStatusText(texts::failedToVerify);
     }
 }

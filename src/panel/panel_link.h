@@ -38,9 +38,13 @@ public:
     void setAbandonOnClose(bool abandon) { abandonOnClose_ = abandon; }
     // Tests run the link faster than a panel needs; the program always uses `period`.
     void setPeriodForTests(int ms) { period_ = ms; }
+    // A quiet link shows nothing itself: no status text, no colour, no message box. The
+    // search for the panel runs the same steps quietly and reports their outcomes on the bar.
+    void setQuiet(bool quiet) { quiet_ = quiet; }
 
     // Opens the port with "9600,N,8,1". When it cannot be opened: red status line, a message
-    // box naming the port, the reason and the ports that do exist, and false.
+    // box naming the port, the reason and the ports that do exist (nothing while quiet; the
+    // port's openFailure() says why), and false.
     bool open_link(const QStringList& reportedPorts);
     void close_link();
 
@@ -98,6 +102,9 @@ private:
     // Bytes of the answer waiting, not counting an echo.
     int answerLength();
     // Input: every byte waiting, as the reply to the last command, without its echo.
+    // The status line, left as it is while the link is quiet.
+    void showStatus(const QColor& colour, const char* text);
+    void setStatusText(const char* text);
     QByteArray take();
 
     Form1& form_;
@@ -106,6 +113,7 @@ private:
     bool loopEnded_ = false;
     bool inForm_ = false;
     QByteArray sent_; // the bytes of the command being answered
+    bool quiet_ = false;
     int period_ = period;
     QElapsedTimer clock_;
 };

@@ -22,6 +22,8 @@ using Outcome = PanelLink::Outcome;
 // status line shows the starting text, the port list is read afresh and the chosen port used,
 // the selector is locked, the busy cursor shows, the progress bar follows the steps and stays
 // where a failure stopped it, the link is closed at the end and the trace records the outcome.
+// A search for the panel is surrounded the same way, except that it leaves the status line
+// alone: the link runs quietly and the trace's end names the bar's text only.
 // A session asked for while another operation runs is empty: the caller returns at once.
 class PanelOperations::Session {
 public:
@@ -29,21 +31,28 @@ public:
         : ops_(operations), operation_(operations.form_) {
         if (!operation_)
             return;
-        const bool read = kind == OperationProgress::Kind::Read;
-        ops_.running_ = true;
-        ops_.form_.showStatus(Form1::yellow, QLatin1String(startText));
+        const bool write = kind == OperationProgress::Kind::Write;
+        const bool find = kind == OperationProgress::Kind::Find;
+        ops_.running_ = kind;
+        if (!find)
+            ops_.form_.showStatus(Form1::yellow, QLatin1String(startText));
+        ops_.link_.setQuiet(find);
         ops_.selector_.refresh();
         ops_.port_.setPortName(ops_.selector_.current());
         ops_.form_.Combo1->setEnabled(false);
         QGuiApplication::setOverrideCursor(Qt::BusyCursor);
-        // A close abandons a read at once; a write runs to its end first, and the bar says
-        // why the window stays open meanwhile.
-        ops_.link_.setAbandonOnClose(read);
+        // A close abandons a read or a search at once; a write runs to its end first, and the
+        // bar says why the window stays open meanwhile.
+        ops_.link_.setAbandonOnClose(!write);
         ops_.progress_.begin(kind);
-        if (!read)
+        if (write)
             closing_ = QObject::connect(&ops_.form_, &Form1::closeRequestedDuringOperation,
                                         &ops_.form_, [this] { ops_.progress_.closing(); });
-        ops_.link_.begin(read ? ops_.form_.READ_CONFIG->text() : ops_.form_.WRITE_CONFIG->text());
+        const QPushButton* button = find ? ops_.form_.FIND_PANEL
+                                    : kind == OperationProgress::Kind::Read
+                                        ? ops_.form_.READ_CONFIG
+                                        : ops_.form_.WRITE_CONFIG;
+        ops_.link_.begin(button->text());
     }
     ~Session() {
         if (!operation_)
@@ -51,11 +60,11 @@ public:
         ops_.link_.close_link();
         QObject::disconnect(closing_);
         ops_.progress_.stopped();
-        ops_.link_.trace(QStringLiteral("end: %1; %2")
-                             .arg(ops_.form_.statusText(), ops_.form_.ProgressBar1->format()));
+        ops_.link_.trace(QStringLiteral("end: %1").arg(ops_.endText()));
+        ops_.link_.setQuiet(false);
         QGuiApplication::restoreOverrideCursor();
         ops_.form_.Combo1->setEnabled(true);
-        ops_.running_ = false;
+        ops_.running_.reset();
     }
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -70,19 +79,26 @@ private:
     QMetaObject::Connection closing_;
 };
 
-PanelOperations::PanelOperations(Form1& form, CommPort& port, PortSource ports)
+PanelOperations::PanelOperations(Form1& form, CommPort& port, PortSource ports,
+                                 const QStringList& requested)
     : form_(form), port_(port), link_(form, port), selector_(*form.Combo1, std::move(ports)),
       progress_(*form.ProgressBar1) {
-    selector_.start(port.portName());
+    selector_.start(requested.isEmpty() ? QStringList{port.portName()} : requested);
     port_.setPortName(selector_.current());
 }
 
 void PanelOperations::traceUnfinished(const QString& cause) {
     if (!running_)
         return;
-    link_.trace(QStringLiteral("end: the program was ended during the operation (%1); %2; %3")
-                    .arg(cause.isEmpty() ? QStringLiteral("no reason given") : cause,
-                         form_.statusText(), form_.ProgressBar1->format()));
+    link_.trace(QStringLiteral("end: the program was ended during the operation (%1); %2")
+                    .arg(cause.isEmpty() ? QStringLiteral("no reason given") : cause, endText()));
+}
+
+QString PanelOperations::endText() const {
+    const QString bar = form_.ProgressBar1->format();
+    if (running_ == OperationProgress::Kind::Find)
+        return bar;
+    return QStringLiteral("%1; %2").arg(form_.statusText(), bar);
 }
 
 void PanelOperations::connectButtons() {
@@ -90,34 +106,96 @@ void PanelOperations::connectButtons() {
                      [this] { READ_CONFIG_Click(); });
     QObject::connect(form_.WRITE_CONFIG, &QPushButton::clicked, &form_,
                      [this] { WRITE_CONFIG_Click(); });
+    QObject::connect(form_.FIND_PANEL, &QPushButton::clicked, &form_,
+                     [this] { FIND_PANEL_Click(); });
+}
+
+PanelOperations::ModelAnswer PanelOperations::readModel() {
+    ConfigRecord& r = form_.r;
+    const Outcome outcome = link_.step([&] {
+        r.address_l = protocol::modelLocation;
+        link_.read_location();
+    });
+    if (outcome == Outcome::Abandoned)
+        return {true, std::nullopt};
+    return {false, link_.lastReplyInForm() ? std::optional<int>(r.A) : std::nullopt};
 }
 
 bool PanelOperations::wakeUpAndCheckModel(const char* mismatchText) {
-    ConfigRecord& r = form_.r;
     progress_.at(Step::WakingPanel);
     if (link_.wake() != Outcome::Ok)
         return false;
     progress_.at(Step::ModelLocation);
-    const Outcome model = link_.step([&] {
-        r.address_l = protocol::modelLocation;
-        link_.read_location();
-    });
-    if (model == Outcome::Abandoned)
+    const ModelAnswer answer = readModel();
+    if (answer.abandoned)
         return false;
     // Only a whole answer names a model. A short, late or garbled one is a fault of the line,
     // not a panel of another model; nor may a model left in A by an earlier operation pass
     // for this panel's.
-    if (!link_.lastReplyInForm()) {
+    if (!answer.model) {
         form_.showStatus(Form1::red, QLatin1String(texts::badData));
         return false;
     }
-    if (!protocol::isKnownModel(r.A)) {
+    if (!protocol::isKnownModel(*answer.model)) {
         form_.messages().message(QString::fromLatin1(mismatchText),
                                  QString::fromLatin1(texts::mismatchTitle),
-                                 protocol::modelMismatchCause(r.A));
+                                 protocol::modelMismatchCause(*answer.model));
         return false;
     }
     return true;
+}
+
+void PanelOperations::FIND_PANEL_Click() {
+    Session session(*this, OperationProgress::Kind::Find, nullptr);
+    if (!session)
+        return;
+    QList<search::PortResult> ports;
+    for (const SerialPortEntry& entry : selector_.listed()) {
+        search::PortResult port;
+        port.port = entry.systemLocation;
+        port.name = progress_.barName(entry.portName);
+        ports << port;
+    }
+    for (int i = 0; i < ports.size(); ++i) {
+        progress_.lookingAt(ports[i].name, i + 1, int(ports.size()));
+        if (!tryPort(ports[i]))
+            return;
+        link_.trace(QStringLiteral("%1: %2").arg(ports[i].port, search::describe(ports[i])));
+        if (ports[i].kind == search::PortResult::Kind::Found)
+            break;
+    }
+    const search::Decision decision = search::decide(ports);
+    if (!decision.chosen.isEmpty())
+        selector_.choose(decision.chosen);
+    progress_.searched(decision.text, decision.toolTip);
+}
+
+bool PanelOperations::tryPort(search::PortResult& port) {
+    using Kind = search::PortResult::Kind;
+    port_.setPortName(port.port);
+    if (!link_.open_link({})) {
+        port.kind = Kind::NotOpened;
+        port.failure = port_.openFailure();
+        return true;
+    }
+    Outcome outcome = link_.wake();
+    if (outcome == Outcome::Ok) {
+        const ModelAnswer answer = readModel();
+        outcome = answer.abandoned ? Outcome::Abandoned : Outcome::Ok;
+        port.kind = !answer.model                           ? Kind::NoModel
+                    : protocol::isKnownModel(*answer.model) ? Kind::Found
+                                                            : Kind::OtherModel;
+        port.model = answer.model.value_or(0);
+    } else {
+        port.kind = Kind::NoAnswer;
+    }
+    link_.close_link();
+    if (outcome != Outcome::Abandoned)
+        return true;
+    // A device that fails while it is tried is one port's fault; a window that closes, or an
+    // event loop that can no longer wait, ends the search.
+    port.kind = Kind::Lost;
+    return port_.deviceLost() && !form_.closeRequested();
 }
 
 void PanelOperations::READ_CONFIG_Click() {

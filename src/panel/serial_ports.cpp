@@ -119,10 +119,14 @@ PortSelector::PortSelector(PortComboBox& combo, PortSource source, QObject* pare
     });
 }
 
-void PortSelector::start(const QString& requested) {
-    requested_ = requested;
+void PortSelector::start(const QStringList& requested) {
+    requested_.clear();
+    for (const QString& name : requested) {
+        if (!name.isEmpty())
+            requested_ << name;
+    }
     reported_ = source_();
-    fill(startPort(reported_, requested));
+    fill(startPort(reported_, requested_.value(0)));
 }
 
 void PortSelector::refresh() {
@@ -138,6 +142,11 @@ QString PortSelector::current() const {
     return index >= 0 ? combo_.itemData(index).toString() : text;
 }
 
+void PortSelector::choose(const QString& port) {
+    // The tooltip follows the choice through currentIndexChanged.
+    combo_.setCurrentIndex(combo_.findData(port));
+}
+
 QStringList PortSelector::reportedPorts() const {
     QStringList out;
     for (const SerialPortEntry& port : reported_)
@@ -147,9 +156,9 @@ QStringList PortSelector::reportedPorts() const {
 
 void PortSelector::fill(const QString& chosen) {
     QList<SerialPortEntry> ports = reported_;
-    // The port named at start and the one chosen stay listed when the system does not
+    // The ports named at start and the one chosen stay listed when the system does not
     // report them, so that the choice is kept and a failure to open it names it.
-    for (const QString& name : {requested_, chosen}) {
+    for (const QString& name : requested_ + QStringList{chosen}) {
         if (!name.isEmpty() && indexOf(ports, name) < 0) {
             SerialPortEntry named;
             named.portName = named.systemLocation = name;
@@ -157,6 +166,7 @@ void PortSelector::fill(const QString& chosen) {
             ports << named;
         }
     }
+    listed_ = ports;
     const QSignalBlocker quiet(combo_);
     combo_.clear();
     for (const SerialPortEntry& port : ports) {

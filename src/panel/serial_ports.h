@@ -42,7 +42,7 @@ QString startPort(const QList<SerialPortEntry>& reported, const QString& request
 
 // The window's port selector: a combo box listing the reported ports, read afresh each time
 // its list opens and before each panel operation; a port it does not list can be typed in.
-// The chosen port stays chosen, and the port named at start stays listed, even when the
+// The chosen port stays chosen, and the ports named at start stay listed, even when the
 // system stops reporting them (an adapter pulled): the failure to open it then names it.
 class PortSelector : public QObject {
     Q_OBJECT
@@ -50,12 +50,17 @@ class PortSelector : public QObject {
 public:
     PortSelector(PortComboBox& combo, PortSource source, QObject* parent = nullptr);
 
-    // Lists the ports and chooses the start port for `requested` (see startPort()).
-    void start(const QString& requested);
+    // Lists the ports, those named in `requested` among them, and chooses the start port
+    // for the first one named (see startPort()). Empty names are no ports.
+    void start(const QStringList& requested);
     // Reads the ports afresh, keeping the choice.
     void refresh();
     // The chosen port, as it is opened.
     QString current() const;
+    // Chooses the listed port that is opened as `port`.
+    void choose(const QString& port);
+    // Every port listed, in the list's order, as at the last reading.
+    QList<SerialPortEntry> listed() const { return listed_; }
     // The ports the system reported at the last reading: "ttyUSB0 — FT232R USB UART
     // (/dev/ttyUSB0)", one each.
     QStringList reportedPorts() const;
@@ -65,6 +70,7 @@ private:
 
     PortComboBox& combo_;
     PortSource source_;
-    QString requested_;
+    QStringList requested_;
     QList<SerialPortEntry> reported_;
+    QList<SerialPortEntry> listed_;
 };

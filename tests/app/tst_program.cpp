@@ -86,68 +86,64 @@ private slots:
 
 void TestProgram::commandLine_data() {
     using A = CommandLine::Action;
+    using L = QStringList;
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<CommandLine::Action>("action");
-    QTest::addColumn<QString>("port");
+    QTest::addColumn<QStringList>("ports");
     QTest::addColumn<QString>("trace");
     QTest::addColumn<QString>("printed"); // a piece of what is printed
     QTest::addColumn<QString>("file");
-    QTest::newRow("no port named: the window chooses") << QStringList{} << A::Run << ""
-                                                       << ""
+    QTest::newRow("no port named: the window chooses") << L{} << A::Run << L{} << ""
                                                        << ""
                                                        << "";
-    QTest::newRow("--port NAME") << QStringList{"--port", "/dev/ttyUSB0"} << A::Run
-                                 << "/dev/ttyUSB0"
-                                 << ""
+    QTest::newRow("--port NAME") << L{"--port", "/dev/ttyUSB0"} << A::Run << L{"/dev/ttyUSB0"} << ""
                                  << ""
                                  << "";
     QTest::newRow("--port=NAME, --trace FILE")
-        << QStringList{"--port=/dev/pts/7", "--trace", "/tmp/nvx.trace"} << A::Run << "/dev/pts/7"
+        << L{"--port=/dev/pts/7", "--trace", "/tmp/nvx.trace"} << A::Run << L{"/dev/pts/7"}
         << "/tmp/nvx.trace"
         << ""
         << "";
-    QTest::newRow("Qt's own options pass to the window system")
-        << QStringList{"-platform", "offscreen", "-style=fusion", "-reverse", "--port", "ttyS1"}
-        << A::Run << "ttyS1"
-        << ""
+    // Each one listed; the first is the one chosen at start, so it must stay first.
+    QTest::newRow("--port three times, in the order given")
+        << L{"--port", "/dev/ttyUSB1", "--port=/tmp/ttyNVX", "--port", "ttyS0"} << A::Run
+        << L{"/dev/ttyUSB1", "/tmp/ttyNVX", "ttyS0"} << ""
         << ""
         << "";
-    QTest::newRow("--help") << QStringList{"--help"} << A::Help << ""
-                            << ""
+    QTest::newRow("Qt's own options pass to the window system")
+        << L{"-platform", "offscreen", "-style=fusion", "-reverse", "--port", "ttyS1"} << A::Run
+        << L{"ttyS1"} << ""
+        << ""
+        << "";
+    QTest::newRow("--help") << L{"--help"} << A::Help << L{} << ""
                             << "--trace <FILE>"
                             << "";
-    QTest::newRow("-h after other options") << QStringList{"--port", "ttyS1", "-h"} << A::Help << ""
-                                            << ""
+    QTest::newRow("--help says --port may be repeated") << L{"--help"} << A::Help << L{} << ""
+                                                        << "every port given is listed"
+                                                        << "";
+    QTest::newRow("-h after other options") << L{"--port", "ttyS1", "-h"} << A::Help << L{} << ""
                                             << "Usage: "
                                             << "";
-    QTest::newRow("--version") << QStringList{"--version"} << A::Version << ""
-                               << ""
+    QTest::newRow("--version") << L{"--version"} << A::Version << L{} << ""
                                << "nvx10config 9.8.7\n"
                                << "";
-    QTest::newRow("--port without a name") << QStringList{"--port"} << A::Error << ""
-                                           << ""
+    QTest::newRow("--port without a name") << L{"--port"} << A::Error << L{} << ""
                                            << "nvx10config: Missing value after '--port'."
                                            << "";
-    QTest::newRow("--trace without a file") << QStringList{"--trace"} << A::Error << ""
-                                            << ""
+    QTest::newRow("--trace without a file") << L{"--trace"} << A::Error << L{} << ""
                                             << "Missing value after '--trace'."
                                             << "";
-    QTest::newRow("unknown option with the usage")
-        << QStringList{"--baud", "19200"} << A::Error << ""
-        << ""
-        << "Unknown option 'baud'.\n\nUsage: "
-        << "";
+    QTest::newRow("unknown option with the usage") << L{"--baud", "19200"} << A::Error << L{} << ""
+                                                   << "Unknown option 'baud'.\n\nUsage: "
+                                                   << "";
     QTest::newRow("a file to open")
-        << QStringList{"--port", "ttyS1", "lobby.qcf"} << A::Run << "ttyS1"
-        << ""
+        << L{"--port", "ttyS1", "lobby.qcf"} << A::Run << L{"ttyS1"} << ""
         << "" << QDir::current().absoluteFilePath("lobby.qcf");
     QTest::newRow("a file after Qt's options")
-        << QStringList{"-style", "fusion", "/srv/site/hall.qcf"} << A::Run << ""
-        << ""
+        << L{"-style", "fusion", "/srv/site/hall.qcf"} << A::Run << L{} << ""
         << ""
         << "/srv/site/hall.qcf";
-    QTest::newRow("two files") << QStringList{"a.qcf", "b.qcf"} << A::Error << ""
-                               << ""
+    QTest::newRow("two files") << L{"a.qcf", "b.qcf"} << A::Error << L{} << ""
                                << "nvx10config: Only one configuration file can be opened, not 2."
                                << "";
 }
@@ -155,7 +151,7 @@ void TestProgram::commandLine_data() {
 void TestProgram::commandLine() {
     QFETCH(QStringList, arguments);
     QFETCH(CommandLine::Action, action);
-    QFETCH(QString, port);
+    QFETCH(QStringList, ports);
     QFETCH(QString, trace);
     QFETCH(QString, printed);
     QFETCH(QString, file);
@@ -164,7 +160,7 @@ void TestProgram::commandLine() {
     QCOMPARE(commandLine.action, action);
     QCOMPARE(commandLine.exitStatus(), action == CommandLine::Action::Error ? 2 : 0);
     if (action == CommandLine::Action::Run) {
-        QCOMPARE(commandLine.port, port);
+        QCOMPARE(commandLine.ports, ports);
         QCOMPARE(commandLine.trace, trace);
         QCOMPARE(commandLine.file, file);
         QVERIFY(commandLine.text.isEmpty());
@@ -203,7 +199,7 @@ void TestProgram::fileAtStart() {
 
     ScriptedMessages startMessages;
     ScriptedFileDialog startDialog;
-    Program started(QString(), startMessages, startDialog, noPorts);
+    Program started({}, startMessages, startDialog, noPorts);
     started.form.show();
     started.openAtStart(path);
     QVERIFY(startMessages.shown.isEmpty()); // not before the event loop runs
@@ -211,7 +207,7 @@ void TestProgram::fileAtStart() {
 
     ScriptedMessages buttonMessages;
     ScriptedFileDialog buttonDialog;
-    Program clicked(QString(), buttonMessages, buttonDialog, noPorts);
+    Program clicked({}, buttonMessages, buttonDialog, noPorts);
     buttonDialog.choose = path;
     clicked.form.READ_FILE->click();
 
@@ -268,7 +264,7 @@ void TestProgram::simulatorHoldsAFile() {
 
     ScriptedMessages readMessages;
     ScriptedFileDialog readDialog;
-    Program read(device, readMessages, readDialog, noPorts);
+    Program read({device}, readMessages, readDialog, noPorts);
     read.form.READ_CONFIG->click();
     sim.terminate();
     QVERIFY(sim.waitForFinished(10000));
@@ -276,7 +272,7 @@ void TestProgram::simulatorHoldsAFile() {
 
     ScriptedMessages openMessages;
     ScriptedFileDialog openDialog;
-    Program opened(QString(), openMessages, openDialog, noPorts);
+    Program opened({}, openMessages, openDialog, noPorts);
     opened.files.openFile(file);
     QCOMPARE(listRows(read.form), listRows(opened.form));
     QVERIFY(readMessages.shown.isEmpty());
@@ -299,7 +295,7 @@ void TestProgram::traceFile() {
     }
     ScriptedMessages messages;
     ScriptedFileDialog dialog;
-    Program program(sim.devicePath(), messages, dialog, [] { return QList<SerialPortEntry>{}; });
+    Program program({sim.devicePath()}, messages, dialog, [] { return QList<SerialPortEntry>{}; });
     sim.setModel(71);
     QLoggingCategory::setFilterRules("nvx.serial.debug=false");
     {
@@ -336,7 +332,7 @@ void TestProgram::panelToFileToPanel() {
 
     ScriptedMessages messages;
     ScriptedFileDialog dialog;
-    Program program(sim.devicePath(), messages, dialog);
+    Program program({sim.devicePath()}, messages, dialog);
     Form1& form = program.form;
 
     program.form.READ_CONFIG->click();
@@ -416,7 +412,7 @@ void TestProgram::statusTextsFitTheStatusLine() {
     QFETCH(QString, text);
     ScriptedMessages messages;
     ScriptedFileDialog dialog;
-    Program program(QString(), messages, dialog, [] { return QList<SerialPortEntry>{}; });
+    Program program({}, messages, dialog, [] { return QList<SerialPortEntry>{}; });
     QPlainTextEdit* status = program.form.Text1;
     program.form.setStatusVisible(true);
     program.form.setStatusText(text);
@@ -457,7 +453,7 @@ void TestProgram::signalsCloseAsTheWindowDoes() {
     sim.setPacing(true);
     ScriptedMessages messages;
     ScriptedFileDialog dialog;
-    Program program(sim.devicePath(), messages, dialog, [] { return QList<SerialPortEntry>{}; });
+    Program program({sim.devicePath()}, messages, dialog, [] { return QList<SerialPortEntry>{}; });
     Form1& form = program.form;
     for (const AssignmentItem& item : assignmentItems()) {
         QVERIFY(form.select(form.List(item.moduleList), 3));  // C
@@ -493,7 +489,7 @@ void TestProgram::signalsCloseAsTheWindowDoes() {
 void TestProgram::signalDismissesAWaitingBox() {
     QtMessageBoxes messages;
     ScriptedFileDialog dialog;
-    Program program(QStringLiteral("/dev/nvx-no-such-port"), messages, dialog,
+    Program program({QStringLiteral("/dev/nvx-no-such-port")}, messages, dialog,
                     [] { return QList<SerialPortEntry>{}; });
     messages.setParent(&program.form);
     const CloseOnSignal closer(program.form);

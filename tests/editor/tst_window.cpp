@@ -56,7 +56,7 @@ private slots:
     void limitsAndFocus();
     void fontsHaveGlyphs();
     void captionsFit();
-    void portAndProgressOverlapNothing();
+    void addedControlsOverlapNothing();
     void statusColourWhateverWindowIsActive();
     void enterPressesCommandButtons_data();
     void enterPressesCommandButtons();
@@ -316,9 +316,9 @@ void TestWindow::limitsAndFocus() {
     QCOMPARE(form->Text(2)->text(), QString("ABCDEFGHIJKL"));
 
     // The focus chain runs over the controls the user can operate, in this order: the five
-    // buttons, then the port selector.
-    const QStringList operable{"WRITE_CONFIG", "READ_FILE",   "Option1",
-                               "Option2",      "READ_CONFIG", "Combo1"};
+    // buttons, then the port selector and the search that chooses in it.
+    const QStringList operable{"WRITE_CONFIG", "READ_FILE", "Option1",   "Option2",
+                               "READ_CONFIG",  "Combo1",    "FIND_PANEL"};
     QStringList order;
     QWidget* w = form->WRITE_CONFIG;
     do {
@@ -377,22 +377,22 @@ void TestWindow::captionsFit() {
         problems << fits(button, button->text(), button->captionRect(), 2);
     for (auto* option : form->findChildren<WrappingRadioButton*>())
         problems << fits(option, option->text(), option->captionRect(), 2);
-    QCOMPARE(form->findChildren<QAbstractButton*>().size(), 5);
+    QCOMPARE(form->findChildren<QAbstractButton*>().size(), 6);
     for (QGroupBox* frame : {form->Frame1, form->Frame2})
         problems << fits(frame, frame->title(), frame->rect(), 1);
     problems.removeAll(QString());
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
 }
 
-// The port selector and the progress bar sit in the free corner: in either view they cover no
-// other control, and nothing covers them.
-void TestWindow::portAndProgressOverlapNothing() {
+// The port selector, the progress bar and FIND PANEL sit where the window had room: in either
+// view they cover no other control, and nothing covers them.
+void TestWindow::addedControlsOverlapNothing() {
     form->show();
     for (bool lighting : {false, true}) {
         if (lighting)
             form->Option2_Click();
         QStringList overlaps;
-        for (const char* name : {"Label20", "Combo1", "ProgressBar1"}) {
+        for (const char* name : {"Label20", "Combo1", "ProgressBar1", "FIND_PANEL"}) {
             QWidget* added = control(name);
             QVERIFY(added->isVisible());
             for (QWidget* other :
@@ -413,6 +413,7 @@ void TestWindow::enterPressesCommandButtons_data() {
     QTest::newRow("Return on READ_CONFIG") << "READ_CONFIG" << int(Qt::Key_Return) << 1;
     QTest::newRow("Enter on WRITE_CONFIG") << "WRITE_CONFIG" << int(Qt::Key_Enter) << 1;
     QTest::newRow("Space on READ_FILE, as before") << "READ_FILE" << int(Qt::Key_Space) << 1;
+    QTest::newRow("Return on FIND_PANEL") << "FIND_PANEL" << int(Qt::Key_Return) << 1;
     QTest::newRow("Escape does nothing") << "READ_FILE" << int(Qt::Key_Escape) << 0;
 }
 
@@ -448,8 +449,9 @@ void TestWindow::statusColourWhateverWindowIsActive() {
     QCOMPARE(ground, QColor(Form1::green));
 }
 
-// Every list, text box, the status line, the progress bar and the port selector has a name of
-// its own for a screen reader, and the status line's text reaches the reader as its value.
+// Every list, text box, the status line, the progress bar, the port selector and FIND PANEL has
+// a name of its own for a screen reader, and the status line's text reaches the reader as its
+// value.
 void TestWindow::spokenNamesAreUnique() {
     QList<QWidget*> named;
     for (QListWidget* list : form->findChildren<QListWidget*>())
@@ -458,8 +460,8 @@ void TestWindow::spokenNamesAreUnique() {
         if (box->parentWidget() != form->Combo1) // the selector's edit field is part of it
             named << box;
     }
-    named << form->Text1 << form->ProgressBar1 << form->Combo1;
-    QCOMPARE(named.size(), 47 + 21 + 3);
+    named << form->Text1 << form->ProgressBar1 << form->Combo1 << form->FIND_PANEL;
+    QCOMPARE(named.size(), 47 + 21 + 4);
     QMap<QString, QString> owners;
     for (QWidget* w : named) {
         const QString name = spokenName(w);
@@ -469,6 +471,11 @@ void TestWindow::spokenNamesAreUnique() {
                                 .arg(owners.value(name), w->objectName(), name)));
         owners.insert(name, w->objectName());
     }
+    // The button's tool tip says what a click does; a reader gives it as the description.
+    QVERIFY(!form->FIND_PANEL->toolTip().isEmpty());
+    QCOMPARE(
+        QAccessible::queryAccessibleInterface(form->FIND_PANEL)->text(QAccessible::Description),
+        form->FIND_PANEL->toolTip());
     const QString status("COMMUNICATIONS FAILURE-BAD SWITCH PANEL DATA");
     form->setStatusText(status);
     QCOMPARE(QAccessible::queryAccessibleInterface(form->Text1)->text(QAccessible::Value), status);

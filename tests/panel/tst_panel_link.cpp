@@ -1,6 +1,7 @@
 // The serial line around the operations: the port selector, a port that cannot be opened, a
 // device that vanishes, a window closed while an operation waits, clicks that arrive during a
-// wait, the progress bar and busy cursor, and the serial trace.
+// wait, the progress bar and busy cursor, the serial trace, and the search for the panel
+// across several ports.
 
 #include "panel_rig.h"
 #include "serial_trace.h"
@@ -73,9 +74,76 @@ template <typename Run> void traceOf(Run run) {
     qInstallMessageHandler(previous);
 }
 
+// The events of a trace, without their time stamps.
+QStringList traceEvents() {
+    QStringList events;
+    for (const QString& line : traced)
+        events << line.section(QStringLiteral(" ms  "), 1);
+    return events;
+}
+
+// One port on the list a search tries: a simulated panel set up as the row says, a port that
+// does not exist, or a panel that another program holds open.
+struct Peer {
+    enum Kind { Sim, Missing, Held };
+    Kind kind = Sim;
+    SimSetup setup = [](PanelSim&) {};
+};
+Peer panel(int model) {
+    return {Peer::Sim, [model](PanelSim& s) { s.setModel(model); }};
+}
+Peer peer(SimSetup setup) {
+    return {Peer::Sim, std::move(setup)};
+}
+const Peer silent = peer([](PanelSim& s) { s.setSilent(true); });
+const Peer missing{Peer::Missing};
+const Peer held{Peer::Held};
+
+// The peers of a row, on real pseudo-terminals, and the names the search opens them by.
+struct Peers {
+    std::vector<std::unique_ptr<PanelSim>> sims; // null for a missing port
+    std::vector<std::unique_ptr<QSerialPort>> holders;
+    QStringList paths;
+
+    explicit Peers(const QList<Peer>& peers) {
+        for (const Peer& p : peers) {
+            if (p.kind == Peer::Missing) {
+                sims.emplace_back();
+                paths << QStringLiteral("/dev/nvx-no-such-port-%1").arg(paths.size());
+                continue;
+            }
+            auto sim = std::make_unique<PanelSim>();
+            if (!sim->start())
+                qFatal("no pseudo-terminal: %s", qPrintable(sim->errorString()));
+            p.setup(*sim);
+            paths << sim->devicePath();
+            if (p.kind == Peer::Held) {
+                holders.push_back(std::make_unique<QSerialPort>(sim->devicePath()));
+                if (!holders.back()->open(QIODevice::ReadWrite))
+                    qFatal("cannot hold %s", qPrintable(sim->devicePath()));
+            }
+            sims.push_back(std::move(sim));
+        }
+    }
+    QByteArray received(int i) const { return sims[i] ? sims[i]->received() : QByteArray(); }
+    // "{1}" in a row's text stands for the path of peer 1.
+    QString fill(QString text) const {
+        for (int i = 0; i < paths.size(); ++i)
+            text.replace(QStringLiteral("{%1}").arg(i), paths[i]);
+        return text;
+    }
+    QStringList fill(const QStringList& texts) const {
+        QStringList out;
+        for (const QString& t : texts)
+            out << fill(t);
+        return out;
+    }
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(Operation)
+Q_DECLARE_METATYPE(Peer)
 
 class TestPanelLink : public QObject {
     Q_OBJECT
@@ -108,6 +176,10 @@ private slots:
     void lineFaults();
     void echoingAdapter_data();
     void echoingAdapter();
+    void findPanel_data();
+    void findPanel();
+    void traceOfOneSearch();
+    void windowClosedDuringSearch();
 };
 
 // The port comes from the window's selector, which lists what the system reports afresh
@@ -119,7 +191,7 @@ void TestPanelLink::selectorChoosesThePort() {
     builtIn.portName = QStringLiteral("nvx-ttyS9");
     builtIn.systemLocation = QStringLiteral("/dev/nvx-ttyS9"); // reported, but cannot open
     rig.reported = {builtIn, rig.simulatedAdapter()};
-    rig.operations->portSelector().start(QString()); // the only USB adapter
+    rig.operations->portSelector().start({}); // the only USB adapter
     PortComboBox* combo = rig.form->Combo1;
     QCOMPARE(combo->count(), 2);
     QCOMPARE(combo->currentText(), rig.simulatedAdapter().displayText());
@@ -162,7 +234,7 @@ void TestPanelLink::selectorChoosesThePort() {
 
     // A port the system never listed, typed in: used, then listed as chosen.
     rig.reported = {builtIn};
-    rig.operations->portSelector().start(QString());
+    rig.operations->portSelector().start({});
     QCOMPARE(combo->currentData().toString(), builtIn.systemLocation);
     combo->lineEdit()->selectAll();
     QTest::keyClicks(combo->lineEdit(), rig.sim.devicePath());
@@ -182,7 +254,7 @@ void TestPanelLink::portCannotOpen() {
     QFETCH(bool, write);
     PanelRig rig;
     const QString missing = QStringLiteral("/dev/nvx-no-such-port");
-    rig.operations->portSelector().start(missing);
+    rig.operations->portSelector().start({missing});
     showAllNotAssigned(*rig.form);
     rig.form->Text(2)->setText(QStringLiteral("LOBBY"));
 
@@ -247,7 +319,7 @@ void TestPanelLink::oneDeviceUnderTwoNames() {
     SerialCommPort other(linkFirst ? link : rig.sim.devicePath());
     QVERIFY(other.setPortOpen(true));
     const QString chosen = linkFirst ? rig.sim.devicePath() : link;
-    rig.operations->portSelector().start(chosen);
+    rig.operations->portSelector().start({chosen});
 
     rig.operations->READ_CONFIG_Click();
 
@@ -410,6 +482,7 @@ void TestPanelLink::clicksDuringWaitStartNothing() {
             return;
         rig.form->READ_CONFIG->click();
         rig.form->WRITE_CONFIG->click();
+        rig.form->FIND_PANEL->click();
         ++clicks;
         QCOMPARE(rig.form->statusText(), QString::fromLatin1(texts::communicationsOk));
     });
@@ -522,6 +595,42 @@ void TestPanelLink::barTextsFit_data() {
         << at(K::Write, S::Location, 24, true, true) << "STOPPED AT LOCATION 25 OF 25";
     QTest::newRow("closing, verified")
         << at(K::Write, S::Finished, 0, true, false) << "ALL 25 LOCATIONS VERIFIED";
+    // A search's texts with a port name as long as a stable name of an adapter that is not
+    // plugged in: the name is shortened, the words after it keep their line.
+    const QString longName =
+        QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0");
+    const auto looking = [longName](bool stop) {
+        return ProgressSteps([=](OperationProgress& p) {
+            p.begin(K::Find);
+            p.lookingAt(p.barName(longName), 12, 12);
+            if (stop)
+                p.stopped();
+        });
+    };
+    const auto searched = [longName](search::PortResult::Kind kind, int ports) {
+        return ProgressSteps([=](OperationProgress& p) {
+            p.begin(K::Find);
+            QList<search::PortResult> results;
+            for (int i = 0; i < ports; ++i) {
+                search::PortResult port;
+                port.port = longName;
+                port.name = p.barName(longName);
+                port.kind = kind;
+                port.model = 255;
+                results << port;
+            }
+            const search::Decision decision = search::decide(results);
+            p.searched(decision.text, decision.toolTip);
+        });
+    };
+    using R = search::PortResult::Kind;
+    QTest::newRow("looking, long name") << looking(false) << ", 12 OF 12";
+    QTest::newRow("search stopped, long name") << looking(true) << ", 12 OF 12";
+    QTest::newRow("found, long name") << searched(R::Found, 1) << "PANEL FOUND ON /dev/";
+    QTest::newRow("another model, long name") << searched(R::OtherModel, 1) << "MODEL 255 PANEL";
+    QTest::newRow("no model number, long name") << searched(R::NoModel, 1) << "NUMBER ON /dev/";
+    QTest::newRow("12 ports, none opened")
+        << searched(R::NotOpened, 12) << "ON 12 PORTS; 12 COULD NOT BE OPENED";
     QTest::newRow("file opened") << ProgressSteps([](OperationProgress& p) {
         p.fileOpened("/home/tech/east-wing.qcf");
     }) << "OPENED east-wing.qcf \u2014 NOT WRITTEN TO THE PANEL";
@@ -669,7 +778,7 @@ void TestPanelLink::nothingCarriedToTheNextOperation() {
     const QString name = dir.filePath(QStringLiteral("ttyPANEL"));
     PanelRig rig;
     QVERIFY(QFile::link(rig.sim.devicePath(), name));
-    rig.operations->portSelector().start(name);
+    rig.operations->portSelector().start({name});
 
     rig.sim.setShortReply(5, 2);
     rig.operations->READ_CONFIG_Click();
@@ -703,7 +812,7 @@ void TestPanelLink::queuedCloseSparesTheNextOperation() {
 
     PanelSim healthy;
     QVERIFY(healthy.start());
-    rig.operations->portSelector().start(healthy.devicePath());
+    rig.operations->portSelector().start({healthy.devicePath()});
     rig.operations->READ_CONFIG_Click();
     QCOMPARE(rig.form->statusText(), QString::fromLatin1(texts::readSuccessful));
     QCOMPARE(healthy.received(), wakeUps(1) + reads({63}) + readsFromTo(0, 24));
@@ -893,6 +1002,192 @@ void TestPanelLink::echoingAdapter() {
     }
     QCOMPARE(rig.sim.received(), wire);
     rig.checkIdle();
+}
+
+void TestPanelLink::findPanel_data() {
+    QTest::addColumn<QList<Peer>>("peers");
+    QTest::addColumn<QList<QByteArray>>("wire"); // what each peer received, byte for byte
+    QTest::addColumn<int>("found");              // the peer chosen; -1: the choice stays
+    QTest::addColumn<QString>("bar");            // "{1}": the path of peer 1
+    QTest::addColumn<QStringList>("toolTip");
+    using Wire = QList<QByteArray>;
+    const QByteArray silence = wakeUps(6);
+    const QByteArray model = wakeUps(1) + reads({63});
+    const QString noAnswer = QStringLiteral("NO ANSWER TO THE WAKE-UP");
+
+    QTest::newRow("silent, missing, panel: the panel chosen")
+        << QList<Peer>{silent, missing, panel(70)} << Wire{silence, "", model} << 2
+        << "PANEL FOUND ON {2}"
+        << QStringList{"{0}: " + noAnswer, "{1}: NOT OPENED: DOES NOT EXIST",
+                       "{2}: A MODEL 70 PANEL, CHOSEN"};
+    QTest::newRow("no panel anywhere")
+        << QList<Peer>{silent, missing, silent} << Wire{silence, "", silence} << -1
+        << "NO PANEL ANSWERED ON 3 PORTS; 1 COULD NOT BE OPENED"
+        << QStringList{"{0}: " + noAnswer, "{1}: NOT OPENED: DOES NOT EXIST", "{2}: " + noAnswer};
+    QTest::newRow("another model, a port in use, then a model 79 panel")
+        << QList<Peer>{panel(71), held, panel(79)} << Wire{model, "", model} << 2
+        << "PANEL FOUND ON {2}"
+        << QStringList{"{0}: A MODEL 71 PANEL, NOT ONE THIS PROGRAM CONFIGURES",
+                       "{1}: NOT OPENED: IN USE BY ANOTHER PROGRAM",
+                       "{2}: A MODEL 79 PANEL, CHOSEN"};
+    QTest::newRow("another model only: named, not chosen")
+        << QList<Peer>{silent, panel(71)} << Wire{silence, model} << -1
+        << "A MODEL 71 PANEL ANSWERED ON {1}"
+        << QStringList{"{0}: " + noAnswer,
+                       "{1}: A MODEL 71 PANEL, NOT ONE THIS PROGRAM CONFIGURES"};
+    QTest::newRow("the first panel ends the search: the next port is never opened")
+        << QList<Peer>{panel(70), panel(70)} << Wire{model, ""} << 0 << "PANEL FOUND ON {0}"
+        << QStringList{"{0}: A MODEL 70 PANEL, CHOSEN", "{1}: NOT TRIED"};
+    // The record's A still holds model 70 from an earlier read: a reply without a number must
+    // not be taken for it.
+    QTest::newRow("a model reply without a number")
+        << QList<Peer>{peer([](PanelSim& s) { s.setShortReply(63, 3); }), silent}
+        << Wire{model, silence} << -1 << "AN ANSWER WITHOUT A MODEL NUMBER ON {0}"
+        << QStringList{"{0}: ANSWERED THE WAKE-UP, BUT GAVE NO MODEL NUMBER", "{1}: " + noAnswer};
+    QTest::newRow("a panel that wakes at the third try")
+        << QList<Peer>{peer([](PanelSim& s) { s.setWakeAfter(3); })}
+        << Wire{wakeUps(3) + reads({63})} << 0 << "PANEL FOUND ON {0}"
+        << QStringList{"{0}: A MODEL 70 PANEL, CHOSEN"};
+    QTest::newRow("a device that hangs up when tried, then a panel")
+        << QList<Peer>{peer([](PanelSim& s) { s.setHangUpAfter(0); }), panel(70)}
+        << Wire{wakeUps(1), model} << 1 << "PANEL FOUND ON {1}"
+        << QStringList{"{0}: CONNECTION LOST", "{1}: A MODEL 70 PANEL, CHOSEN"};
+}
+
+// FIND PANEL against several pseudo-terminals given as the user's ports: each port in the
+// list's order gets READ's wake-up and model read and nothing else, the first panel of a
+// served model is chosen, and a read then goes to it. The status line is never touched; the
+// other buttons do nothing meanwhile.
+void TestPanelLink::findPanel() {
+    QFETCH(QList<Peer>, peers);
+    QFETCH(QList<QByteArray>, wire);
+    QFETCH(int, found);
+    QFETCH(QString, bar);
+    QFETCH(QStringList, toolTip);
+    PanelRig rig;
+    rig.operations->connectButtons();
+    Peers line(peers);
+    PortSelector& selector = rig.operations->portSelector();
+    selector.start(line.paths);
+    // Every port named is listed, and the first one named is chosen.
+    QCOMPARE(rig.form->Combo1->count(), int(line.paths.size()));
+    QCOMPARE(selector.current(), line.paths[0]);
+    // The technician had chosen another port than the one to be found.
+    const int before = found == 0 ? int(line.paths.size()) - 1 : 0;
+    rig.operations->portSelector().choose(line.paths[before]);
+    rig.form->r.A = 70;
+    const QString status = rig.form->statusText();
+    const QColor colour = rig.form->statusColour();
+
+    int commands = 0;
+    QList<QMetaObject::Connection> watching;
+    for (std::size_t i = 0; i < line.sims.size(); ++i) {
+        if (!line.sims[i])
+            continue;
+        watching << QObject::connect(
+            line.sims[i].get(), &PanelSim::commandReceived, rig.form.get(), [&, i] {
+                ++commands;
+                checkBusy(rig);
+                QCOMPARE(rig.form->ProgressBar1->format(),
+                         QStringLiteral("LOOKING FOR THE PANEL: %1, %2 OF %3")
+                             .arg(line.paths[int(i)])
+                             .arg(i + 1)
+                             .arg(line.paths.size()));
+                // The other buttons, and the search's own, start nothing while it waits.
+                rig.form->READ_CONFIG->click();
+                rig.form->WRITE_CONFIG->click();
+                rig.form->FIND_PANEL->click();
+            });
+    }
+
+    rig.form->FIND_PANEL->click();
+    for (const auto& c : watching)
+        QObject::disconnect(c);
+
+    QVERIFY(commands > 0);
+    for (int i = 0; i < wire.size(); ++i)
+        QCOMPARE(line.received(i), wire[i]);
+    QCOMPARE(rig.form->ProgressBar1->format(), line.fill(bar));
+    QCOMPARE(rig.form->ProgressBar1->toolTip().split('\n'), line.fill(toolTip));
+    QCOMPARE(selector.current(), line.paths[found >= 0 ? found : before]);
+    QCOMPARE(rig.form->statusText(), status);
+    QCOMPARE(rig.form->statusColour(), colour);
+    QVERIFY(rig.form->Text1->isHidden());
+    QVERIFY(rig.messages.shown.isEmpty());
+    rig.checkIdle();
+
+    if (found < 0)
+        return;
+    // A read after the search goes to the port it found, and only there.
+    for (const auto& sim : line.sims) {
+        if (sim)
+            sim->clearReceived();
+    }
+    rig.form->READ_CONFIG->click();
+    QCOMPARE(rig.form->statusText(), QString::fromLatin1(texts::readSuccessful));
+    for (int i = 0; i < wire.size(); ++i)
+        QCOMPARE(line.received(i),
+                 i == found ? wakeUps(1) + reads({63}) + readsFromTo(0, 24) : QByteArray());
+}
+
+// The trace of a search: every port opened or refused, its exchanges as on the wire, what it
+// gave, and the bar's last text.
+void TestPanelLink::traceOfOneSearch() {
+    PanelRig rig;
+    Peers line({silent, missing, panel(70)});
+    rig.operations->portSelector().start(line.paths);
+    const QtMessageHandler previous = qInstallMessageHandler(collectTrace);
+    traced.clear();
+    QLoggingCategory::setFilterRules(QStringLiteral("nvx.serial.debug=true"));
+    rig.operations->FIND_PANEL_Click();
+    QLoggingCategory::setFilterRules(QString());
+    qInstallMessageHandler(previous);
+
+    QStringList events = traceEvents();
+    // The system's own words for a missing device are its business.
+    const QString refused = line.fill(QStringLiteral("open {1} failed: "));
+    for (QString& event : events) {
+        if (event.startsWith(refused))
+            event = refused;
+    }
+    QStringList expected{QStringLiteral("FIND PANEL"),
+                         QStringLiteral("open {0} at 9600,N,8,1, no flow control")};
+    for (int i = 0; i < 6; ++i)
+        expected << QStringLiteral("> A");
+    expected << QStringLiteral("< (nothing)") << QStringLiteral("{0}: NO ANSWER TO THE WAKE-UP")
+             << QStringLiteral("open {1} failed: ")
+             << QStringLiteral("{1}: NOT OPENED: DOES NOT EXIST")
+             << QStringLiteral("open {2} at 9600,N,8,1, no flow control") << QStringLiteral("> A")
+             << QStringLiteral("< D000D") << QStringLiteral("> V\\x00?00V")
+             << QStringLiteral("< 0700\\r") << QStringLiteral("{2}: A MODEL 70 PANEL, CHOSEN")
+             << QStringLiteral("end: PANEL FOUND ON {2}");
+    QCOMPARE(events, line.fill(expected));
+}
+
+// Closing the window ends a search at once: nothing more is sent, no other port is opened,
+// the choice stays, and the window closes.
+void TestPanelLink::windowClosedDuringSearch() {
+    PanelRig rig;
+    Peers line({silent, silent, panel(70)});
+    rig.operations->portSelector().start(line.paths);
+    rig.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(rig.form.get()));
+    QObject::connect(line.sims[0].get(), &PanelSim::commandReceived, rig.form.get(),
+                     [&](int number) {
+                         if (number == 4)
+                             rig.form->close();
+                     });
+
+    rig.operations->FIND_PANEL_Click();
+
+    QCOMPARE(line.received(0), wakeUps(4));
+    QCOMPARE(line.received(1), QByteArray());
+    QCOMPARE(line.received(2), QByteArray());
+    QCOMPARE(rig.operations->portSelector().current(), line.paths[0]);
+    QCOMPARE(rig.form->ProgressBar1->format(), line.fill("SEARCH STOPPED AT {0}, 1 OF 3"));
+    QVERIFY(rig.form->Text1->isHidden());
+    rig.checkIdle();
+    QTRY_VERIFY(!rig.form->isVisible());
 }
 
 QTEST_MAIN(TestPanelLink)

@@ -3,6 +3,7 @@
 
 #include "locations.h"
 #include "panel_link.h"
+#include "panel_search.h"
 #include "protocol.h"
 #include "serial_comm_port.h"
 #include "serial_ports.h"
@@ -16,6 +17,7 @@ Q_DECLARE_METATYPE(std::optional<long long>)
 Q_DECLARE_METATYPE(CommPort::OpenFailure)
 Q_DECLARE_METATYPE(QSerialPort::SerialPortError)
 Q_DECLARE_METATYPE(SerialPortEntry)
+Q_DECLARE_METATYPE(search::PortResult)
 
 class TestPanelProtocol : public QObject {
     Q_OBJECT
@@ -36,6 +38,8 @@ private slots:
     void startPort();
     void traceText_data();
     void traceText();
+    void searchDecision_data();
+    void searchDecision();
 };
 
 void TestPanelProtocol::frames_data() {
@@ -300,6 +304,95 @@ void TestPanelProtocol::traceText() {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, text);
     QCOMPARE(escapedBytes(bytes), text);
+}
+
+namespace {
+
+search::PortResult tried(const char* name, search::PortResult::Kind kind, int model = 0,
+                         CommPort::OpenFailure failure = CommPort::OpenFailure::None) {
+    search::PortResult p;
+    p.name = QString::fromLatin1(name);
+    p.port = QStringLiteral("/dev/") + p.name;
+    p.kind = kind;
+    p.model = model;
+    p.failure = failure;
+    return p;
+}
+
+} // namespace
+
+// What the ports of a search decide: the port chosen, the bar's text and the tooltip's lines.
+void TestPanelProtocol::searchDecision_data() {
+    using K = search::PortResult::Kind;
+    using F = CommPort::OpenFailure;
+    using Ports = QList<search::PortResult>;
+    QTest::addColumn<Ports>("ports");
+    QTest::addColumn<QString>("chosen"); // empty: the selection stays
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("toolTip");
+    const auto silent = [](const char* name) { return tried(name, K::NoAnswer); };
+
+    QTest::newRow("nothing listed") << Ports{} << ""
+                                    << "NO SERIAL PORT TO TRY" << QStringList{};
+    QTest::newRow("one port, silent: no plural")
+        << Ports{silent("ttyS0")} << ""
+        << "NO PANEL ANSWERED ON 1 PORT" << QStringList{"/dev/ttyS0: NO ANSWER TO THE WAKE-UP"};
+    QTest::newRow("silent, missing, in use, denied: three could not be opened")
+        << Ports{silent("ttyS0"), tried("ttyUSB3", K::NotOpened, 0, F::NotFound),
+                 tried("ttyUSB0", K::NotOpened, 0, F::InUse),
+                 tried("ttyACM0", K::NotOpened, 0, F::NoPermission)}
+        << ""
+        << "NO PANEL ANSWERED ON 4 PORTS; 3 COULD NOT BE OPENED"
+        << QStringList{"/dev/ttyS0: NO ANSWER TO THE WAKE-UP",
+                       "/dev/ttyUSB3: NOT OPENED: DOES NOT EXIST",
+                       "/dev/ttyUSB0: NOT OPENED: IN USE BY ANOTHER PROGRAM",
+                       "/dev/ttyACM0: NOT OPENED: PERMISSION DENIED"};
+    QTest::newRow("a lost connection is a port tried, not one unopened")
+        << Ports{tried("ttyUSB0", K::Lost), tried("ttyS4", K::NotOpened, 0, F::Other)} << ""
+        << "NO PANEL ANSWERED ON 2 PORTS; 1 COULD NOT BE OPENED"
+        << QStringList{"/dev/ttyUSB0: CONNECTION LOST",
+                       "/dev/ttyS4: NOT OPENED: REFUSED BY THE SYSTEM"};
+    QTest::newRow("a panel: chosen, the ports after it not tried")
+        << Ports{silent("ttyS0"), tried("ttyUSB1", K::Found, 79), tried("ttyUSB2", K::NotTried)}
+        << "/dev/ttyUSB1"
+        << "PANEL FOUND ON ttyUSB1"
+        << QStringList{"/dev/ttyS0: NO ANSWER TO THE WAKE-UP",
+                       "/dev/ttyUSB1: A MODEL 79 PANEL, CHOSEN", "/dev/ttyUSB2: NOT TRIED"};
+    QTest::newRow("another model first, then a panel: the panel is chosen")
+        << Ports{tried("ttyUSB0", K::OtherModel, 71), tried("ttyUSB1", K::Found, 70)}
+        << "/dev/ttyUSB1"
+        << "PANEL FOUND ON ttyUSB1"
+        << QStringList{"/dev/ttyUSB0: A MODEL 71 PANEL, NOT ONE THIS PROGRAM CONFIGURES",
+                       "/dev/ttyUSB1: A MODEL 70 PANEL, CHOSEN"};
+    QTest::newRow("two other models: the first named, none chosen")
+        << Ports{silent("ttyS0"), tried("ttyUSB0", K::OtherModel, 71),
+                 tried("ttyUSB1", K::OtherModel, 16)}
+        << ""
+        << "A MODEL 71 PANEL ANSWERED ON ttyUSB0"
+        << QStringList{"/dev/ttyS0: NO ANSWER TO THE WAKE-UP",
+                       "/dev/ttyUSB0: A MODEL 71 PANEL, NOT ONE THIS PROGRAM CONFIGURES",
+                       "/dev/ttyUSB1: A MODEL 16 PANEL, NOT ONE THIS PROGRAM CONFIGURES"};
+    QTest::newRow("a model named outranks an answer without one")
+        << Ports{tried("ttyUSB0", K::NoModel), tried("ttyUSB1", K::OtherModel, 161)} << ""
+        << "A MODEL 161 PANEL ANSWERED ON ttyUSB1"
+        << QStringList{"/dev/ttyUSB0: ANSWERED THE WAKE-UP, BUT GAVE NO MODEL NUMBER",
+                       "/dev/ttyUSB1: A MODEL 161 PANEL, NOT ONE THIS PROGRAM CONFIGURES"};
+    QTest::newRow("an answer without a model number: not chosen, but named")
+        << Ports{tried("ttyUSB0", K::NotOpened, 0, F::InUse), tried("ttyUSB1", K::NoModel)} << ""
+        << "AN ANSWER WITHOUT A MODEL NUMBER ON ttyUSB1"
+        << QStringList{"/dev/ttyUSB0: NOT OPENED: IN USE BY ANOTHER PROGRAM",
+                       "/dev/ttyUSB1: ANSWERED THE WAKE-UP, BUT GAVE NO MODEL NUMBER"};
+}
+
+void TestPanelProtocol::searchDecision() {
+    QFETCH(QList<search::PortResult>, ports);
+    QFETCH(QString, chosen);
+    QFETCH(QString, text);
+    QFETCH(QStringList, toolTip);
+    const search::Decision decision = search::decide(ports);
+    QCOMPARE(decision.chosen, chosen);
+    QCOMPARE(decision.text, text);
+    QCOMPARE(decision.toolTip.split(QLatin1Char('\n'), Qt::SkipEmptyParts), toolTip);
 }
 
 QTEST_GUILESS_MAIN(TestPanelProtocol)

@@ -102,7 +102,7 @@ int main(int argc, char* argv[]) {
     SilentMessages messages;
     ChosenFile dialog(file);
     const QString port = sample ? sim.devicePath() : QString();
-    Program program(port, messages, dialog, [sample, port] {
+    Program program({port}, messages, dialog, [sample, port] {
         return sample ? oneAdapter(port) : QList<SerialPortEntry>();
     });
     Form1& form = program.form;
