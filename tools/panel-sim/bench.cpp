@@ -1,5 +1,6 @@
 // panel-bench: wall time and processor time of a whole panel read and a whole panel write
-// against nvx10-panel-sim with 9600 baud byte pacing. A measurement, not a test.
+// against nvx10-panel-sim with 9600 baud byte pacing, and of FIND PANEL over ports where
+// nothing answers. A measurement, not a test.
 
 #include "form1.h"
 #include "messages.h"
@@ -9,9 +10,12 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QProgressBar>
 
 #include <cstdio>
+#include <memory>
 #include <sys/resource.h>
+#include <vector>
 
 namespace {
 
@@ -31,7 +35,9 @@ double cpuSeconds() {
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
-template <typename Run> void measure(const char* name, Form1& form, int rounds, Run run) {
+// `outcome` says how a round ended.
+template <typename Run, typename Outcome>
+void measure(const char* name, int rounds, Run run, Outcome outcome) {
     for (int i = 0; i < rounds; ++i) {
         QElapsedTimer wall;
         const double cpu0 = cpuSeconds();
@@ -39,9 +45,19 @@ template <typename Run> void measure(const char* name, Form1& form, int rounds, 
         run();
         const double elapsed = wall.nsecsElapsed() / 1e9;
         const double cpu = cpuSeconds() - cpu0;
-        std::printf("%-6s %d: wall %.3f s, cpu %.3f s (%.1f %%), status \"%s\"\n", name, i + 1,
-                    elapsed, cpu, 100.0 * cpu / elapsed, qPrintable(form.statusText()));
+        std::printf("%-6s %d: wall %.3f s, cpu %.3f s (%.1f %%), %s\n", name, i + 1, elapsed, cpu,
+                    100.0 * cpu / elapsed, qPrintable(outcome(elapsed)));
     }
+}
+
+// Starts nvx10-panel-sim with `arguments`; the path of its pseudo-terminal, or empty.
+QString startSim(QProcess& sim, const QStringList& arguments) {
+    sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    sim.start(QCoreApplication::applicationDirPath() + QStringLiteral("/nvx10-panel-sim"),
+              arguments);
+    if (!sim.waitForStarted() || !sim.waitForReadyRead(5000))
+        return QString();
+    return QString::fromLocal8Bit(sim.readLine()).trimmed();
 }
 
 } // namespace
@@ -50,11 +66,13 @@ int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    // panel-bench [ROUNDS] [--port PATH] [--no-port-scan]: without a port, starts its own
-    // paced nvx10-panel-sim. --no-port-scan leaves out the reading of the system's port list
-    // before each operation, to tell its cost from the rest.
+    // panel-bench [ROUNDS] [--port PATH] [--no-port-scan] [--find N]: without a port, starts
+    // its own paced nvx10-panel-sim. --no-port-scan leaves out the reading of the system's port
+    // list before each operation, to tell its cost from the rest. --find N also times FIND PANEL
+    // over N simulated panels that answer nothing, and nothing else.
     const QStringList args = QCoreApplication::arguments();
     int rounds = 3;
+    int silentPorts = 0;
     QString path;
     bool scanPorts = true;
     for (int i = 1; i < args.size(); ++i) {
@@ -62,38 +80,72 @@ int main(int argc, char* argv[]) {
             path = args[++i];
         else if (args[i] == QLatin1String("--no-port-scan"))
             scanPorts = false;
+        else if (args[i] == QLatin1String("--find") && i + 1 < args.size())
+            silentPorts = std::max(1, args[++i].toInt());
         else
             rounds = std::max(1, args[i].toInt());
     }
 
     QProcess sim;
     if (path.isEmpty()) {
-        sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        sim.start(QCoreApplication::applicationDirPath() + QStringLiteral("/nvx10-panel-sim"),
-                  {QStringLiteral("--pace"), QStringLiteral("--value"), QStringLiteral("0=37"),
-                   QStringLiteral("--value"), QStringLiteral("19=159"), QStringLiteral("--value"),
-                   QStringLiteral("22=5"), QStringLiteral("--value"), QStringLiteral("23=7")});
-        if (!sim.waitForStarted() || !sim.waitForReadyRead(5000)) {
+        path = startSim(
+            sim, {QStringLiteral("--pace"), QStringLiteral("--value"), QStringLiteral("0=37"),
+                  QStringLiteral("--value"), QStringLiteral("19=159"), QStringLiteral("--value"),
+                  QStringLiteral("22=5"), QStringLiteral("--value"), QStringLiteral("23=7")});
+        if (path.isEmpty()) {
             std::fprintf(stderr, "panel-bench: nvx10-panel-sim did not start\n");
             return 2;
         }
-        path = QString::fromLocal8Bit(sim.readLine()).trimmed();
         std::printf("nvx10-panel-sim on %s, 9600 baud pacing\n", qPrintable(path));
     }
 
     PrintedMessages messages;
     Form1 form(messages);
     SerialCommPort port(path);
-    PanelOperations operations(form, port,
-                               scanPorts ? PortSource(systemSerialPorts)
-                                         : PortSource([] { return QList<SerialPortEntry>(); }));
+    const PortSource ports = scanPorts ? PortSource(systemSerialPorts)
+                                       : PortSource([] { return QList<SerialPortEntry>(); });
+    PanelOperations operations(form, port, ports);
+    const auto status = [&form](double) {
+        return QStringLiteral("status \"%1\"").arg(form.statusText());
+    };
+    measure(
+        "read", rounds, [&] { operations.READ_CONFIG_Click(); }, status);
+    measure(
+        "write", rounds, [&] { operations.WRITE_CONFIG_Click(); }, status);
 
-    measure("read", form, rounds, [&] { operations.READ_CONFIG_Click(); });
-    measure("write", form, rounds, [&] { operations.WRITE_CONFIG_Click(); });
+    std::vector<std::unique_ptr<QProcess>> silent;
+    QStringList silentPaths;
+    for (int i = 0; i < silentPorts; ++i) {
+        silent.push_back(std::make_unique<QProcess>());
+        silentPaths << startSim(*silent.back(), {QStringLiteral("--silent")});
+        if (silentPaths.last().isEmpty()) {
+            std::fprintf(stderr, "panel-bench: nvx10-panel-sim --silent did not start\n");
+            return 2;
+        }
+    }
+    if (silentPorts > 0) {
+        // Only the silent panels are listed: the system's ports would add their own time.
+        SerialCommPort searched;
+        Form1 searchForm(messages);
+        PanelOperations search(
+            searchForm, searched, [] { return QList<SerialPortEntry>(); }, silentPaths);
+        std::printf("FIND PANEL over %d ports where nothing answers\n", silentPorts);
+        measure(
+            "find", rounds, [&] { search.FIND_PANEL_Click(); },
+            [&](double elapsed) {
+                return QStringLiteral("%1 s a port, bar \"%2\"")
+                    .arg(elapsed / silentPorts, 0, 'f', 3)
+                    .arg(searchForm.ProgressBar1->format());
+            });
+    }
 
     if (sim.state() != QProcess::NotRunning) {
         sim.terminate();
         sim.waitForFinished(3000);
+    }
+    for (const auto& process : silent) {
+        process->terminate();
+        process->waitForFinished(3000);
     }
     return 0;
 }
