@@ -1136,12 +1136,7 @@ void TestPanelLink::traceOfOneSearch() {
     PanelRig rig;
     Peers line({silent, missing, panel(70)});
     rig.operations->portSelector().start(line.paths);
-    const QtMessageHandler previous = qInstallMessageHandler(collectTrace);
-    traced.clear();
-    QLoggingCategory::setFilterRules(QStringLiteral("nvx.serial.debug=true"));
-    rig.operations->FIND_PANEL_Click();
-    QLoggingCategory::setFilterRules(QString());
-    qInstallMessageHandler(previous);
+    traceOf([&] { rig.operations->FIND_PANEL_Click(); });
 
     QStringList events = traceEvents();
     // The system's own words for a missing device are its business.
