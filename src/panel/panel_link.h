@@ -102,10 +102,10 @@ private:
     // Bytes of the answer waiting, not counting an echo.
     int answerLength();
     // Input: every byte waiting, as the reply to the last command, without its echo.
+    QByteArray take();
     // The status line, left as it is while the link is quiet.
     void showStatus(const QColor& colour, const char* text);
     void setStatusText(const char* text);
-    QByteArray take();
 
     Form1& form_;
     CommPort& port_;
