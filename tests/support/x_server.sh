@@ -36,6 +36,10 @@ start_x_server() {
     [ -s "$tmp/$name.display" ] || fail "Xvfb did not start: $(cat "$tmp/$name.xvfb.log")"
     export DISPLAY=":$(cat "$tmp/$name.display")"
     unset WAYLAND_DISPLAY
+    # The number is written when the server listens; on a busy machine a client may still be
+    # turned away for a moment.
+    for _ in $(seq 100); do xprop -root >/dev/null 2>&1 && break; sleep 0.1; done
+    xprop -root >/dev/null 2>&1 || fail "Xvfb on $DISPLAY accepts no client: $(cat "$tmp/$name.xvfb.log")"
     [ -n "$bar" ] || return 0
     cat >"$tmp/$name.openbox.xml" <<EOF
 <?xml version="1.0" encoding="UTF-8"?>
