@@ -30,6 +30,10 @@
 
 Q_DECLARE_METATYPE(CommandLine::Action)
 
+// The link's period where the panel is another process or paced like a real line: short
+// enough to keep the tests quick, long enough for a command and its answer on a busy machine.
+constexpr int shortPeriod = 50;
+
 namespace {
 
 const PortSource noPorts = [] { return QList<SerialPortEntry>{}; };
@@ -265,6 +269,7 @@ void TestProgram::simulatorHoldsAFile() {
     ScriptedMessages readMessages;
     ScriptedFileDialog readDialog;
     Program read({device}, readMessages, readDialog, noPorts);
+    read.panel.link().setPeriodForTests(shortPeriod);
     read.form.READ_CONFIG->click();
     sim.terminate();
     QVERIFY(sim.waitForFinished(10000));
@@ -333,6 +338,7 @@ void TestProgram::panelToFileToPanel() {
     ScriptedMessages messages;
     ScriptedFileDialog dialog;
     Program program({sim.devicePath()}, messages, dialog);
+    program.panel.link().setPeriodForTests(shortPeriod);
     Form1& form = program.form;
 
     program.form.READ_CONFIG->click();
@@ -454,6 +460,7 @@ void TestProgram::signalsCloseAsTheWindowDoes() {
     ScriptedMessages messages;
     ScriptedFileDialog dialog;
     Program program({sim.devicePath()}, messages, dialog, [] { return QList<SerialPortEntry>{}; });
+    program.panel.link().setPeriodForTests(shortPeriod);
     Form1& form = program.form;
     for (const AssignmentItem& item : assignmentItems()) {
         QVERIFY(form.select(form.List(item.moduleList), 3));  // C

@@ -728,8 +728,8 @@ void TestPanelLink::repliesInPieces() {
     QFETCH(Operation, operation);
     QFETCH(bool, paced);
     QFETCH(int, splitAt);
-    // A paced panel takes about 12 ms for a command and its reply: it gets the real period.
-    PanelRig rig(paced ? PanelLink::period : testPeriod);
+    // A paced panel takes about 12 ms for a command and its reply: it gets a longer period.
+    PanelRig rig(paced ? 2 * testPeriod : testPeriod);
     rig.sim.setPacing(paced);
     rig.sim.setReplySplit(splitAt, 3);
     for (int location = 0; location < 22; ++location) {
