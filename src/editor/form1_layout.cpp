@@ -251,6 +251,8 @@ void Form1::buildWindow() {
         }
         case Kind::Command: {
             auto* button = new WrappingButton(captionText);
+            // Spoken by its caption, whatever the style draws.
+            button->setAccessibleName(captionText);
             const std::pair<const char*, QPushButton**> commands[] = {
                 {"READ_FILE", &READ_FILE},
                 {"READ_CONFIG", &READ_CONFIG},

@@ -2,8 +2,8 @@
 // can be checked without a screen: QT_QPA_PLATFORM=offscreen render-window OUTDIR
 //
 // --sample shows states a technician really meets, reached through the window's own buttons:
-// the switch view right after a configuration file was opened, and the lighting view after
-// that configuration was read back from a simulated panel. --status TEXT shows the status
+// the switch view right after the sample configuration corridor.qcf was opened, and the
+// lighting view after a simulated panel holding it was read. --status TEXT shows the status
 // line on red with TEXT, to check that a text fits.
 #include "appearance.h"
 #include "file_dialog.h"
@@ -14,11 +14,9 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QTextStream>
 
 namespace {
@@ -43,28 +41,6 @@ private:
     }
     QString path_;
 };
-
-// A lobby panel: a few switches and LEDs tied, the rest not assigned, dimming in use.
-qcf::Record lobby() {
-    qcf::Record record;
-    record.model = QString::fromLatin1(qcf::modelIdentity);
-    record.panel = QStringLiteral("LOBBY");
-    const char* const switches[] = {"DOWNLIGHTS", "WALL WASH", "RECEPTION", "ENTRANCE", "CORRIDOR",
-                                    "ALL OFF",    "",          "",          "",         ""};
-    for (int i = 0; i < 20; ++i) {
-        const bool used = i % 10 < 6;
-        record.entries[i].text = used ? QString::fromLatin1(switches[i % 10]) : QString();
-        record.entries[i].value = qcf::Integer(used ? 10 * (i % 4) + i % 10 : 160);
-    }
-    const QString captions[] = {QStringLiteral("BACKLIGHT"), QStringLiteral("DIMMING"),
-                                QStringLiteral("NORMAL INDICATOR (%)"),
-                                QStringLiteral("NORMAL BACKLIGHTING (%)"),
-                                QStringLiteral("DIMMED BACKLIGHTING AND INDICATOR (%)")};
-    const qcf::Integer values[] = {21, 37, 7, 5, 3};
-    for (int i = 0; i < 5; ++i)
-        record.entries[qcf::backlightingEntry + i] = {captions[i], values[i]};
-    return record;
-}
 
 bool save(Form1& form, const QString& path) {
     const bool ok = form.grab().save(path);
@@ -97,8 +73,7 @@ int main(int argc, char* argv[]) {
         QTextStream(stderr) << "no pseudo-terminal: " << sim.errorString() << '\n';
         return 1;
     }
-    QTemporaryDir files;
-    const QString file = files.filePath(QStringLiteral("lobby.qcf"));
+    const QString file = QStringLiteral(NVX_EXAMPLES "/corridor.qcf");
     SilentMessages messages;
     ChosenFile dialog(file);
     const QString port = sample ? sim.devicePath() : QString();
@@ -109,17 +84,17 @@ int main(int argc, char* argv[]) {
     form.show();
 
     if (sample) {
-        const qcf::Record record = lobby();
-        QFile out(file);
-        if (!out.open(QIODevice::WriteOnly) || out.write(qcf::write(record)) < 0)
+        // The panel holds the file, as nvx10-panel-sim --config does it.
+        QByteArray bytes;
+        qint64 size = 0;
+        QString error;
+        const qcf::Verdict verdict =
+            qcf::readFileStart(file, bytes, size, error) ? qcf::judge(bytes, size) : qcf::Verdict{};
+        if (!error.isEmpty() || !verdict.cause.isEmpty()) {
+            QTextStream(stderr) << file << ": " << error << verdict.cause << '\n';
             return 1;
-        out.close();
-        // The panel holds the items in file order, then the backlighting intensity before
-        // the indicator's, the other way round from the file.
-        for (int address = 0; address < qcf::entryCount; ++address)
-            sim.setValue(address, record.entries[address].value);
-        sim.setValue(22, record.entries[qcf::backlightingIntensityEntry].value);
-        sim.setValue(23, record.entries[qcf::indicatorIntensityEntry].value);
+        }
+        sim.setConfiguration(verdict.read.record);
         form.READ_FILE->click();
     }
     const int status = args.indexOf(QStringLiteral("--status"));
