@@ -139,10 +139,10 @@ void PanelLink::setStatusText(const char* text) {
         form_.setStatusText(QLatin1String(text));
 }
 
-void PanelLink::restartPeriod() {
+void PanelLink::restartPeriod(int ms) {
     QTimer* timer = form_.Timer1;
     timer->setTimerType(Qt::PreciseTimer);
-    timer->setInterval(period_); // restarts the period of a running timer
+    timer->setInterval(ms); // restarts the period of a running timer
     form_.r.timer_flag = 0;
     if (!timer->isActive())
         timer->start();
@@ -213,12 +213,12 @@ QByteArray PanelLink::take() {
 }
 
 void PanelLink::pause_tick() {
-    restartPeriod();
+    restartPeriod(period_);
     waitUntil([this] { return form_.r.timer_flag == 1; });
 }
 
 void PanelLink::reply_wait() {
-    restartPeriod();
+    restartPeriod(replyWait_);
     waitUntil([this] { return answerLength() >= replyLength || form_.r.timer_flag == 1; });
 }
 
@@ -236,7 +236,9 @@ PanelLink::Outcome PanelLink::wake() {
     const QByteArray answer = take();
     if (aborted())
         return outcome();
-    if (answer != protocol::acknowledgement || form_.r.timer_flag == 1) {
+    // Answered in time means the whole answer was waiting when the wait ended. A tick seen in
+    // the same turn as the answer (the computer was busy) does not undo an answer that came.
+    if (answer != protocol::acknowledgement || waiting < replyLength) {
         showStatus(Form1::red, texts::noResponse);
         return Outcome::Failed;
     }

@@ -36,8 +36,13 @@ public:
     // Whether closing the window abandons the operation at once (a read) or lets it run to
     // its end (a write: a panel must never be left half written).
     void setAbandonOnClose(bool abandon) { abandonOnClose_ = abandon; }
-    // Tests run the link faster than a panel needs; the program always uses `period`.
-    void setPeriodForTests(int ms) { period_ = ms; }
+    // Tests run the link faster than a panel needs; the program always uses `period` for
+    // both. A test whose panel answers in pieces or paced as a real line gives its replies a
+    // longer wait than its pauses, so that a busy computer cannot make a reply late.
+    void setPeriodForTests(int ms, int replyWaitMs = 0) {
+        period_ = ms;
+        replyWait_ = replyWaitMs > 0 ? replyWaitMs : ms;
+    }
     // A quiet link shows nothing itself: no status text, no colour, no message box. The
     // search for the panel runs the same steps quietly and reports their outcomes on the bar.
     void setQuiet(bool quiet) { quiet_ = quiet; }
@@ -92,14 +97,14 @@ private:
     // Sends the read command for address_l and converts the reply into A. A reply too short
     // or without a number: error_flag 1, "COMMUNICATIONS CORRUPTED", A unchanged, no value.
     std::optional<long long> request_value();
-    void restartPeriod();
+    void restartPeriod(int ms);
     // What becomes of the bytes waiting when a command is sent: dropped as belonging to no
     // command, or kept as answers to the earlier tries of the same exchange.
     enum class Answers { Discard, Keep };
     void send(const QByteArray& command, Answers earlier = Answers::Discard);
     // The part of `waiting` that is the adapter's echo of the bytes sent.
     int echoLength(const QByteArray& waiting) const;
-    // Bytes of the answer waiting, not counting an echo.
+    // Bytes of the answer waiting, not counting an echo; bytes the system holds count too.
     int answerLength();
     // Input: every byte waiting, as the reply to the last command, without its echo.
     QByteArray take();
@@ -115,5 +120,6 @@ private:
     QByteArray sent_; // the bytes of the command being answered
     bool quiet_ = false;
     int period_ = period;
+    int replyWait_ = period;
     QElapsedTimer clock_;
 };

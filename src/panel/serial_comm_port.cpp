@@ -142,7 +142,11 @@ QByteArray SerialCommPort::input() {
 }
 
 QByteArray SerialCommPort::peek() {
-    return port_.isOpen() ? port_.peek(port_.bytesAvailable()) : QByteArray();
+    if (!port_.isOpen())
+        return QByteArray();
+    // As for input(): what has reached the system is waiting, however late the event loop is.
+    port_.waitForReadyRead(0);
+    return port_.peek(port_.bytesAvailable());
 }
 
 void SerialCommPort::onError(QSerialPort::SerialPortError error) {

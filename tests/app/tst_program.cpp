@@ -30,9 +30,10 @@
 
 Q_DECLARE_METATYPE(CommandLine::Action)
 
-// The link's period where the panel is another process or paced like a real line: short
-// enough to keep the tests quick, long enough for a command and its answer on a busy machine.
+// The link's pauses where the panel is another process or paced like a real line, short to keep
+// the tests quick; its answers get a second, so that a busy machine never makes one late.
 constexpr int shortPeriod = 50;
+constexpr int replyWait = 1000;
 
 namespace {
 
@@ -269,7 +270,7 @@ void TestProgram::simulatorHoldsAFile() {
     ScriptedMessages readMessages;
     ScriptedFileDialog readDialog;
     Program read({device}, readMessages, readDialog, noPorts);
-    read.panel.link().setPeriodForTests(shortPeriod);
+    read.panel.link().setPeriodForTests(shortPeriod, replyWait);
     read.form.READ_CONFIG->click();
     sim.terminate();
     QVERIFY(sim.waitForFinished(10000));
@@ -338,7 +339,7 @@ void TestProgram::panelToFileToPanel() {
     ScriptedMessages messages;
     ScriptedFileDialog dialog;
     Program program({sim.devicePath()}, messages, dialog);
-    program.panel.link().setPeriodForTests(shortPeriod);
+    program.panel.link().setPeriodForTests(shortPeriod, replyWait);
     Form1& form = program.form;
 
     program.form.READ_CONFIG->click();
@@ -460,7 +461,7 @@ void TestProgram::signalsCloseAsTheWindowDoes() {
     ScriptedMessages messages;
     ScriptedFileDialog dialog;
     Program program({sim.devicePath()}, messages, dialog, [] { return QList<SerialPortEntry>{}; });
-    program.panel.link().setPeriodForTests(shortPeriod);
+    program.panel.link().setPeriodForTests(shortPeriod, replyWait);
     Form1& form = program.form;
     for (const AssignmentItem& item : assignmentItems()) {
         QVERIFY(form.select(form.List(item.moduleList), 3));  // C

@@ -18,8 +18,8 @@
 #include <memory>
 
 // The link's period in most tests: the simulated panel answers at once, so a shorter wait
-// than a real panel needs tells the same story in a quarter of the time. Tests of timing and
-// of the paced panel use the real period.
+// than a real panel needs tells the same story in a quarter of the time. Tests of timing use
+// longer periods, and tests of a paced or split panel longer reply waits.
 constexpr int testPeriod = 25;
 
 struct PanelRig {
@@ -31,13 +31,14 @@ struct PanelRig {
     // The serial ports "the system reports" to the port selector; none unless a test says so.
     QList<SerialPortEntry> reported;
 
-    explicit PanelRig(int period = testPeriod) : period(period) {
+    // A reply wait longer than the period suits a panel that answers in pieces or paced.
+    explicit PanelRig(int period = testPeriod, int replyWait = 0) : period(period) {
         if (!sim.start())
             qFatal("no pseudo-terminal: %s", qPrintable(sim.errorString()));
         form = std::make_unique<Form1>(messages);
         port = std::make_unique<SerialCommPort>(sim.devicePath());
         operations = std::make_unique<PanelOperations>(*form, *port, [this] { return reported; });
-        operations->link().setPeriodForTests(period);
+        operations->link().setPeriodForTests(period, replyWait);
     }
     const int period;
 

@@ -20,6 +20,7 @@
 #include <QSerialPort>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 #include <atomic>
@@ -167,6 +168,8 @@ private slots:
     void traceOfOneRead();
     void repliesInPieces_data();
     void repliesInPieces();
+    void busyComputer_data();
+    void busyComputer();
     void lineSettingsAsTheDeviceSeesThem();
     void nothingCarriedToTheNextOperation();
     void queuedCloseSparesTheNextOperation();
@@ -728,8 +731,9 @@ void TestPanelLink::repliesInPieces() {
     QFETCH(Operation, operation);
     QFETCH(bool, paced);
     QFETCH(int, splitAt);
-    // A paced panel takes about 12 ms for a command and its reply: it gets a longer period.
-    PanelRig rig(paced ? 2 * testPeriod : testPeriod);
+    // A paced panel takes about 12 ms for a command and its reply, a split one 3 ms between
+    // the pieces: a generous reply wait keeps a busy computer from making them late.
+    PanelRig rig(testPeriod, 20 * testPeriod);
     rig.sim.setPacing(paced);
     rig.sim.setReplySplit(splitAt, 3);
     for (int location = 0; location < 22; ++location) {
@@ -973,6 +977,40 @@ void TestPanelLink::lineFaults() {
         QCOMPARE(int(rig.form->r.*(assignmentItems()[location].composed)), rig.sim.value(location));
     const QString trace = traced.join(QLatin1Char('\n'));
     QVERIFY2(trace.contains(piece), qPrintable(trace));
+    rig.checkIdle();
+}
+
+void TestPanelLink::busyComputer_data() {
+    QTest::addColumn<Operation>("operation");
+    QTest::addColumn<bool>("echo");
+    QTest::newRow("read") << read << false;
+    QTest::newRow("write") << write << false;
+    QTest::newRow("read, echoing adapter") << read << true;
+}
+
+// A computer too busy to look at the port for two periods after the wake-up, the model read
+// and every fifth command: each answer came in time, so the operation goes as on an idle
+// computer. The program only sees the tick and the answer together.
+void TestPanelLink::busyComputer() {
+    QFETCH(Operation, operation);
+    QFETCH(bool, echo);
+    PanelRig rig;
+    distinctConfiguration(rig);
+    rig.sim.setEcho(echo);
+    QObject::connect(&rig.sim, &PanelSim::commandReceived, rig.form.get(), [&](int number) {
+        if (number <= 2 || number % 5 == 0)
+            QThread::msleep(2 * rig.period);
+    });
+
+    (rig.operations.get()->*operation)();
+
+    QCOMPARE(rig.form->statusText(),
+             QString::fromLatin1(operation == read ? texts::readSuccessful : texts::programmed));
+    QVERIFY(rig.sim.received().startsWith(wakeUps(1) + reads({63})));
+    rig.form->r.error_flag = 0;
+    rig.form->compose_panel_values();
+    for (int location = 0; location < 22; ++location)
+        QCOMPARE(int(rig.form->r.*(assignmentItems()[location].composed)), codeAt(location));
     rig.checkIdle();
 }
 
