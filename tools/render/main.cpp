@@ -1,5 +1,5 @@
 // Renders Form1 to two PNG files, the switch view and the lighting view, so the window
-// can be checked without a screen: QT_QPA_PLATFORM=offscreen render-window OUTDIR
+// can be checked without a screen: QT_QPA_PLATFORM=offscreen render-window [FOLDER]
 //
 // --sample shows states a technician really meets, reached through the window's own buttons:
 // the switch view right after the sample configuration corridor.qcf was opened, and the
@@ -13,6 +13,7 @@
 #include "qcf.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDir>
 #include <QPixmap>
 #include <QPushButton>
@@ -63,10 +64,25 @@ QList<SerialPortEntry> oneAdapter(const QString& path) {
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     appearance::installFontSubstitutes();
-    const QStringList args = app.arguments();
-    const QString dir = argc > 1 ? args.at(1) : QStringLiteral(".");
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Renders the window's two views to PNG files."));
+    parser.addHelpOption();
+    const QCommandLineOption sampleOption(
+        QStringLiteral("sample"),
+        QStringLiteral("Show corridor.qcf as opened, then as read from a simulated panel."));
+    const QCommandLineOption statusOption(QStringLiteral("status"),
+                                          QStringLiteral("Show TEXT on red in the status line."),
+                                          QStringLiteral("TEXT"));
+    parser.addOptions({sampleOption, statusOption});
+    parser.addPositionalArgument(QStringLiteral("folder"),
+                                 QStringLiteral("Where the PNG files go (default: here)."));
+    parser.process(app);
+    if (parser.positionalArguments().size() > 1)
+        parser.showHelp(1);
+    const QString dir = parser.positionalArguments().value(0, QStringLiteral("."));
     QDir().mkpath(dir);
-    const bool sample = args.contains(QStringLiteral("--sample"));
+    const bool sample = parser.isSet(sampleOption);
 
     PanelSim sim;
     if (sample && !sim.start()) {
@@ -97,11 +113,10 @@ int main(int argc, char* argv[]) {
         sim.setConfiguration(verdict.read.record);
         form.READ_FILE->click();
     }
-    const int status = args.indexOf(QStringLiteral("--status"));
-    if (status > 0 && status + 1 < args.size()) {
+    if (parser.isSet(statusOption)) {
         form.setStatusVisible(true);
         form.setStatusColour(Form1::red);
-        form.setStatusText(args.at(status + 1));
+        form.setStatusText(parser.value(statusOption));
     }
     app.processEvents();
     bool ok = save(form, dir + "/form1-switch-view.png");
