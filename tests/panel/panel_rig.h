@@ -54,6 +54,15 @@ struct PanelRig {
 
     int row(int list) const { return form->List(list)->currentRow(); }
 
+    // The window's first `count` items, composed as a write would send them, are what the
+    // panel holds at their locations.
+    void checkItemsAsThePanelHolds(int count = 22) const {
+        form->r.error_flag = 0;
+        form->compose_panel_values();
+        for (int location = 0; location < count; ++location)
+            QCOMPARE(int(form->r.*(assignmentItems()[location].composed)), sim.value(location));
+    }
+
     // After every operation, however it ended: the port closed, the normal cursor, a usable
     // port selector, no operation running, and the window in the switch view.
     void checkIdle() const {

@@ -747,10 +747,7 @@ void TestPanelLink::repliesInPieces() {
     QCOMPARE(rig.form->statusText(),
              QString::fromLatin1(reading ? texts::readSuccessful : texts::programmed));
     QVERIFY(rig.messages.shown.isEmpty());
-    rig.form->r.error_flag = 0;
-    rig.form->compose_panel_values();
-    for (int location = 0; location < 22; ++location)
-        QCOMPARE(rig.form->r.*(assignmentItems()[location].composed), rig.sim.value(location));
+    rig.checkItemsAsThePanelHolds();
     rig.checkIdle();
 }
 
@@ -970,11 +967,7 @@ void TestPanelLink::lineFaults() {
                  QStringLiteral("STOPPED AT LOCATION %1 OF 25").arg(stopsAt + 1));
     }
     // Every location before the failing one, and all of them on success, as the panel holds it.
-    rig.form->r.error_flag = 0;
-    rig.form->compose_panel_values();
-    const int exact = stopsAt < 0 ? 22 : std::min(stopsAt, 22);
-    for (int location = 0; location < exact; ++location)
-        QCOMPARE(int(rig.form->r.*(assignmentItems()[location].composed)), rig.sim.value(location));
+    rig.checkItemsAsThePanelHolds(stopsAt < 0 ? 22 : std::min(stopsAt, 22));
     const QString trace = traced.join(QLatin1Char('\n'));
     QVERIFY2(trace.contains(piece), qPrintable(trace));
     rig.checkIdle();
@@ -1007,10 +1000,7 @@ void TestPanelLink::busyComputer() {
     QCOMPARE(rig.form->statusText(),
              QString::fromLatin1(operation == read ? texts::readSuccessful : texts::programmed));
     QVERIFY(rig.sim.received().startsWith(wakeUps(1) + reads({63})));
-    rig.form->r.error_flag = 0;
-    rig.form->compose_panel_values();
-    for (int location = 0; location < 22; ++location)
-        QCOMPARE(int(rig.form->r.*(assignmentItems()[location].composed)), codeAt(location));
+    rig.checkItemsAsThePanelHolds();
     rig.checkIdle();
 }
 
