@@ -29,7 +29,9 @@ pass() { echo "PASS: $*"; }
 # start_x_server NAME WIDTHxHEIGHT [BAR]: sets DISPLAY; with BAR, openbox keeps BAR pixels free.
 start_x_server() {
     local name=$1 size=$2 bar=${3:-}
-    Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$tmp/$name.display" \
+    # -noreset: the server stays as it is when its last client goes, so that the client after
+    # it (the window manager after a probe) never meets a server in the middle of a reset.
+    Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset 3>"$tmp/$name.display" \
         2>"$tmp/$name.xvfb.log" &
     x_pids+=($!)
     for _ in $(seq 100); do [ -s "$tmp/$name.display" ] && break; sleep 0.1; done
@@ -48,11 +50,18 @@ start_x_server() {
   <desktops><number>1</number></desktops>
 </openbox_config>
 EOF
-    openbox --config-file "$tmp/$name.openbox.xml" >"$tmp/$name.openbox.log" 2>&1 &
-    x_pids+=($!)
-    for _ in $(seq 100); do
-        xprop -root _NET_WORKAREA 2>/dev/null | grep -q "= 0, $bar, " && return 0
-        sleep 0.1
+    # A window manager turned away by a busy server ends at once: it gets two more tries.
+    local try wm
+    for try in 1 2 3; do
+        openbox --config-file "$tmp/$name.openbox.xml" >>"$tmp/$name.openbox.log" 2>&1 &
+        wm=$!
+        x_pids+=($wm)
+        for _ in $(seq 100); do
+            xprop -root _NET_WORKAREA 2>/dev/null | grep -q "= 0, $bar, " && return 0
+            kill -0 "$wm" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill -0 "$wm" 2>/dev/null && break
     done
     fail "openbox published no work area: $(cat "$tmp/$name.openbox.log")"
 }
