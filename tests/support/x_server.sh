@@ -51,8 +51,8 @@ start_x_server() {
 </openbox_config>
 EOF
     # A window manager turned away by a busy server ends at once: it gets two more tries.
-    local try wm
-    for try in 1 2 3; do
+    local wm
+    for _ in 1 2 3; do
         openbox --config-file "$tmp/$name.openbox.xml" >>"$tmp/$name.openbox.log" 2>&1 &
         wm=$!
         x_pids+=($wm)
@@ -63,7 +63,9 @@ EOF
         done
         kill -0 "$wm" 2>/dev/null && break
     done
-    fail "openbox published no work area: $(cat "$tmp/$name.openbox.log")"
+    fail "openbox published no work area on $DISPLAY: $(cat "$tmp/$name.openbox.log")
+the server's log: $(cat "$tmp/$name.xvfb.log")
+a probe now: $(xprop -root _NET_WORKAREA 2>&1)"
 }
 
 # Ends the X server and window manager started last.
