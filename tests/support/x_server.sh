@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # An X server for a test, sourced by the shell checks: Xvfb, and for a test that needs one,
 # openbox, which frames windows with a title bar and keeps a strip at the top of the screen free
 # of them, as a desktop bar does (it publishes the rest as the work area, _NET_WORKAREA).
@@ -33,10 +34,11 @@ start_x_server() {
     # it (the window manager after a probe) never meets a server in the middle of a reset.
     Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset 3>"$tmp/$name.display" \
         2>"$tmp/$name.xvfb.log" &
-    x_pids+=($!)
+    x_pids+=("$!")
     for _ in $(seq 100); do [ -s "$tmp/$name.display" ] && break; sleep 0.1; done
     [ -s "$tmp/$name.display" ] || fail "Xvfb did not start: $(cat "$tmp/$name.xvfb.log")"
-    export DISPLAY=":$(cat "$tmp/$name.display")"
+    DISPLAY=":$(cat "$tmp/$name.display")"
+    export DISPLAY
     unset WAYLAND_DISPLAY
     # The number is written when the server listens; on a busy machine a client may still be
     # turned away for a moment.
@@ -55,7 +57,7 @@ EOF
     for _ in 1 2 3; do
         openbox --config-file "$tmp/$name.openbox.xml" >>"$tmp/$name.openbox.log" 2>&1 &
         wm=$!
-        x_pids+=($wm)
+        x_pids+=("$wm")
         for _ in $(seq 100); do
             xprop -root _NET_WORKAREA 2>/dev/null | grep -q "= 0, $bar, " && return 0
             kill -0 "$wm" 2>/dev/null || break
