@@ -2,7 +2,6 @@
 // answers like the panel until it is stopped (Ctrl+C or a kill).
 
 #include "panel_sim.h"
-#include "qcf.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -133,18 +132,9 @@ int main(int argc, char* argv[]) {
             return fail(QStringLiteral("--model needs a number"));
         sim.setModel(n);
     }
-    if (parser.isSet(config)) {
-        const QString file = parser.value(config);
-        QByteArray bytes;
-        qint64 size = 0;
-        QString error;
-        if (!qcf::readFileStart(file, bytes, size, error))
-            return fail(QStringLiteral("cannot read %1: %2").arg(file, error));
-        const qcf::Verdict verdict = qcf::judge(bytes, size);
-        if (!verdict.cause.isEmpty())
-            return fail(QStringLiteral("%1 is refused:\n%2").arg(file, verdict.cause));
-        sim.setConfiguration(verdict.read.record);
-    }
+    QString refusal;
+    if (parser.isSet(config) && !sim.loadConfiguration(parser.value(config), refusal))
+        return fail(refusal);
     for (const QString& v : parser.values(value)) {
         if (!parsePair(v, QLatin1Char('='), n, m, true))
             return fail(QStringLiteral("--value needs LOC=VAL, not \"%1\"").arg(v));

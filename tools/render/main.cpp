@@ -10,7 +10,6 @@
 #include "messages.h"
 #include "panel_sim.h"
 #include "program.h"
-#include "qcf.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -101,16 +100,11 @@ int main(int argc, char* argv[]) {
 
     if (sample) {
         // The panel holds the file, as nvx10-panel-sim --config does it.
-        QByteArray bytes;
-        qint64 size = 0;
-        QString error;
-        const qcf::Verdict verdict =
-            qcf::readFileStart(file, bytes, size, error) ? qcf::judge(bytes, size) : qcf::Verdict{};
-        if (!error.isEmpty() || !verdict.cause.isEmpty()) {
-            QTextStream(stderr) << file << ": " << error << verdict.cause << '\n';
+        QString refusal;
+        if (!sim.loadConfiguration(file, refusal)) {
+            QTextStream(stderr) << refusal << '\n';
             return 1;
         }
-        sim.setConfiguration(verdict.read.record);
         form.READ_FILE->click();
     }
     if (parser.isSet(statusOption)) {

@@ -88,6 +88,23 @@ void PanelSim::setConfiguration(const qcf::Record& record) {
         setValue(22 + i, record.entries[intensityEntries[i]].value);
 }
 
+bool PanelSim::loadConfiguration(const QString& file, QString& refusal) {
+    QByteArray bytes;
+    qint64 size = 0;
+    QString error;
+    if (!qcf::readFileStart(file, bytes, size, error)) {
+        refusal = QStringLiteral("cannot read %1: %2").arg(file, error);
+        return false;
+    }
+    const qcf::Verdict verdict = qcf::judge(bytes, size);
+    if (!verdict.cause.isEmpty()) {
+        refusal = QStringLiteral("%1 is refused:\n%2").arg(file, verdict.cause);
+        return false;
+    }
+    setConfiguration(verdict.read.record);
+    return true;
+}
+
 void PanelSim::setAckReply(int address, const QByteArray& reply) {
     ackReplies_[address] = reply;
 }

@@ -47,6 +47,9 @@ public:
     // from that file keeps them: the 22 codes in item order, then the backlighting, indicator
     // and dimmed intensities (the file holds the indicator first).
     void setConfiguration(const qcf::Record& record);
+    // Reads a configuration file and holds it as above. A file the program would not open is
+    // refused as the program refuses it: false, and `refusal` says why.
+    bool loadConfiguration(const QString& file, QString& refusal);
 
     // Sends and takes in bytes at the pace of a 9600 baud line instead of at once.
     void setPacing(bool on) { pacing_ = on; }
