@@ -116,6 +116,12 @@ public:
         bool owner_;
     };
     bool operationRunning() const { return operationRunning_; }
+
+    // Where what the lists show came from: nothing yet, a file, a whole panel read, or a read
+    // that stopped part-way, which left a mix that neither the panel nor any file holds.
+    enum class Origin { Nothing, File, Panel, PartlyRead };
+    Origin origin() const { return origin_; }
+    void setOrigin(Origin origin) { origin_ = origin; }
     // True once the user asked to close the window during an operation: waits should end.
     bool closeRequested() const { return closeRequested_; }
 
@@ -142,4 +148,5 @@ private:
     QMap<int, QLabel*> labels_;
     bool operationRunning_ = false;
     bool closeRequested_ = false;
+    Origin origin_ = Origin::Nothing;
 };

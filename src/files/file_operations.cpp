@@ -134,6 +134,7 @@ void FileOperations::load(const qcf::Record& record) {
     form_.show_ind_intensity();
     form_.show_dind_intensity();
     form_.show_switch_view();
+    form_.setOrigin(Form1::Origin::File);
 }
 
 qcf::Record FileOperations::shownRecord() const {

@@ -19,15 +19,15 @@ const QString closingAtTheEnd = QStringLiteral("CLOSING \u2014 ");
 
 } // namespace
 
-int OperationProgress::steps() {
-    return 1 + locations;
+int OperationProgress::steps(Kind kind) {
+    return 1 + locations + (kind == Kind::Write ? locations : 0);
 }
 
 void OperationProgress::begin(Kind kind) {
     kind_ = kind;
     closing_ = false;
     bar_.setToolTip(QString());
-    bar_.setRange(0, steps());
+    bar_.setRange(0, steps(kind));
     // A search names each port as it comes to it; an operation first opens its port.
     if (kind == Kind::Find) {
         step_ = Step::OpeningPort;
@@ -54,6 +54,8 @@ QString OperationProgress::stepText() const {
             return where;
         return QLatin1String(kind_ == Kind::Read ? "READING " : "WRITING ") + where;
     }
+    case Step::Checking:
+        return QStringLiteral("CHECKING LOCATION %1 OF %2").arg(address_ + 1).arg(locations);
     case Step::TryingPort:
         return QStringLiteral("LOOKING FOR THE PANEL: ") + portCount();
     case Step::Finished:
@@ -67,8 +69,12 @@ QString OperationProgress::stepText() const {
 void OperationProgress::at(Step step, int address) {
     step_ = step;
     address_ = address;
-    // The bar counts what is done: the model location and the locations before this one.
-    const int done = step == Step::Location ? 1 + address : step == Step::Finished ? steps() : 0;
+    // The bar counts what is done: the model location and the locations before this one, and
+    // for a check the 25 locations written before it.
+    const int done = step == Step::Location   ? 1 + address
+                     : step == Step::Checking ? 1 + locations + address
+                     : step == Step::Finished ? steps(kind_)
+                                              : 0;
     const QString prefix = !closing_                ? QString()
                            : step == Step::Finished ? closingAtTheEnd
                                                     : closingWhileRunning;
@@ -92,6 +98,10 @@ void OperationProgress::stopped() {
         break;
     case Step::Location:
         where = QStringLiteral("STOPPED AT LOCATION %1 OF %2").arg(address_ + 1).arg(locations);
+        break;
+    case Step::Checking:
+        where =
+            QStringLiteral("CHECK FAILED AT LOCATION %1 OF %2").arg(address_ + 1).arg(locations);
         break;
     case Step::TryingPort:
         where = QStringLiteral("SEARCH STOPPED AT ") + portCount();
@@ -147,9 +157,36 @@ void OperationProgress::fileOpened(const QString& path) {
     // A long name is shortened in its middle to one line of the bar, so the words after it
     // still have the second; the tooltip has it whole.
     const QString name = elided(file.fileName(), 0);
-    bar_.setRange(0, steps());
-    show(0, QStringLiteral("OPENED %1 \u2014 NOT WRITTEN TO THE PANEL").arg(name));
-    bar_.setToolTip(QDir::toNativeSeparators(file.absoluteFilePath()));
+    notice_ = QStringLiteral("OPENED %1 \u2014 NOT WRITTEN TO THE PANEL").arg(name);
+    noticeToolTip_ = QDir::toNativeSeparators(file.absoluteFilePath());
+    showNotice(QString());
+}
+
+void OperationProgress::partlyRead(int read, const QString& why) {
+    const QString from = read == 0   ? QStringLiteral("STOPPED AT LOCATION 1 OF %1").arg(locations)
+                         : read == 1 ? QStringLiteral("LOCATION 1 FROM THE PANEL")
+                                     : QStringLiteral("LOCATIONS 1 TO %1 FROM THE PANEL").arg(read);
+    notice_ = QStringLiteral("PARTLY READ: %1, THE REST AS BEFORE").arg(from);
+    noticeToolTip_ =
+        QStringLiteral("THE WINDOW SHOWS A MIX THAT NEITHER THE PANEL NOR A FILE HOLDS. "
+                       "READ THE PANEL AGAIN OR OPEN A FILE BEFORE WRITING.");
+    showNotice(why);
+}
+
+void OperationProgress::restoreNotice(const QString& why) {
+    if (!notice_.isEmpty())
+        showNotice(why);
+}
+
+void OperationProgress::clearNotice() {
+    notice_.clear();
+    noticeToolTip_.clear();
+}
+
+void OperationProgress::showNotice(const QString& why) {
+    bar_.setRange(0, steps(Kind::Read));
+    show(0, notice_);
+    bar_.setToolTip(why.isEmpty() ? noticeToolTip_ : why + QLatin1Char('\n') + noticeToolTip_);
 }
 
 void OperationProgress::show(int value, const QString& text) {

@@ -20,6 +20,7 @@ public:
         WakingPanel,
         ModelLocation,
         Location,
+        Checking, // a write reads every location once more and compares it with what it wrote
         TryingPort,
         Finished
     };
@@ -28,7 +29,8 @@ public:
 
     // An operation begins: the bar empties and shows the first step.
     void begin(Kind kind);
-    // The operation goes on to `step`; for Step::Location, to location `address`.
+    // The operation goes on to `step`; for Step::Location and Step::Checking, to location
+    // `address`.
     void at(Step step, int address = 0);
     // The operation failed at the step it was at.
     void stopped();
@@ -47,9 +49,20 @@ public:
     // A configuration file has been opened into the window: the bar names it and says the
     // panel does not hold it yet; the tooltip gives the whole path.
     void fileOpened(const QString& path);
+    // A read stopped part-way, after `read` locations had been read whole: the bar says the
+    // window is a mix until it is read again or a file is opened; the tooltip says where the
+    // read stopped and why (`why`).
+    void partlyRead(int read, const QString& why);
+    // An operation changed nothing in the window: the notice of what the window holds (a file
+    // not written, a partial read) comes back, with what stopped the operation (`why`) ahead
+    // of its tooltip. Without a notice the bar stays as the operation left it.
+    void restoreNotice(const QString& why);
+    // The window now holds what the panel holds: no notice comes back any more.
+    void clearNotice();
 
-    // The bar's maximum: the model location and the 25 configuration locations.
-    static int steps();
+    // The bar's maximum for an operation: the model location and the 25 configuration
+    // locations, and for a write the 25 locations it checks at the end.
+    static int steps(Kind kind);
 
 private:
     // The text of the step the operation is at, as it is shown while the window stays open.
@@ -60,8 +73,14 @@ private:
     // `name` shortened in its middle to one line of the bar, less `room` pixels.
     QString elided(const QString& name, int room) const;
     void setText(const QString& text);
+    // Shows the notice, with `why` ahead of its tooltip.
+    void showNotice(const QString& why);
 
     QProgressBar& bar_;
+    // What the window holds when that is not what a panel holds, as the bar says it between
+    // operations; empty when the window holds nothing else.
+    QString notice_;
+    QString noticeToolTip_;
     Kind kind_ = Kind::Read;
     Step step_ = Step::OpeningPort;
     int address_ = 0;

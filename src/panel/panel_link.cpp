@@ -12,18 +12,10 @@
 #include <QFileInfo>
 #include <QTimer>
 
-#include <limits>
-
 namespace {
 
 constexpr int replyLength = 5;
 constexpr int wakeUpTries = 6;
-
-Integer toInteger(long long value) {
-    constexpr long long low = std::numeric_limits<Integer>::min();
-    constexpr long long high = std::numeric_limits<Integer>::max();
-    return static_cast<Integer>(value < low ? low : value > high ? high : value);
-}
 
 } // namespace
 
@@ -176,14 +168,29 @@ void PanelLink::send(const QByteArray& command, Answers earlier) {
     // Bytes waiting now belong to no command of ours: a reply sent twice, a stray reply, noise.
     // Taken with the next answer they would shift it, and every later one, by a location.
     if (earlier == Answers::Discard) {
-        const QByteArray stray = port_.input();
-        if (!stray.isEmpty())
-            trace(QLatin1String("discarded: ") + escapedBytes(stray));
+        discardStray();
         sent_.clear();
     }
     sent_ += command;
     port_.output(command);
     trace(QLatin1String("> ") + escapedBytes(command));
+}
+
+bool PanelLink::discardStray() {
+    const QByteArray stray = port_.input();
+    if (stray.isEmpty())
+        return false;
+    trace(QLatin1String("discarded: ") + escapedBytes(stray));
+    return true;
+}
+
+bool PanelLink::settled() {
+    return !discardStray();
+}
+
+void PanelLink::fail(const char* text) {
+    form_.r.error_flag = 1;
+    setStatusText(text);
 }
 
 int PanelLink::echoLength(const QByteArray& waiting) const {
@@ -245,7 +252,7 @@ PanelLink::Outcome PanelLink::wake() {
     return Outcome::Ok;
 }
 
-std::optional<long long> PanelLink::request_value() {
+std::optional<int> PanelLink::request_value() {
     ConfigRecord& r = form_.r;
     send(protocol::readCommand(r.address_l));
     reply_wait();
@@ -253,11 +260,10 @@ std::optional<long long> PanelLink::request_value() {
     const auto value = protocol::replyValue(reply);
     inForm_ = value.has_value();
     if (!value) {
-        r.error_flag = 1;
-        setStatusText(texts::corrupted);
+        fail(texts::corrupted);
         return std::nullopt;
     }
-    r.A = toInteger(*value);
+    r.A = Integer(*value);
     return value;
 }
 
@@ -286,6 +292,12 @@ void PanelLink::write_location() {
         r.error_flag = 1;
         return;
     }
+    verify_location();
+}
+
+void PanelLink::verify_location() {
+    ConfigRecord& r = form_.r;
+    r.error_flag = 0;
     // Only equality with the written value counts; the read-back is kept even when it differs.
     const auto value = request_value();
     if (!value)

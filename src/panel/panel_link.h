@@ -75,6 +75,14 @@ public:
     bool lastReplyInForm() const { return inForm_; }
     // Writes data_l into location address_l and verifies it by reading it back.
     void write_location();
+    // The read-back alone: reads location address_l and compares it with data_l.
+    void verify_location();
+
+    // Whether the line is quiet after the last answer. Bytes waiting now answer no command:
+    // they are discarded (and traced), and they put the answer before them in doubt.
+    [[nodiscard]] bool settled();
+    // Fails the location command in hand: error_flag 1 and `text` on the status line.
+    void fail(const char* text);
 
     // Records one event in the serial trace, stamped with the time since the operation began.
     void trace(const QString& event) const;
@@ -94,14 +102,16 @@ private:
     // Abandoned (reported on the status line, the link closed), Failed or Ok after a step.
     Outcome outcome();
     template <typename Done> void waitUntil(Done done);
-    // Sends the read command for address_l and converts the reply into A. A reply too short
-    // or without a number: error_flag 1, "COMMUNICATIONS CORRUPTED", A unchanged, no value.
-    std::optional<long long> request_value();
+    // Sends the read command for address_l and converts the reply into A. A reply not in the
+    // panel's form: error_flag 1, "COMMUNICATIONS CORRUPTED", A unchanged, no value.
+    std::optional<int> request_value();
     void restartPeriod(int ms);
     // What becomes of the bytes waiting when a command is sent: dropped as belonging to no
     // command, or kept as answers to the earlier tries of the same exchange.
     enum class Answers { Discard, Keep };
     void send(const QByteArray& command, Answers earlier = Answers::Discard);
+    // Takes the bytes waiting as answering no command; true when there were any.
+    bool discardStray();
     // The part of `waiting` that is the adapter's echo of the bytes sent.
     int echoLength(const QByteArray& waiting) const;
     // Bytes of the answer waiting, not counting an echo; bytes the system holds count too.

@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 
 #include <array>
 
@@ -34,6 +35,7 @@ public:
         const bool write = kind == OperationProgress::Kind::Write;
         const bool find = kind == OperationProgress::Kind::Find;
         ops_.running_ = kind;
+        ops_.asked_.clear();
         if (!find)
             ops_.form_.showStatus(Form1::yellow, QLatin1String(startText));
         ops_.link_.setQuiet(find);
@@ -59,8 +61,11 @@ public:
             return;
         ops_.link_.close_link();
         QObject::disconnect(closing_);
+        ops_.asked_.clear();
         ops_.progress_.stopped();
         ops_.link_.trace(QStringLiteral("end: %1").arg(ops_.endText()));
+        if (atEnd)
+            atEnd();
         ops_.link_.setQuiet(false);
         QGuiApplication::restoreOverrideCursor();
         ops_.form_.Combo1->setEnabled(true);
@@ -72,6 +77,10 @@ public:
 
     // Opens the chosen port; false (reported) when it cannot be opened.
     bool open() { return ops_.link_.open_link(ops_.selector_.reportedPorts()); }
+
+    // Run at the end, once the bar shows where the operation stopped and the trace says so:
+    // what the operation leaves on the bar beyond that.
+    std::function<void()> atEnd;
 
 private:
     PanelOperations& ops_;
@@ -110,12 +119,87 @@ void PanelOperations::connectButtons() {
                      [this] { FIND_PANEL_Click(); });
 }
 
-PanelOperations::ModelAnswer PanelOperations::readModel() {
+PanelLink::Outcome PanelOperations::exchange(Exchange next) {
+    for (bool askedAgain = false;; askedAgain = true) {
+        showStep(next);
+        bool inDoubt = false;
+        bool stands = true;
+        Outcome outcome = link_.step([&] {
+            inDoubt = !asked_.empty() && !link_.settled();
+            if (!inDoubt) {
+                if (next.ask)
+                    next.answer = next.ask();
+            } else if (!askedAgain) {
+                stands = askAgain(asked_.size() - 1);
+            } else {
+                const Exchange& last = asked_.back();
+                showStep(last);
+                link_.trace(QStringLiteral("in doubt again: location %1 fails").arg(last.address));
+                link_.fail(texts::corrupted);
+            }
+        });
+        // An answer that changed when asked again was another's, taken out of step: the
+        // location before it may have been given another's too, and is asked again, back to
+        // one whose answer stands.
+        for (std::size_t i = asked_.size() - 1; outcome == Outcome::Ok && !stands && i > 0; --i)
+            outcome = link_.step([&] {
+                if (link_.settled())
+                    stands = askAgain(i - 1);
+                else
+                    link_.fail(texts::corrupted);
+            });
+        if (outcome != Outcome::Ok)
+            return outcome;
+        if (!inDoubt) {
+            if (next.ask)
+                asked_.push_back(std::move(next));
+            return outcome;
+        }
+    }
+}
+
+bool PanelOperations::askAgain(std::size_t i) {
+    Exchange& exchange = asked_[i];
+    showStep(exchange);
+    link_.trace(
+        QStringLiteral("in doubt: the answer of location %1; asked again").arg(exchange.address));
+    const int first = exchange.answer;
+    exchange.answer = exchange.askAgain();
+    return exchange.answer == first;
+}
+
+void PanelOperations::showStep(const Exchange& exchange) {
+    if (exchange.step)
+        progress_.at(*exchange.step, exchange.address);
+}
+
+PanelLink::Outcome PanelOperations::lastPause() {
+    const Exchange& last = asked_.back();
+    return exchange({last.step, last.address, nullptr, nullptr});
+}
+
+bool PanelOperations::completed(Outcome outcome) {
+    if (outcome == Outcome::Failed)
+        form_.showStatus(Form1::red, QLatin1String(texts::badData));
+    return outcome == Outcome::Ok;
+}
+
+PanelOperations::ModelAnswer PanelOperations::readModel(std::optional<Step> step) {
     ConfigRecord& r = form_.r;
-    const Outcome outcome = link_.step([&] {
+    const auto ask = [this, &r] {
         r.address_l = protocol::modelLocation;
         link_.read_location();
-    });
+        return int(r.A);
+    };
+    // Asked again, the panel must name the model it named first.
+    const auto askAgain = [this, &r, ask] {
+        const Integer model = r.A;
+        ask();
+        if (r.error_flag == 0 && r.A != model)
+            link_.fail(texts::corrupted);
+        return int(r.A);
+    };
+    const Outcome outcome = exchange({step, protocol::modelLocation, ask, askAgain});
     if (outcome == Outcome::Abandoned)
         return {true, std::nullopt};
     return {false, link_.lastReplyInForm() ? std::optional<int>(r.A) : std::nullopt};
@@ -125,8 +209,7 @@ bool PanelOperations::wakeUpAndCheckModel(const char* mismatchText) {
     progress_.at(Step::WakingPanel);
     if (link_.wake() != Outcome::Ok)
         return false;
-    progress_.at(Step::ModelLocation);
-    const ModelAnswer answer = readModel();
+    const ModelAnswer answer = readModel(Step::ModelLocation);
     if (answer.abandoned)
         return false;
     // Only a whole answer names a model. A short, late or garbled one is a fault of the line,
@@ -173,6 +256,7 @@ void PanelOperations::FIND_PANEL_Click() {
 bool PanelOperations::tryPort(search::PortResult& port) {
     using Kind = search::PortResult::Kind;
     port_.setPortName(port.port);
+    asked_.clear();
     if (!link_.open_link({})) {
         port.kind = Kind::NotOpened;
         port.failure = port_.openFailure();
@@ -180,7 +264,7 @@ bool PanelOperations::tryPort(search::PortResult& port) {
     }
     Outcome outcome = link_.wake();
     if (outcome == Outcome::Ok) {
-        const ModelAnswer answer = readModel();
+        const ModelAnswer answer = readModel(std::nullopt); // the bar names the port tried
         outcome = answer.abandoned ? Outcome::Abandoned : Outcome::Ok;
         port.kind = !answer.model                           ? Kind::NoModel
                     : protocol::isKnownModel(*answer.model) ? Kind::Found
@@ -203,64 +287,104 @@ void PanelOperations::READ_CONFIG_Click() {
     if (!session)
         return;
     form_.Text(2)->setText(QString());
+    ReadResult read;
     if (session.open() && wakeUpAndCheckModel(texts::readMismatch))
-        readLocations();
+        read = readIntoWindow();
     ConfigRecord& r = form_.r;
     r.config_flag = 1;
     form_.show_switch_view();
     r.config_flag = 0;
+    session.atEnd = [this, read] { showWhatTheWindowHolds(read); };
 }
 
-void PanelOperations::readLocations() {
+void PanelOperations::showWhatTheWindowHolds(const ReadResult& read) {
+    if (read.whole) {
+        form_.setOrigin(Form1::Origin::Panel);
+        progress_.clearNotice();
+        return;
+    }
+    const QString why =
+        QStringLiteral("%1: %2").arg(form_.ProgressBar1->format(), form_.statusText());
+    if (!read.changed) {
+        progress_.restoreNotice(why);
+        return;
+    }
+    // Locations after the last item are the intensities, which are shown only once all three
+    // have arrived.
+    const int items = int(assignmentItems().size());
+    form_.setOrigin(Form1::Origin::PartlyRead);
+    progress_.partlyRead(std::min(read.taken, items), why);
+}
+
+PanelLink::Outcome
+PanelOperations::readLocations(Step step, PanelValues& values,
+                               const std::function<bool(const PanelLocation&)>& take) {
     ConfigRecord& r = form_.r;
-    // The intensities are set aside as they are read and shown together once all three
-    // have arrived, so the indicator rule compares the panel's own pair.
-    std::array<Integer, std::tuple_size<IntensityTable>::value> intensities{};
     for (const PanelLocation& location : configurationLocations()) {
-        progress_.at(Step::Location, location.address);
-        const Outcome outcome = link_.step([&] {
+        const auto ask = [this, &r, &values, &take, location] {
             r.address_l = static_cast<Integer>(location.address);
             link_.read_location();
-        });
-        if (outcome == Outcome::Abandoned)
-            return;
-        bool failed = outcome == Outcome::Failed;
-        // A negative value fails the range test, and no list has an entry for it: fail
-        // before selecting anything from it.
-        if (r.A < 0) {
-            failed = true;
-        } else if (const AssignmentItem* item = location.item) {
-            // A location that failed is still shown from A as it stands, as the panel's
-            // answer left it; the read stops after it.
-            split_assignment(r);
-            failed = !form_.select(form_.List(item->moduleList), r.m_index) ||
-                     !form_.select(form_.List(item->channelList), r.c_index) || failed;
-            if (item->designationText != 0) {
-                QLineEdit* box = form_.Text(item->designationText);
-                box->setText(QString());
-                box->hide();
-            }
-        } else {
-            intensities[location.intensityIndex] = r.A;
-        }
-        if (failed) {
-            form_.showStatus(Form1::red, QLatin1String(texts::badData));
-            return;
-        }
+            values[location.address] = r.A;
+            if (!take(location))
+                r.error_flag = 1;
+            return values[location.address];
+        };
+        const Outcome outcome = exchange({step, location.address, ask, ask});
+        if (outcome != Outcome::Ok)
+            return outcome;
     }
-    for (std::size_t i = 0; i < intensities.size(); ++i)
-        r.*(intensityItems()[i].code) = intensities[i];
+    return Outcome::Ok;
+}
+
+PanelOperations::ReadResult PanelOperations::readIntoWindow() {
+    ConfigRecord& r = form_.r;
+    ReadResult result;
+    PanelValues values{};
+    const auto forget = qScopeGuard([this] { asked_.clear(); });
+    const auto take = [this, &r, &result](const PanelLocation& location) {
+        // Every location before this one has been taken whole.
+        result.taken = location.address;
+        const AssignmentItem* item = location.item;
+        if (!item)
+            return true; // intensities are shown together once all three have arrived
+        // A location that failed is still shown from A as it stands, as the panel's answer
+        // left it; the read stops after it.
+        result.changed = true;
+        split_assignment(r);
+        const bool shown = form_.select(form_.List(item->moduleList), r.m_index) &&
+                           form_.select(form_.List(item->channelList), r.c_index);
+        if (item->designationText != 0) {
+            QLineEdit* box = form_.Text(item->designationText);
+            box->setText(QString());
+            box->hide();
+        }
+        return shown;
+    };
+    if (!completed(readLocations(Step::Location, values, take)) || !completed(lastPause()))
+        return result;
+    // The intensities are shown together, so the indicator rule compares the panel's own pair.
+    for (std::size_t i = 0; i < intensityItems().size(); ++i)
+        r.*(intensityItems()[i].code) = Integer(values[assignmentItems().size() + i]);
     form_.show_panel_intensities();
-    if (link_.step([] {}) == Outcome::Abandoned)
-        return;
     form_.showStatus(Form1::green, QLatin1String(texts::readSuccessful));
     progress_.at(Step::Finished);
+    result.whole = true;
+    return result;
 }
 
 void PanelOperations::WRITE_CONFIG_Click() {
     Session session(*this, OperationProgress::Kind::Write, texts::startingWrite);
     if (!session)
         return;
+    // A read that stopped part-way left a mix of the panel's values and earlier ones: writing
+    // it would put into the panel what nobody chose.
+    if (form_.origin() == Form1::Origin::PartlyRead) {
+        form_.showStatus(Form1::red, QLatin1String(texts::partlyReadNotWritten));
+        session.atEnd = [this] {
+            progress_.restoreNotice(QStringLiteral("NOT WRITTEN: ") + form_.statusText());
+        };
+        return;
+    }
     ConfigRecord& r = form_.r;
     r.error_flag = 0;
     form_.compose_panel_values();
@@ -274,37 +398,55 @@ void PanelOperations::WRITE_CONFIG_Click() {
                                                                      : texts::lightingIncomplete));
         return;
     }
-    if (wakeUpAndCheckModel(texts::writeMismatch))
-        writeLocations();
-}
-
-void PanelOperations::writeLocations() {
-    ConfigRecord& r = form_.r;
-    for (const PanelLocation& location : configurationLocations()) {
-        progress_.at(Step::Location, location.address);
-        const Outcome outcome = link_.step([&] {
-            r.address_l = static_cast<Integer>(location.address);
-            if (const AssignmentItem* item = location.item) {
-                r.data_l = r.*(item->composed);
-            } else {
-                // The intensity written is the list's entry at this moment; a list without
-                // one takes "100" first, through its click rule.
-                QListWidget* list = form_.List(intensityItems()[location.intensityIndex].list);
-                if (list->currentRow() < 0)
-                    form_.select(list, 0);
-                r.data_l = static_cast<Integer>(Form1::selectedValue(list, 10));
-            }
-            link_.write_location();
-        });
-        if (outcome == Outcome::Abandoned)
-            return;
-        if (outcome == Outcome::Failed) {
-            form_.showStatus(Form1::red, QLatin1String(texts::badData));
-            return;
-        }
-    }
-    if (link_.step([] {}) == Outcome::Abandoned)
+    if (!wakeUpAndCheckModel(texts::writeMismatch) || !writeLocations())
         return;
     form_.showStatus(Form1::green, QLatin1String(texts::programmed));
     progress_.at(Step::Finished);
+    // The panel holds what the window shows: no notice says otherwise any more.
+    session.atEnd = [this] { progress_.clearNotice(); };
+}
+
+int PanelOperations::valueToWrite(const PanelLocation& location) {
+    if (const AssignmentItem* item = location.item)
+        return form_.r.*(item->composed);
+    // The intensity written is the list's entry at this moment; a list without one takes
+    // "100" first, through its click rule.
+    QListWidget* list = form_.List(intensityItems()[location.intensityIndex].list);
+    if (list->currentRow() < 0)
+        form_.select(list, 0);
+    return Form1::selectedValue(list, 10);
+}
+
+bool PanelOperations::writeLocations() {
+    ConfigRecord& r = form_.r;
+    PanelValues written{};
+    const auto forget = qScopeGuard([this] { asked_.clear(); });
+    for (const PanelLocation& location : configurationLocations()) {
+        const auto write = [this, &r, &written, location] {
+            r.address_l = static_cast<Integer>(location.address);
+            r.data_l = static_cast<Integer>(valueToWrite(location));
+            written[location.address] = r.data_l;
+            link_.write_location();
+            return int(r.A);
+        };
+        const auto verify = [this, &r, &written, location] {
+            r.address_l = static_cast<Integer>(location.address);
+            r.data_l = static_cast<Integer>(written[location.address]);
+            link_.verify_location();
+            return int(r.A);
+        };
+        if (!completed(exchange({Step::Location, location.address, write, verify})))
+            return false;
+    }
+    // Each location was verified right after its write, but a command whose address was
+    // changed on the way lands elsewhere and still verifies where the value already stood.
+    // Only the whole panel read back once more shows that it holds what was written.
+    PanelValues found{};
+    const auto compare = [this, &r, &found, &written](const PanelLocation& location) {
+        if (r.error_flag != 0 || found[location.address] == written[location.address])
+            return true;
+        form_.setStatusText(QLatin1String(texts::failedToVerify));
+        return false;
+    };
+    return completed(readLocations(Step::Checking, found, compare)) && completed(lastPause());
 }

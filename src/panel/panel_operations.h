@@ -1,11 +1,15 @@
 #pragma once
 
+#include "locations.h"
 #include "operation_progress.h"
 #include "panel_link.h"
 #include "panel_search.h"
 #include "serial_ports.h"
 
+#include <array>
+#include <functional>
 #include <optional>
+#include <vector>
 
 class CommPort;
 class Form1;
@@ -44,17 +48,46 @@ public:
     PortSelector& portSelector() { return selector_; }
     OperationProgress& progress() { return progress_; }
 
+    // The values of locations 0..24, in location order, as a read or a check found them.
+    using PanelValues = std::array<int, std::tuple_size<LocationTable>::value>;
+
 private:
     class Session;
 
+    // One location's turn in an operation: a pause, then `ask`, which sends its command (or
+    // commands), judges the answer through error_flag and returns the value it gave.
+    // `askAgain` asks for the value once more should that answer turn out to be in doubt:
+    // for a write, the read-back alone.
+    struct Exchange {
+        std::optional<OperationProgress::Step> step; // what the bar shows, if anything
+        int address;
+        std::function<int()> ask;
+        std::function<int()> askAgain;
+        int answer = 0; // the value the last answer gave
+    };
+    // Runs `next` after a pause. Bytes found waiting after the pause answer no command and
+    // put the answer before them in doubt: that location is asked again first, and should
+    // bytes wait once more, it fails there (the bar goes back to it). A clean line sends
+    // only `next`'s bytes.
+    PanelLink::Outcome exchange(Exchange next);
+    // The bar comes to `exchange`'s step.
+    void showStep(const Exchange& exchange);
+    // Asks exchange `i` of this operation once more; true when its answer stands.
+    bool askAgain(std::size_t i);
+    // The pause after the last location, with the same doubt about its answer.
+    PanelLink::Outcome lastPause();
+    // The exchanges of the running operation answered so far, in order. They refer to the
+    // values of the step that made them, and are forgotten when it ends.
+    std::vector<Exchange> asked_;
+
     // The model location as the operations and the search read it: a pause, then location
-    // 63. The model is the number the panel named, none when its reply was not a whole
-    // answer (short, late or garbled).
+    // 63, with `step` on the bar. The model is the number the panel named, none when its
+    // reply was not a whole answer (short, late or garbled).
     struct ModelAnswer {
         bool abandoned = false;
         std::optional<int> model;
     };
-    ModelAnswer readModel();
+    ModelAnswer readModel(std::optional<OperationProgress::Step> step);
     // Wake-up and model check shared by both operations. False when the operation must end:
     // the status line or a message box has then said why.
     bool wakeUpAndCheckModel(const char* mismatchText);
@@ -64,9 +97,27 @@ private:
     // One port of the search: open, wake-up, model location, close; `port` says what it gave.
     // False when the search must end there (the window is closing).
     bool tryPort(search::PortResult& port);
-    // Locations 0..24, once the panel has answered: read into the window, or written from it.
-    void readLocations();
-    void writeLocations();
+    // Locations 0..24, once the panel has answered, read as READ reads them into `values`.
+    // `take` is given each location as its value arrives (again when it is read once more)
+    // and fails it by returning false. `step` is what the bar shows meanwhile.
+    PanelLink::Outcome readLocations(OperationProgress::Step step, PanelValues& values,
+                                     const std::function<bool(const PanelLocation&)>& take);
+    // What a read put into the window: every location, or some of them, or nothing.
+    struct ReadResult {
+        bool whole = false;
+        bool changed = false; // some lists were set from the panel's answers
+        int taken = 0;        // the last location whose answer was taken; those before it whole
+    };
+    ReadResult readIntoWindow();
+    // After a read: what the window now holds, as its origin and the bar's notice say it.
+    void showWhatTheWindowHolds(const ReadResult& read);
+    // The value a write sends to `location`: the composed code, or the intensity list's code.
+    int valueToWrite(const PanelLocation& location);
+    // True for Ok; a failed step shows the failure text on red first.
+    bool completed(PanelLink::Outcome outcome);
+    // Locations 0..24 written from the window and verified, then all read once more and
+    // compared with what was written. False when the write failed (reported).
+    bool writeLocations();
 
     Form1& form_;
     CommPort& port_;

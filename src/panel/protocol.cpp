@@ -26,43 +26,32 @@ QByteArray writeCommand(int address, int value) {
     return frame;
 }
 
-// The panel answers a read with the location's value times ten as decimal digits, normally
-// four digits and a CR ("0700\r" for 70). An answer is taken only in that whole form: one
-// decimal number (a sign may stand ahead of its digits), then nothing but line ends (CR, LF),
-// at least four characters in all. Anything else carries no value: bytes ahead of the number
-// (noise, a stray acknowledgement), anything after it but line ends (a second answer, a
-// fraction, letters), a reply too short. Taking the number such a reply begins with would
-// let one stray byte shift every later location by one.
+// The panel answers a read with the location's value times ten as four decimal digits and a
+// CR ("0700\r" for 70). An answer is taken only in that form: exactly four digits, then a CR,
+// an LF or nothing. Anything else carries no value: a digit lost on the line ("070\r" would
+// read as 7), bytes ahead of the digits (noise, a stray acknowledgement), anything after them
+// (a second answer, letters), a sign or a fraction. Taking the number such a reply begins with
+// would show a value the panel does not hold.
 //
-// Digits beyond twelve no longer change the magnitude, so an absurdly long number stays far
-// outside the accepted range instead of overflowing. The number is divided by ten and rounded
-// to the nearest integer, halves to the even one: 1605 -> 160, 1615 -> 162, 0705 -> 70.
-std::optional<long long> replyValue(const QByteArray& reply) {
-    constexpr long long saturation = 1000000000000LL;
-    const int n = reply.size();
-    if (n < 4)
+// The number is divided by ten and rounded to the nearest integer, halves to the even one:
+// 1605 -> 160, 1615 -> 162, 0705 -> 70.
+std::optional<int> replyValue(const QByteArray& reply) {
+    constexpr int digits = 4;
+    if (reply.size() < digits || reply.size() > digits + 1)
         return std::nullopt;
-    int i = 0;
-    const bool negative = reply[0] == '-';
-    if (reply[0] == '+' || reply[0] == '-')
-        ++i;
-    const int digits = i;
-    long long number = 0;
-    for (; i < n && reply[i] >= '0' && reply[i] <= '9'; ++i) {
-        if (number < saturation)
-            number = number * 10 + (reply[i] - '0');
-    }
-    if (i == digits)
-        return std::nullopt;
-    for (; i < n; ++i) {
-        if (reply[i] != '\r' && reply[i] != '\n')
+    int number = 0;
+    for (int i = 0; i < digits; ++i) {
+        if (reply[i] < '0' || reply[i] > '9')
             return std::nullopt;
+        number = number * 10 + (reply[i] - '0');
     }
-    long long value = number / 10;
-    const long long tenths = number % 10;
+    if (reply.size() > digits && reply[digits] != '\r' && reply[digits] != '\n')
+        return std::nullopt;
+    int value = number / 10;
+    const int tenths = number % 10;
     if (tenths > 5 || (tenths == 5 && value % 2 == 1))
         ++value;
-    return negative ? -value : value;
+    return value;
 }
 
 } // namespace protocol

@@ -31,7 +31,8 @@ QByteArray readCommand(int address);
 // "S", 0, address, 0, value, "D".
 QByteArray writeCommand(int address, int value);
 
-// The value in a read reply, or nothing when the reply is not one answer in its whole form.
-std::optional<long long> replyValue(const QByteArray& reply);
+// The value in a read reply (0..1000), or nothing when the reply is not one answer in the
+// panel's form: four digits, then a CR, an LF or nothing.
+std::optional<int> replyValue(const QByteArray& reply);
 
 } // namespace protocol

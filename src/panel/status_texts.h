@@ -18,6 +18,8 @@ inline constexpr char switchesIncomplete[] =
     "DATA MUST BE ENTERED (CLICKED) FOR ALL SWITCHES BEFORE WRITING DATA";
 inline constexpr char lightingIncomplete[] =
     "DATA MUST BE ENTERED (CLICKED) FOR ALL LED'S AND BACKLIGHTING BEFORE WRITING DATA";
+// A read that stopped part-way left the window a mix that is never written.
+inline constexpr char partlyReadNotWritten[] = "READ THE PANEL AGAIN OR OPEN A FILE BEFORE WRITING";
 
 inline constexpr char mismatchTitle[] = "SWITCH PANEL/CONFIGURATION MIS-MATCH";
 inline constexpr char readMismatch[] = "THE SWITCH PANEL THAT YOU HAVE ATTEMPTED TO READ DATA FROM "

@@ -391,6 +391,33 @@ void TestProgram::panelToFileToPanel() {
     messages.shown.clear();
     QCOMPARE(form.ProgressBar1->format(), opened);
 
+    // A read that fails before any list changes leaves the window holding the file: the bar
+    // says so again, with the failure ahead of the path in its tooltip.
+    dialog.choose = dir.filePath("east-wing.qcf");
+    sim.setSilent(true);
+    program.form.READ_CONFIG->click();
+    QCOMPARE(form.ProgressBar1->format(), opened);
+    QCOMPARE(form.ProgressBar1->toolTip(),
+             QStringLiteral("STOPPED AT THE WAKE-UP: %1\n%2")
+                 .arg(QLatin1String(texts::noResponse), QDir::toNativeSeparators(dialog.choose)));
+    // One that stops part-way leaves a mix that is never written; opening the file ends it.
+    sim.setSilent(false);
+    sim.setShortReply(8, 3);
+    program.form.READ_CONFIG->click();
+    QCOMPARE(form.ProgressBar1->format(),
+             QString("PARTLY READ: LOCATIONS 1 TO 8 FROM THE PANEL, THE REST AS BEFORE"));
+    QVERIFY(form.ProgressBar1->toolTip().startsWith(
+        QStringLiteral("STOPPED AT LOCATION 9 OF 25: %1\n").arg(QLatin1String(texts::badData))));
+    sim.clearReceived();
+    program.form.WRITE_CONFIG->click();
+    QCOMPARE(form.statusText(), QString("READ THE PANEL AGAIN OR OPEN A FILE BEFORE WRITING"));
+    QCOMPARE(form.statusColour(), Form1::red);
+    QVERIFY(sim.received().isEmpty());
+    QVERIFY(form.ProgressBar1->format().startsWith(QStringLiteral("PARTLY READ:")));
+    sim.setShortReply(8, 5);
+    program.form.READ_FILE->click();
+    QCOMPARE(form.ProgressBar1->format(), opened);
+
     program.form.WRITE_CONFIG->click();
     QCOMPARE(form.statusText(), QString("SWITCH PANEL HAS BEEN PROGRAMMED"));
     QCOMPARE(form.statusColour(), Form1::green);
@@ -409,7 +436,8 @@ void TestProgram::statusTextsFitTheStatusLine_data() {
           texts::corrupted, texts::failedToVerify, texts::noResponse, texts::badData,
           texts::readSuccessful, texts::programmed, texts::switchesIncomplete,
           texts::lightingIncomplete, texts::portUnavailable, texts::connectionLost,
-          texts::abandoned, FileOperations::switchesIncomplete, FileOperations::lightingIncomplete})
+          texts::abandoned, texts::partlyReadNotWritten, FileOperations::switchesIncomplete,
+          FileOperations::lightingIncomplete})
         QTest::newRow(text) << QString::fromLatin1(text);
 }
 
@@ -489,7 +517,9 @@ void TestProgram::signalsCloseAsTheWindowDoes() {
     const int written = status == QString::fromLatin1(texts::programmed) ? 22 : 0;
     for (int address = 0; address < 22; ++address)
         QCOMPARE(sim.value(address), address < written ? 25 : 160);
-    QCOMPARE(sim.commandCount(), written ? 2 + 2 * 25 : 10);
+    // A write: the wake-up, the model, 25 writes with their read-backs and the 25 reads of
+    // the check.
+    QCOMPARE(sim.commandCount(), written ? 2 + 2 * 25 + 25 : 10);
 }
 
 // A box waiting for an answer (a port that cannot be opened) does not keep the program open

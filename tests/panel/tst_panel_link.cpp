@@ -401,11 +401,13 @@ void TestPanelLink::windowClosedDuringWait_data() {
     QTest::addColumn<int>("commands");
     QTest::addColumn<QString>("status");
     QTest::addColumn<QString>("bar");
-    // A read is abandoned at once (at location 1, the second); a write runs to its end:
-    // wake-up, model, 25 writes each read back, the bar saying why the window stays open.
+    // A read is abandoned at once (at location 1, the second), which leaves the first read;
+    // a write runs to its end: wake-up, model, 25 writes each read back, and the check, the
+    // bar saying why the window stays open.
     QTest::newRow("read") << false << 4 << QString::fromLatin1(texts::abandoned)
-                          << QStringLiteral("STOPPED AT LOCATION 2 OF 25");
-    QTest::newRow("write") << true << 2 + 2 * 25 << QString::fromLatin1(texts::programmed)
+                          << QStringLiteral(
+                                 "PARTLY READ: LOCATION 1 FROM THE PANEL, THE REST AS BEFORE");
+    QTest::newRow("write") << true << 2 + 2 * 25 + 25 << QString::fromLatin1(texts::programmed)
                            << QStringLiteral("CLOSING \u2014 ALL 25 LOCATIONS VERIFIED");
 }
 
@@ -458,6 +460,8 @@ void TestPanelLink::windowClosedDuringWait() {
             if (location == 4) // the second close, at the read-back of the fourth location
                 expected << expected.last();
         }
+        for (int location = 1; location <= 25; ++location)
+            expected << closing + QStringLiteral("CHECKING LOCATION %1 OF 25").arg(location);
         expected << QStringLiteral("CLOSING \u2014 ALL 25 LOCATIONS VERIFIED");
         QCOMPARE(texts, expected);
     }
@@ -502,32 +506,38 @@ void TestPanelLink::progress_data() {
     QTest::addColumn<Operation>("operation");
     QTest::addColumn<SimSetup>("setup");
     QTest::addColumn<bool>("complete");
+    QTest::addColumn<int>("reached"); // location steps shown, the 25 of a write's check included
     QTest::addColumn<int>("lastValue");
     QTest::addColumn<QString>("lastText");
     const SimSetup asItIs = [](PanelSim&) {};
-    QTest::newRow("read") << read << asItIs << true << 26 << "ALL 25 LOCATIONS READ";
-    QTest::newRow("write") << write << asItIs << true << 26 << "ALL 25 LOCATIONS VERIFIED";
+    QTest::newRow("read") << read << asItIs << true << 25 << 26 << "ALL 25 LOCATIONS READ";
+    QTest::newRow("write") << write << asItIs << true << 50 << 51 << "ALL 25 LOCATIONS VERIFIED";
     QTest::newRow("write failing at location 7")
-        << write << SimSetup([](PanelSim& s) { s.setMismatch(7); }) << true << 8
+        << write << SimSetup([](PanelSim& s) { s.setMismatch(7); }) << true << 8 << 8
         << "STOPPED AT LOCATION 8 OF 25";
+    QTest::newRow("write, the check failing at location 4")
+        << write << SimSetup([](PanelSim& s) { s.setMisdirectedWrite(22, 3); }) << true << 29 << 29
+        << "CHECK FAILED AT LOCATION 4 OF 25";
+    // The items have been read, the intensities not: the window is a mix.
     QTest::newRow("read, intensity out of range")
-        << read << SimSetup([](PanelSim& s) { s.setOutOfRange(24); }) << true << 25
-        << "STOPPED AT LOCATION 25 OF 25";
+        << read << SimSetup([](PanelSim& s) { s.setOutOfRange(24); }) << true << 25 << 0
+        << "PARTLY READ: LOCATIONS 1 TO 22 FROM THE PANEL, THE REST AS BEFORE";
     QTest::newRow("panel silent") << read << SimSetup([](PanelSim& s) { s.setSilent(true); })
-                                  << true << 0 << "STOPPED AT THE WAKE-UP";
+                                  << true << 0 << 0 << "STOPPED AT THE WAKE-UP";
     QTest::newRow("another model") << write << SimSetup([](PanelSim& s) { s.setModel(71); }) << true
-                                   << 0 << "STOPPED AT THE MODEL LOCATION";
+                                   << 0 << 0 << "STOPPED AT THE MODEL LOCATION";
     QTest::newRow("write refused: data incomplete")
-        << write << asItIs << false << 0 << "STOPPED: DATA INCOMPLETE";
+        << write << asItIs << false << 0 << 0 << "STOPPED: DATA INCOMPLETE";
 }
 
-// The bar counts the model location and the 25 locations in order, names the one being
-// worked on (counted from 1), and stays where a failure stopped it until the next operation
-// begins.
+// The bar counts the model location and the 25 locations in order (a write's check after
+// them), names the one being worked on (counted from 1), and stays where a failure stopped it
+// until the next operation begins.
 void TestPanelLink::progress() {
     QFETCH(Operation, operation);
     QFETCH(SimSetup, setup);
     QFETCH(bool, complete);
+    QFETCH(int, reached);
     QFETCH(int, lastValue);
     QFETCH(QString, lastText);
     PanelRig rig;
@@ -551,16 +561,18 @@ void TestPanelLink::progress() {
 
     const bool reading = operation == read;
     QStringList expected{QStringLiteral("0 OPENING THE SERIAL PORT")};
-    for (int address = 0; address < std::min(lastValue, 25); ++address)
+    for (int step = 0; step < reached; ++step)
         expected << QStringLiteral("%1 %2 LOCATION %3 OF 25")
-                        .arg(address + 1)
-                        .arg(reading ? "READING" : "WRITING")
-                        .arg(address + 1);
-    if (lastValue == 26)
-        expected << QStringLiteral("26 ") + lastText;
+                        .arg(step + 1)
+                        .arg(step >= 25 ? "CHECKING"
+                             : reading  ? "READING"
+                                        : "WRITING")
+                        .arg(step % 25 + 1);
+    if (lastValue != reached)
+        expected << QStringLiteral("%1 %2").arg(lastValue).arg(lastText);
     QCOMPARE(steps, expected);
     QCOMPARE(rig.form->ProgressBar1->value(), lastValue);
-    QCOMPARE(rig.form->ProgressBar1->maximum(), 26);
+    QCOMPARE(rig.form->ProgressBar1->maximum(), reading ? 26 : 51);
     QCOMPARE(rig.form->ProgressBar1->format(), lastText);
     // A screen reader is given the bar's words as well as its number.
     QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(rig.form->ProgressBar1);
@@ -598,6 +610,13 @@ void TestPanelLink::barTextsFit_data() {
         << at(K::Write, S::Location, 24, true, true) << "STOPPED AT LOCATION 25 OF 25";
     QTest::newRow("closing, verified")
         << at(K::Write, S::Finished, 0, true, false) << "ALL 25 LOCATIONS VERIFIED";
+    QTest::newRow("closing, checking")
+        << at(K::Write, S::Checking, 24, true, false) << "ENDS \u2014 CHECKING LOCATION 25 OF 25";
+    QTest::newRow("closing, check failed")
+        << at(K::Write, S::Checking, 24, true, true) << "CHECK FAILED AT LOCATION 25 OF 25";
+    QTest::newRow("partly read") << ProgressSteps([](OperationProgress& p) {
+        p.partlyRead(22, "STOPPED AT LOCATION 24 OF 25");
+    }) << "PARTLY READ: LOCATIONS 1 TO 22 FROM THE PANEL, THE REST AS BEFORE";
     // A search's texts with a port name as long as a stable name of an adapter that is not
     // plugged in: the name is shortened, the words after it keep their line.
     const QString longName =
@@ -901,6 +920,22 @@ void TestPanelLink::lineFaults_data() {
         << read << asItIs << 21 << QByteArray("\xff\x13") << -1 << "discarded: \\xFF\\x13";
     QTest::newRow("write, a stray reply after the read-back of 4")
         << write << asItIs << 4 << QByteArray("0450\r") << -1 << "discarded: 0450\\r";
+    // A reply doubled as the next location is asked is taken as that location's answer; the
+    // real one comes after it and puts it in doubt. Read again, it differs: the answer before
+    // it may have been out of step too, and is read again as well. The read is exact.
+    QTest::newRow("read, a reply doubled as the next location is asked")
+        << read << SimSetup([](PanelSim& s) { s.setRepeatedLate(5); }) << -1 << QByteArray() << -1
+        << "in doubt: the answer of location 5; asked again";
+    QTest::newRow("read, the last reply doubled before the success")
+        << read << asItIs << 24 << QByteArray("0100\r") << -1
+        << "in doubt: the answer of location 24; asked again";
+    // Doubled ahead of an acknowledgement, it spoils the acknowledgement.
+    QTest::newRow("write, a read-back doubled as the next location is written")
+        << write << SimSetup([](PanelSim& s) { s.setRepeatedLate(7); }) << -1 << QByteArray() << 8
+        << "";
+    QTest::newRow("read, a digit lost at 9")
+        << read << SimSetup([=](PanelSim& s) { s.setReadReply(9, reply(9).remove(1, 1)); }) << -1
+        << QByteArray() << 9 << "";
     // Bytes inside an answer: the location fails, nothing after it is touched.
     QTest::newRow("read, a reply sent twice at 5")
         << read << SimSetup([](PanelSim& s) { s.setRepeatedReply(5); }) << -1 << QByteArray() << 5
@@ -946,12 +981,14 @@ void TestPanelLink::lineFaults() {
     // next command: whatever the timing of the computer, they belong to no command.
     const QString readCommand = QLatin1String("> ") + escapedBytes(protocol::readCommand(strayAt));
     bool armed = false;
+    bool injected = false; // once: the location read again finds the line quiet
     onTraced = [&](const QString& line) {
         if (line.endsWith(readCommand))
-            armed = true;
+            armed = !injected;
         else if (armed && line.contains(QLatin1String("  < "))) {
             rig.sim.inject(stray);
             armed = false;
+            injected = true;
         }
     };
     traceOf([&] { (rig.operations.get()->*operation)(); });
@@ -962,9 +999,14 @@ void TestPanelLink::lineFaults() {
             rig.form->statusText(),
             QString::fromLatin1(operation == read ? texts::readSuccessful : texts::programmed));
     } else {
+        // A read says what it left; the intensities are shown only once all three are in.
         QCOMPARE(rig.form->statusText(), QString::fromLatin1(texts::badData));
         QCOMPARE(rig.form->ProgressBar1->format(),
-                 QStringLiteral("STOPPED AT LOCATION %1 OF 25").arg(stopsAt + 1));
+                 operation == read
+                     ? QStringLiteral("PARTLY READ: LOCATIONS 1 TO %1 FROM THE PANEL, THE REST "
+                                      "AS BEFORE")
+                           .arg(std::min(stopsAt, 22))
+                     : QStringLiteral("STOPPED AT LOCATION %1 OF 25").arg(stopsAt + 1));
     }
     // Every location before the failing one, and all of them on success, as the panel holds it.
     rig.checkItemsAsThePanelHolds(stopsAt < 0 ? 22 : std::min(stopsAt, 22));
@@ -1028,6 +1070,8 @@ void TestPanelLink::echoingAdapter() {
         wire += reading ? reads({location})
                         : protocol::writeCommand(location, value) + reads({location});
     }
+    if (!reading)
+        wire += readsFromTo(0, 24); // the check
     QCOMPARE(rig.sim.received(), wire);
     rig.checkIdle();
 }

@@ -187,6 +187,14 @@ void PanelSim::command(char kind, int address, int value) {
         hangUp();
         return;
     }
+    // A reply doubled late arrives as this command does, ahead of its answer: on the line
+    // the answer can only follow it, a few byte times later.
+    int lateMs = 0;
+    if (!lateCopy_.isEmpty()) {
+        reply(lateCopy_, 0);
+        lateMs = int((lateCopy_.size() * byteTimeNs + 999999) / 1000000);
+        lateCopy_.clear();
+    }
     switch (kind) {
     case 'A':
         ++wakeUps_;
@@ -194,15 +202,18 @@ void PanelSim::command(char kind, int address, int value) {
             reply(wakeReply_, delayMs_);
         break;
     case 'S':
-        memory_[address] = mismatch_.contains(address) ? value + 1 : value;
+        memory_[misdirected_.value(address, address)] =
+            mismatch_.contains(address) ? value + 1 : value;
         if (!silent_)
-            reply(ackReplies_.value(address, QByteArrayLiteral("D000D")), delayMs_);
+            reply(ackReplies_.value(address, QByteArrayLiteral("D000D")), delayMs_ + lateMs);
         break;
     case 'V':
         if (!silent_) {
-            const int delay = readDelays_.value(address, delayMs_);
+            const int delay = readDelays_.value(address, delayMs_) + lateMs;
             const QByteArray text = readReply(address);
             reply(repeated_.contains(address) ? text + text : text, delay);
+            if (repeatedLate_.contains(address))
+                lateCopy_ = text;
         }
         break;
     default:

@@ -85,6 +85,12 @@ public:
     void setDelay(int ms) { delayMs_ = ms; }                              // every reply this late
     void setReadDelay(int address, int ms) { readDelays_[address] = ms; } // one location's late
     void setRepeatedReply(int address) { repeated_.insert(address); }     // read reply sent twice
+    // The read reply of `address` comes again when the next command arrives, ahead of its
+    // answer, as a line that doubles a reply late can deliver it.
+    void setRepeatedLate(int address) { repeatedLate_.insert(address); }
+    // A write command for `address` arrives with its address changed to `to`: the value lands
+    // there, and the acknowledgement is as usual.
+    void setMisdirectedWrite(int address, int to) { misdirected_[address] = to; }
     // Hands every byte received straight back, ahead of any answer, as a half-duplex adapter
     // does.
     void setEcho(bool on) { echo_ = on; }
@@ -152,6 +158,9 @@ private:
     int delayMs_ = 0;
     QHash<int, int> readDelays_;
     QSet<int> repeated_;
+    QSet<int> repeatedLate_;
+    QByteArray lateCopy_; // a reply to send again ahead of the next answer
+    QHash<int, int> misdirected_;
     bool echo_ = false;
     int splitAt_ = 0;
     int splitGapMs_ = 0;
