@@ -1,5 +1,7 @@
 #include "qcf.h"
 
+#include "codes.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -44,8 +46,9 @@ bool holdsText(const QByteArray& text) {
 // Walks the fields of a record over the raw bytes.
 class FieldReader {
 public:
-    explicit FieldReader(const QByteArray& bytes)
-        : begin_(bytes.constData()), p_(begin_), end_(begin_ + bytes.size()) {}
+    // Reads from `start` on; positions stay counted from the first byte.
+    FieldReader(const QByteArray& bytes, qsizetype start)
+        : begin_(bytes.constData()), p_(begin_ + start), end_(begin_ + bytes.size()) {}
 
     // Takes the text of the next field and its separator. False when the data ends before
     // the field begins (leading spaces do not begin it).
@@ -102,6 +105,8 @@ private:
     bool quoteOpen_ = false;
     qsizetype controlAt_ = -1;
 };
+
+constexpr char utf8Mark[] = "\xEF\xBB\xBF";
 
 // The characters of bytes 0x80..0x9F. Every other byte, and each of the five unassigned
 // ones, stands for the code point of its own value, as in Latin-1.
@@ -194,7 +199,13 @@ bool parseInteger(const QByteArray& text, Integer& value) {
 
 ReadResult read(const QByteArray& bytes) {
     ReadResult result;
-    FieldReader reader(bytes);
+    // A file saved again by an editor that writes UTF-8 starts with its byte-order mark: its
+    // texts are UTF-8, not the 8-bit code page of the program's own files.
+    const bool utf8 = bytes.startsWith(utf8Mark);
+    const auto textOf = [utf8](const QByteArray& text) {
+        return utf8 ? QString::fromUtf8(text) : decodeText(text);
+    };
+    FieldReader reader(bytes, utf8 ? qsizetype(sizeof utf8Mark - 1) : 0);
     QByteArray text;
     const auto stop = [&](ReadStatus status, int field) {
         result.status = status;
@@ -224,11 +235,11 @@ ReadResult read(const QByteArray& bytes) {
             }
             result.record.entries[(field - 3) / 2].value = value;
         } else if (field == 1) {
-            result.record.model = decodeText(text);
+            result.record.model = textOf(text);
         } else if (field == 2) {
-            result.record.panel = decodeText(text);
+            result.record.panel = textOf(text);
         } else {
-            result.record.entries[(field - 3) / 2].text = decodeText(text);
+            result.record.entries[(field - 3) / 2].text = textOf(text);
         }
     }
     result.consumed = reader.position();
@@ -317,6 +328,25 @@ QString readCause(const ReadResult& read, bool cut, qint64 fileSize) {
     return QString();
 }
 
+// Why a code of the record is one this program never writes, or empty. Such a code marks a
+// damaged file: loaded, it would be shown as something else (N/A, 100 %) and written as that.
+QString codeCause(const Record& record) {
+    for (int entry = 0; entry < entryCount; ++entry) {
+        const int code = record.entries[entry].value;
+        const QString holds = QStringLiteral("%1 HOLDS %2; ").arg(fieldAt(4 + 2 * entry)).arg(code);
+        if (entry >= indicatorIntensityEntry) {
+            if (codes::intensityPosition(code) < 0)
+                return holds + QStringLiteral("AN INTENSITY CODE IS 10, 7, 6, 5, 4, 3, 2 OR 1");
+        } else if (code < 0) {
+            return holds + QStringLiteral("AN ASSIGNMENT CODE IS NEVER NEGATIVE");
+        } else if (code > codes::notAssigned) {
+            return holds + QStringLiteral("AN ASSIGNMENT CODE LIES BETWEEN 0 AND %1")
+                               .arg(codes::notAssigned);
+        }
+    }
+    return QString();
+}
+
 } // namespace
 
 Verdict judge(const QByteArray& bytes, qint64 fileSize) {
@@ -330,16 +360,7 @@ Verdict judge(const QByteArray& bytes, qint64 fileSize) {
         cause = QStringLiteral("THE FILE IS FOR MODEL %1; THIS PROGRAM OPENS FILES FOR \"%2\"")
                     .arg(quoted(r.record.model), QLatin1String(modelIdentity));
     } else {
-        // Negative codes are never written by this program and no list entry stands for one:
-        // they mark a damaged file.
-        for (int entry = 0; entry < indicatorIntensityEntry; ++entry) {
-            const Integer code = r.record.entries[entry].value;
-            if (code < 0) {
-                cause = QStringLiteral("%1 HOLDS %2; AN ASSIGNMENT CODE IS NEVER NEGATIVE")
-                            .arg(fieldAt(4 + 2 * entry), QString::number(code));
-                break;
-            }
-        }
+        cause = codeCause(r.record);
     }
     // A control byte explains every other fault at once: this is not a text file.
     if (!cause.isEmpty() && r.controlAt >= 0)

@@ -380,10 +380,6 @@ void TestFileOperations::codesShown_data() {
                          << "10";
     QTest::newRow("160") << QByteArray("160") << "N/A"
                          << "";
-    QTest::newRow("200") << QByteArray("200") << "N/A"
-                         << "";
-    QTest::newRow("32767") << QByteArray("32767") << "N/A"
-                           << "";
     QTest::newRow("letters read 0") << QByteArray("ABC") << "A"
                                     << "1";
     QTest::newRow("36.5 to even") << QByteArray("36.5") << "D"
@@ -535,6 +531,13 @@ void TestFileOperations::damagedFileChangesNothing_data() {
     QTest::newRow("negative dimming code")
         << lobbyWith(46, "-25")
         << "FIELD 46 (DIMMING CODE) HOLDS -25; AN ASSIGNMENT CODE IS NEVER NEGATIVE";
+    QTest::newRow("a code above N/A")
+        << lobbyWith(8, "200")
+        << "FIELD 8 (SW3 CODE) HOLDS 200; AN ASSIGNMENT CODE LIES BETWEEN 0 AND 160";
+    QTest::newRow("an intensity code outside the table")
+        << lobbyWith(48, "50")
+        << "FIELD 48 (NORMAL INDICATOR CODE) HOLDS 50; AN INTENSITY CODE IS 10, 7, 6, 5, 4, 3, 2 "
+           "OR 1";
     QTest::newRow("unterminated quote")
         << lobbyWith(51, "\"DIMMED")
         << "THE QUOTE THAT OPENS FIELD 51 (DIMMED BACKLIGHTING AND INDICATOR CAPTION) IS NEVER "

@@ -110,6 +110,7 @@ void TestQcf::readsLikeLobby_data() {
     QTest::newRow("explicit plus") << withField(6, "+11");
     QTest::newRow("number then junk") << withField(6, "11 and more");
     QTest::newRow("fraction rounds up") << withField(6, "10.51");
+    QTest::newRow("UTF-8 byte-order mark") << "\xEF\xBB\xBF" + lobbyLine();
 }
 
 void TestQcf::readsLikeLobby() {
@@ -176,7 +177,29 @@ void TestQcf::refused_data() {
     QTest::newRow("negative dimming code")
         << withField(46, " -25") << S::Ok << 0
         << "FIELD 46 (DIMMING CODE) HOLDS -25; AN ASSIGNMENT CODE IS NEVER NEGATIVE";
-    QTest::newRow("negative intensity code loads") << withField(48, "-3") << S::Ok << 0 << "";
+    // Codes no program writes: shown, they would stand for another (N/A, 100 %) and be
+    // written as that one.
+    QTest::newRow("SW1 code 200")
+        << withField(4, "200") << S::Ok << 0
+        << "FIELD 4 (SW1 CODE) HOLDS 200; AN ASSIGNMENT CODE LIES BETWEEN 0 AND 160";
+    QTest::newRow("dimming code 161")
+        << withField(46, "161") << S::Ok << 0
+        << "FIELD 46 (DIMMING CODE) HOLDS 161; AN ASSIGNMENT CODE LIES BETWEEN 0 AND 160";
+    QTest::newRow("backlighting code 160 loads") << withField(44, "160") << S::Ok << 0 << "";
+    const QString intensity = "; AN INTENSITY CODE IS 10, 7, 6, 5, 4, 3, 2 OR 1";
+    QTest::newRow("indicator intensity 50")
+        << withField(48, "50") << S::Ok << 0
+        << "FIELD 48 (NORMAL INDICATOR CODE) HOLDS 50" + intensity;
+    QTest::newRow("negative intensity code")
+        << withField(48, "-3") << S::Ok << 0
+        << "FIELD 48 (NORMAL INDICATOR CODE) HOLDS -3" + intensity;
+    QTest::newRow("dimmed intensity 9, between 7 and 10")
+        << withField(52, "9") << S::Ok << 0
+        << "FIELD 52 (DIMMED BACKLIGHTING AND INDICATOR CODE) HOLDS 9" + intensity;
+    QTest::newRow("backlighting intensity 0")
+        << withField(50, "0") << S::Ok << 0
+        << "FIELD 50 (NORMAL BACKLIGHTING CODE) HOLDS 0" + intensity;
+    QTest::newRow("intensity 1 loads") << withField(50, "1") << S::Ok << 0 << "";
     QTest::newRow("binary") << QByteArray("\x7f"
                                           "ELF\x02\x01\x01\0\0\0",
                                           10)
@@ -248,6 +271,11 @@ void TestQcf::integers() {
 void TestQcf::texts_data() {
     QTest::addColumn<QByteArray>("field");
     QTest::addColumn<QString>("text");
+    // After a UTF-8 byte-order mark the texts are UTF-8; without one, the 8-bit code page.
+    QTest::newRow("UTF-8 after a byte-order mark")
+        << QByteArray("\xEF\xBB\xBF\"CAF\xC3\x89 \xE2\x82\xAC\"") << QStringLiteral("CAFÉ €");
+    QTest::newRow("UTF-8 without a mark")
+        << QByteArray("\"CAF\xC3\x89\"") << QString::fromUtf16(u"CAF\u00C3\u2030");
     QTest::newRow("quoted with comma and line end")
         << QByteArray("\"A, B\r\nC\"") << QStringLiteral("A, B\r\nC");
     QTest::newRow("quoted keeps spaces") << QByteArray("  \" X \"") << QStringLiteral(" X ");
@@ -266,7 +294,11 @@ void TestQcf::texts_data() {
 void TestQcf::texts() {
     QFETCH(QByteArray, field);
     QFETCH(QString, text);
-    const qcf::ReadResult result = qcf::read(withField(2, field));
+    // A byte-order mark stands at the start of the file.
+    const QByteArray mark("\xEF\xBB\xBF");
+    const qcf::ReadResult result = field.startsWith(mark)
+                                       ? qcf::read(mark + withField(2, field.mid(mark.size())))
+                                       : qcf::read(withField(2, field));
     QCOMPARE(result.status, qcf::ReadStatus::Ok);
     QCOMPARE(result.record.panel, text);
     // Every later field stays in place.
@@ -288,8 +320,11 @@ void TestQcf::model_data() {
         << QByteArray("\"51-20426-MDL\"") << false << "51-20426-MDL";
     QTest::newRow("trailing space") << QByteArray("\"51-20417-MDL or 51-20426-MDL \"") << false
                                     << "51-20417-MDL or 51-20426-MDL ";
-    QTest::newRow("byte-order mark") << QByteArray("\xef\xbb\xbf\"51-20417-MDL or 51-20426-MDL\"")
-                                     << false << "ï»¿\"51-20417-MDL or 51-20426-MDL\"";
+    // A file saved again as UTF-8 by a Windows editor.
+    QTest::newRow("byte-order mark")
+        << QByteArray("\xef\xbb\xbf\"51-20417-MDL or 51-20426-MDL\"") << true << "";
+    QTest::newRow("byte-order mark, then a space")
+        << QByteArray("\xef\xbb\xbf \"51-20417-MDL or 51-20426-MDL\"") << true << "";
     QTest::newRow("none") << QByteArray("\"\"") << false << "";
     QTest::newRow("a line of another program")
         << QByteArray("\"Lorem ipsum dolor sit amet,\r\nconsectetur adipiscing elit\"") << false

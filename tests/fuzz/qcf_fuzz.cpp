@@ -21,17 +21,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     const qcf::ReadResult result = qcf::read(bytes);
 
-    // OPEN refuses exactly what fails to read, names another model or holds a negative
-    // code, and always says why.
+    // OPEN refuses exactly what fails to read, names another model or holds a code no
+    // program writes (an assignment code outside 0..160, an intensity code outside 10, 7..1),
+    // and always says why.
     const qcf::Verdict verdict = qcf::judge(bytes);
     const bool loads = result.status == qcf::ReadStatus::Ok && qcf::matchesModel(result.record);
     if (verdict.cause.isEmpty() && !loads)
         fail("a refused file has no cause");
     if (!verdict.cause.isEmpty() && loads) {
-        bool negative = false;
-        for (int entry = 0; entry < qcf::indicatorIntensityEntry; ++entry)
-            negative = negative || result.record.entries[entry].value < 0;
-        if (!negative)
+        bool unwritten = false;
+        for (int entry = 0; entry < qcf::entryCount; ++entry) {
+            const int code = result.record.entries[entry].value;
+            unwritten = unwritten || (entry < qcf::indicatorIntensityEntry
+                                          ? code < 0 || code > 160
+                                          : code != 10 && (code < 1 || code > 7));
+        }
+        if (!unwritten)
             fail("a file that loads is refused");
     }
     if (result.controlAt >= bytes.size())
@@ -60,13 +65,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     // Every byte reads as a character a file can hold, so only a double quote, which an
-    // unquoted text may carry, can stop a write.
+    // unquoted text may carry, can stop a write. After a UTF-8 byte-order mark the texts may
+    // hold any character, and those the code page lacks stop it too.
     if (const int field = qcf::unwritableField(result.record)) {
         const qcf::Record& r = result.record;
         const QString& text = field == 1   ? r.model
                               : field == 2 ? r.panel
                                            : r.entries[(field - 3) / 2].text;
-        if (!text.contains(QLatin1Char('"')))
+        if (!text.contains(QLatin1Char('"')) && !bytes.startsWith("\xEF\xBB\xBF"))
             fail("a text read from a file cannot be written");
         return 0;
     }
