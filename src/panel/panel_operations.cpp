@@ -165,7 +165,10 @@ bool PanelOperations::askAgain(std::size_t i) {
         QStringLiteral("in doubt: the answer of location %1; asked again").arg(exchange.address));
     const int first = exchange.answer;
     exchange.answer = exchange.askAgain();
-    return exchange.answer == first;
+    const bool stands = exchange.answer == first;
+    if (!stands && exchange.mustStand)
+        link_.fail(texts::corrupted);
+    return stands;
 }
 
 void PanelOperations::showStep(const Exchange& exchange) {
@@ -192,14 +195,7 @@ PanelOperations::ModelAnswer PanelOperations::readModel(std::optional<Step> step
         return int(r.A);
     };
     // Asked again, the panel must name the model it named first.
-    const auto askAgain = [this, &r, ask] {
-        const Integer model = r.A;
-        ask();
-        if (r.error_flag == 0 && r.A != model)
-            link_.fail(texts::corrupted);
-        return int(r.A);
-    };
-    const Outcome outcome = exchange({step, protocol::modelLocation, ask, askAgain});
+    const Outcome outcome = exchange({step, protocol::modelLocation, ask, ask, /*mustStand*/ true});
     if (outcome == Outcome::Abandoned)
         return {true, std::nullopt};
     return {false, link_.lastReplyInForm() ? std::optional<int>(r.A) : std::nullopt};

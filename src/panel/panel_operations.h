@@ -63,7 +63,8 @@ private:
         int address;
         std::function<int()> ask;
         std::function<int()> askAgain;
-        int answer = 0; // the value the last answer gave
+        bool mustStand = false; // an answer that changes when asked again fails (the model)
+        int answer = 0;         // the value the last answer gave
     };
     // Runs `next` after a pause. Bytes found waiting after the pause answer no command and
     // put the answer before them in doubt: that location is asked again first, and should
