@@ -14,7 +14,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
-class QProgressBar;
+class OutcomeBar;
 class QPushButton;
 class QRadioButton;
 class QTimer;
@@ -59,7 +59,7 @@ public:
     QTimer* Timer1 = nullptr;
     // The panel's serial port, and how far a panel operation has got.
     PortComboBox* Combo1 = nullptr;
-    QProgressBar* ProgressBar1 = nullptr;
+    OutcomeBar* ProgressBar1 = nullptr;
 
     MessageBoxes& messages() const { return messages_; }
 

@@ -282,7 +282,7 @@ void Form1::buildWindow() {
             widget = Combo1;
             break;
         case Kind::Progress:
-            ProgressBar1 = new QProgressBar;
+            ProgressBar1 = new OutcomeBar;
             widget = ProgressBar1;
             break;
         case Kind::List:

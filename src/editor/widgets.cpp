@@ -104,3 +104,49 @@ void ShapeWidget::paintEvent(QPaintEvent*) {
     p.setPen(palette().color(QPalette::WindowText));
     p.drawRect(rect().adjusted(0, 0, -1, -1));
 }
+
+OutcomeBar::Look OutcomeBar::look(Tone tone) {
+    // Black text on light fills: every pair reads at well over 4.5:1. A result that is not a
+    // success has a red frame twice as wide and a tinted ground, so it shows even where
+    // nothing of the bar is filled.
+    switch (tone) {
+    case Tone::Success:
+        return {Qt::black, QColor(0xA5, 0xD6, 0xA7), Qt::white, QColor(0x2E, 0x7D, 0x32), 1};
+    case Tone::Attention:
+        return {Qt::black, QColor(0xF4, 0xA9, 0xA8), QColor(0xFD, 0xEC, 0xEA),
+                QColor(0xC6, 0x28, 0x28), 2};
+    case Tone::Neutral:
+        break;
+    }
+    return {Qt::black, QColor(0xB7, 0xD4, 0xF5), Qt::white, QColor(0x5B, 0x7F, 0xA6), 1};
+}
+
+void OutcomeBar::setTone(Tone tone) {
+    if (tone_ == tone)
+        return;
+    tone_ = tone;
+    update();
+}
+
+QRect OutcomeBar::textRect() const {
+    constexpr int margin = 6;
+    const int frame = look(Tone::Attention).borderWidth; // the widest, so no text moves
+    return rect().adjusted(frame + margin, frame, -frame - margin, -frame);
+}
+
+void OutcomeBar::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    const Look colours = look(tone_);
+    const QRect inside = rect().adjusted(colours.borderWidth, colours.borderWidth,
+                                         -colours.borderWidth, -colours.borderWidth);
+    p.fillRect(rect(), colours.border);
+    p.fillRect(inside, colours.empty);
+    const qint64 span = qint64(maximum()) - minimum();
+    if (span > 0 && value() > minimum()) {
+        const int filled = int(inside.width() * (qint64(value()) - minimum()) / span);
+        p.fillRect(QRect(inside.topLeft(), QSize(filled, inside.height())), colours.fill);
+    }
+    p.setPen(colours.text);
+    p.setFont(font());
+    p.drawText(textRect(), Qt::AlignCenter | Qt::TextWordWrap, format());
+}

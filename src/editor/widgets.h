@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -77,4 +78,33 @@ protected:
 
 private:
     QColor fill_;
+};
+
+// The progress bar under the port selector: how far an operation has got, and what came of
+// it. Its look tells a success from anything else at a glance, and not by its words alone;
+// its text wraps at word boundaries inside a margin at both ends, dark on light in every
+// state so it reads at a contrast of 4.5:1 or more.
+class OutcomeBar : public QProgressBar {
+    Q_OBJECT
+public:
+    // Working or a notice; a result that is a success; a result that is not (stopped, not
+    // found, another model, a mix in the window).
+    enum class Tone { Neutral, Success, Attention };
+    struct Look {
+        QColor text, fill, empty, border;
+        int borderWidth;
+    };
+    static Look look(Tone tone);
+
+    using QProgressBar::QProgressBar;
+    Tone tone() const { return tone_; }
+    void setTone(Tone tone);
+    // Where the text is drawn: inside the frame, with a margin at both ends.
+    QRect textRect() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    Tone tone_ = Tone::Neutral;
 };

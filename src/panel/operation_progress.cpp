@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QProgressBar>
 
 #include <algorithm>
 #include <tuple>
@@ -27,6 +26,7 @@ void OperationProgress::begin(Kind kind) {
     kind_ = kind;
     closing_ = false;
     bar_.setToolTip(QString());
+    bar_.setTone(Tone::Neutral);
     bar_.setRange(0, steps(kind));
     // A search names each port as it comes to it; an operation first opens its port.
     if (kind == Kind::Find) {
@@ -78,7 +78,7 @@ void OperationProgress::at(Step step, int address) {
     const QString prefix = !closing_                ? QString()
                            : step == Step::Finished ? closingAtTheEnd
                                                     : closingWhileRunning;
-    show(done, prefix + stepText());
+    show(done, prefix + stepText(), step == Step::Finished ? Tone::Success : Tone::Neutral);
 }
 
 void OperationProgress::stopped() {
@@ -88,7 +88,8 @@ void OperationProgress::stopped() {
         where = QStringLiteral("STOPPED: SERIAL PORT NOT OPENED");
         break;
     case Step::CheckingData:
-        where = QStringLiteral("STOPPED: DATA INCOMPLETE");
+        // Only a window that nothing has filled yet lacks a selection.
+        where = QStringLiteral("NOTHING TO WRITE: READ A PANEL OR OPEN A FILE");
         break;
     case Step::WakingPanel:
         where = QStringLiteral("STOPPED AT THE WAKE-UP");
@@ -110,6 +111,7 @@ void OperationProgress::stopped() {
         return;
     }
     setText(closing_ ? closingAtTheEnd + where : where);
+    bar_.setTone(Tone::Attention);
 }
 
 QString OperationProgress::portCount() const {
@@ -123,14 +125,20 @@ void OperationProgress::lookingAt(const QString& name, int number, int ports) {
     ports_ = ports;
     // The bar counts the ports already tried.
     bar_.setRange(0, ports);
-    show(number - 1, stepText());
+    show(number - 1, stepText(), Tone::Neutral);
 }
 
-void OperationProgress::searched(const QString& text, const QString& toolTip) {
+void OperationProgress::searched(const QString& text, const QString& toolTip, bool found) {
     step_ = Step::Finished;
     // A range of 0..0 would turn the bar into a busy indicator.
     bar_.setRange(0, std::max(1, ports_));
-    show(bar_.maximum(), text);
+    show(bar_.maximum(), text, found ? Tone::Success : Tone::Attention);
+    bar_.setToolTip(toolTip);
+}
+
+void OperationProgress::result(const QString& text, Tone tone, const QString& toolTip) {
+    step_ = Step::Finished;
+    show(bar_.maximum(), text, tone);
     bar_.setToolTip(toolTip);
 }
 
@@ -141,8 +149,7 @@ QString OperationProgress::barName(const QString& name) const {
 }
 
 QString OperationProgress::elided(const QString& name, int room) const {
-    return bar_.fontMetrics().elidedText(name, Qt::ElideMiddle,
-                                         bar_.contentsRect().width() - 8 - room);
+    return bar_.fontMetrics().elidedText(name, Qt::ElideMiddle, bar_.textRect().width() - room);
 }
 
 void OperationProgress::closing() {
@@ -159,6 +166,7 @@ void OperationProgress::fileOpened(const QString& path) {
     const QString name = elided(file.fileName(), 0);
     notice_ = QStringLiteral("OPENED %1 \u2014 NOT WRITTEN TO THE PANEL").arg(name);
     noticeToolTip_ = QDir::toNativeSeparators(file.absoluteFilePath());
+    noticeTone_ = Tone::Neutral;
     showNotice(QString());
 }
 
@@ -170,12 +178,20 @@ void OperationProgress::partlyRead(int read, const QString& why) {
     noticeToolTip_ =
         QStringLiteral("THE WINDOW SHOWS A MIX THAT NEITHER THE PANEL NOR A FILE HOLDS. "
                        "READ THE PANEL AGAIN OR OPEN A FILE BEFORE WRITING.");
+    noticeTone_ = Tone::Attention;
     showNotice(why);
 }
 
-void OperationProgress::restoreNotice(const QString& why) {
-    if (!notice_.isEmpty())
+void OperationProgress::keepNotice(const QString& why) {
+    if (notice_.isEmpty())
+        return;
+    if (step_ != Step::Finished) {
         showNotice(why);
+        return;
+    }
+    const QString shown = bar_.toolTip();
+    bar_.setToolTip((shown.isEmpty() ? QString() : shown + QLatin1Char('\n')) + notice_);
+    bar_.setAccessibleDescription(bar_.format() + QLatin1Char('\n') + notice_);
 }
 
 void OperationProgress::clearNotice() {
@@ -185,13 +201,14 @@ void OperationProgress::clearNotice() {
 
 void OperationProgress::showNotice(const QString& why) {
     bar_.setRange(0, steps(Kind::Read));
-    show(0, notice_);
+    show(0, notice_, noticeTone_);
     bar_.setToolTip(why.isEmpty() ? noticeToolTip_ : why + QLatin1Char('\n') + noticeToolTip_);
 }
 
-void OperationProgress::show(int value, const QString& text) {
+void OperationProgress::show(int value, const QString& text, Tone tone) {
     // The text first: whoever watches the value sees the text that goes with it.
     setText(text);
+    bar_.setTone(tone);
     bar_.setValue(value);
 }
 

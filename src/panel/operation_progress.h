@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QString>
+#include "widgets.h"
 
-class QProgressBar;
+#include <QString>
 
 // How far a panel read or write has got, on the window's progress bar: the wake-up, the
 // model location, then the 25 configuration locations, counted from 1 as a technician counts
@@ -25,7 +25,9 @@ public:
         Finished
     };
 
-    explicit OperationProgress(QProgressBar& bar) : bar_(bar) {}
+    using Tone = OutcomeBar::Tone;
+
+    explicit OperationProgress(OutcomeBar& bar) : bar_(bar) {}
 
     // An operation begins: the bar empties and shows the first step.
     void begin(Kind kind);
@@ -41,7 +43,10 @@ public:
     // The search comes to port `number` of `ports`, named `name` (see barName()).
     void lookingAt(const QString& name, int number, int ports);
     // The search has ended: the bar says what it found, the tooltip what each port gave.
-    void searched(const QString& text, const QString& toolTip);
+    // `found` says whether it chose a panel.
+    void searched(const QString& text, const QString& toolTip, bool found);
+    // An operation ends with `text` as its result, in the look of `tone`, over a full bar.
+    void result(const QString& text, Tone tone, const QString& toolTip = {});
     // A port's name as the bar shows it: shortened in its middle where it would leave no
     // room on its line for the words after it.
     QString barName(const QString& name) const;
@@ -54,9 +59,11 @@ public:
     // read stopped and why (`why`).
     void partlyRead(int read, const QString& why);
     // An operation changed nothing in the window: the notice of what the window holds (a file
-    // not written, a partial read) comes back, with what stopped the operation (`why`) ahead
-    // of its tooltip. Without a notice the bar stays as the operation left it.
-    void restoreNotice(const QString& why);
+    // not written, a partial read) is kept. After a stop it comes back on the bar, with what
+    // stopped the operation (`why`) ahead of its tooltip; a result (a search's, another
+    // model) stays on the bar, and the notice joins its tooltip and description. Without a
+    // notice the bar stays as the operation left it.
+    void keepNotice(const QString& why);
     // The window now holds what the panel holds: no notice comes back any more.
     void clearNotice();
 
@@ -69,18 +76,19 @@ private:
     QString stepText() const;
     // The port a search is at and how far it has got: "ttyUSB1, 2 OF 3".
     QString portCount() const;
-    void show(int value, const QString& text);
     // `name` shortened in its middle to one line of the bar, less `room` pixels.
     QString elided(const QString& name, int room) const;
     void setText(const QString& text);
     // Shows the notice, with `why` ahead of its tooltip.
     void showNotice(const QString& why);
+    void show(int value, const QString& text, Tone tone);
 
-    QProgressBar& bar_;
+    OutcomeBar& bar_;
     // What the window holds when that is not what a panel holds, as the bar says it between
     // operations; empty when the window holds nothing else.
     QString notice_;
     QString noticeToolTip_;
+    Tone noticeTone_ = Tone::Neutral;
     Kind kind_ = Kind::Read;
     Step step_ = Step::OpeningPort;
     int address_ = 0;

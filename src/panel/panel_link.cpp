@@ -241,6 +241,7 @@ PanelLink::Outcome PanelLink::wake() {
     } while (waiting < replyLength && tries <= wakeUpTries && !aborted());
     // Late answers to earlier tries are part of this text: two answers fail the comparison.
     const QByteArray answer = take();
+    wakeHeard_ = !answer.isEmpty();
     if (aborted())
         return outcome();
     // Answered in time means the whole answer was waiting when the wait ended. A tick seen in

@@ -56,6 +56,9 @@ public:
     // The wake-up exchange: "A" until five bytes wait, at most six times. Failed unless the
     // panel answered exactly "D000D" within a period.
     [[nodiscard]] Outcome wake();
+    // Whether anything but the adapter's echo came back to the last wake-up: a failed one
+    // that heard something met another device, not a silent line.
+    bool wakeHeardSomething() const { return wakeHeard_; }
     // One step of an operation: a pause of one period, then `command` (which sets address_l,
     // data_l and sends a location command), unless the operation has to stop first.
     template <typename Command> [[nodiscard]] Outcome step(Command command) {
@@ -127,6 +130,7 @@ private:
     bool abandonOnClose_ = true;
     bool loopEnded_ = false;
     bool inForm_ = false;
+    bool wakeHeard_ = false;
     QByteArray sent_; // the bytes of the command being answered
     bool quiet_ = false;
     int period_ = period;

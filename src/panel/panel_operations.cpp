@@ -203,8 +203,14 @@ PanelOperations::ModelAnswer PanelOperations::readModel(std::optional<Step> step
 
 bool PanelOperations::wakeUpAndCheckModel(const char* mismatchText) {
     progress_.at(Step::WakingPanel);
-    if (link_.wake() != Outcome::Ok)
+    if (const Outcome woke = link_.wake(); woke != Outcome::Ok) {
+        // Something that is not the panel answered: most likely another device on this port.
+        if (woke == Outcome::Failed && link_.wakeHeardSomething())
+            progress_.result(QStringLiteral("AN ANSWER THAT IS NOT THE PANEL'S ON %1")
+                                 .arg(progress_.barName(selector_.current())),
+                             OperationProgress::Tone::Attention);
         return false;
+    }
     const ModelAnswer answer = readModel(Step::ModelLocation);
     if (answer.abandoned)
         return false;
@@ -219,6 +225,13 @@ bool PanelOperations::wakeUpAndCheckModel(const char* mismatchText) {
         form_.messages().message(QString::fromLatin1(mismatchText),
                                  QString::fromLatin1(texts::mismatchTitle),
                                  protocol::modelMismatchCause(*answer.model));
+        // The status line keeps the model location's text; the bar says what answered.
+        progress_.result(
+            QStringLiteral("A MODEL %1 PANEL ANSWERED \u2014 %2")
+                .arg(*answer.model)
+                .arg(QLatin1String(running_ == OperationProgress::Kind::Write ? "NOT WRITTEN"
+                                                                              : "NOT READ")),
+            OperationProgress::Tone::Attention);
         return false;
     }
     return true;
@@ -246,7 +259,9 @@ void PanelOperations::FIND_PANEL_Click() {
     const search::Decision decision = search::decide(ports);
     if (!decision.chosen.isEmpty())
         selector_.choose(decision.chosen);
-    progress_.searched(decision.text, decision.toolTip);
+    progress_.searched(decision.text, decision.toolTip, !decision.chosen.isEmpty());
+    // A search changes nothing in the window: a file it holds is still not in the panel.
+    progress_.keepNotice(QString());
 }
 
 bool PanelOperations::tryPort(search::PortResult& port) {
@@ -267,7 +282,7 @@ bool PanelOperations::tryPort(search::PortResult& port) {
                                                             : Kind::OtherModel;
         port.model = answer.model.value_or(0);
     } else {
-        port.kind = Kind::NoAnswer;
+        port.kind = link_.wakeHeardSomething() ? Kind::OtherAnswer : Kind::NoAnswer;
     }
     link_.close_link();
     if (outcome != Outcome::Abandoned)
@@ -302,7 +317,7 @@ void PanelOperations::showWhatTheWindowHolds(const ReadResult& read) {
     const QString why =
         QStringLiteral("%1: %2").arg(form_.ProgressBar1->format(), form_.statusText());
     if (!read.changed) {
-        progress_.restoreNotice(why);
+        progress_.keepNotice(why);
         return;
     }
     // Locations after the last item are the intensities, which are shown only once all three
@@ -377,7 +392,7 @@ void PanelOperations::WRITE_CONFIG_Click() {
     if (form_.origin() == Form1::Origin::PartlyRead) {
         form_.showStatus(Form1::red, QLatin1String(texts::partlyReadNotWritten));
         session.atEnd = [this] {
-            progress_.restoreNotice(QStringLiteral("NOT WRITTEN: ") + form_.statusText());
+            progress_.keepNotice(QStringLiteral("NOT WRITTEN: ") + form_.statusText());
         };
         return;
     }

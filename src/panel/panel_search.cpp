@@ -43,6 +43,8 @@ QString describe(const PortResult& port) {
         return notOpened(port.failure);
     case Kind::NoAnswer:
         return QStringLiteral("NO ANSWER TO THE WAKE-UP");
+    case Kind::OtherAnswer:
+        return QStringLiteral("AN ANSWER TO THE WAKE-UP THAT IS NOT THE PANEL'S");
     case Kind::NoModel:
         return QStringLiteral("ANSWERED THE WAKE-UP, BUT GAVE NO MODEL NUMBER");
     case Kind::OtherModel:
@@ -70,6 +72,8 @@ Decision decide(const QList<PortResult>& ports) {
             QStringLiteral("A MODEL %1 PANEL ANSWERED ON %2").arg(other->model).arg(other->name);
     } else if (const PortResult* woke = first(ports, Kind::NoModel)) {
         decision.text = QStringLiteral("AN ANSWER WITHOUT A MODEL NUMBER ON %1").arg(woke->name);
+    } else if (const PortResult* device = first(ports, Kind::OtherAnswer)) {
+        decision.text = QStringLiteral("AN ANSWER THAT IS NOT THE PANEL'S ON %1").arg(device->name);
     } else if (ports.isEmpty()) {
         decision.text = QStringLiteral("NO SERIAL PORT TO TRY");
     } else {

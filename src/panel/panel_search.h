@@ -12,13 +12,14 @@ namespace search {
 // What became of one port of the list.
 struct PortResult {
     enum class Kind {
-        NotTried,   // the search stopped at a panel before this port
-        NotOpened,  // missing, in use or refused: skipped without a box
-        NoAnswer,   // no "D000D" to the wake-up
-        NoModel,    // woke, but the model location's reply held no number
-        OtherModel, // a panel of a model this program does not configure
-        Lost,       // the device failed while it was being tried
-        Found,      // a panel of a model this program configures
+        NotTried,    // the search stopped at a panel before this port
+        NotOpened,   // missing, in use or refused: skipped without a box
+        NoAnswer,    // nothing came back to the wake-up
+        OtherAnswer, // something came back, but not "D000D": another device
+        NoModel,     // woke, but the model location's reply held no number
+        OtherModel,  // a panel of a model this program does not configure
+        Lost,        // the device failed while it was being tried
+        Found,       // a panel of a model this program configures
     };
 
     QString port; // as it is opened: "/dev/ttyUSB1"

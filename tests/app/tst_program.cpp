@@ -320,8 +320,9 @@ void TestProgram::traceFile() {
     QVERIFY(lines[1].endsWith(" ms  READ CONFIGURATION FROM SWITCH PANEL"));
     QVERIFY(lines[3].endsWith(" ms  > A"));
     QVERIFY(lines[6].endsWith(" ms  < 0710\\r"));
-    QVERIFY2(lines[7].endsWith(" ms  end: COMMUNICATIONS OK; STOPPED AT THE MODEL LOCATION"),
-             qPrintable(lines[7]));
+    QVERIFY2(
+        lines[7].endsWith(" ms  end: COMMUNICATIONS OK; A MODEL 71 PANEL ANSWERED \u2014 NOT READ"),
+        qPrintable(lines[7]));
 }
 
 void TestProgram::panelToFileToPanel() {
@@ -392,8 +393,15 @@ void TestProgram::panelToFileToPanel() {
     QCOMPARE(form.ProgressBar1->format(), opened);
 
     // A read that fails before any list changes leaves the window holding the file: the bar
-    // says so again, with the failure ahead of the path in its tooltip.
+    // says so again, with the failure ahead of the path in its tooltip. A panel of another
+    // model is a result: the bar names it, and the file's notice joins its tooltip.
     dialog.choose = dir.filePath("east-wing.qcf");
+    sim.setModel(71);
+    program.form.READ_CONFIG->click();
+    messages.shown.clear();
+    QCOMPARE(form.ProgressBar1->format(), QString("A MODEL 71 PANEL ANSWERED \u2014 NOT READ"));
+    QVERIFY(form.ProgressBar1->toolTip().endsWith(opened));
+    sim.setModel(70);
     sim.setSilent(true);
     program.form.READ_CONFIG->click();
     QCOMPARE(form.ProgressBar1->format(), opened);

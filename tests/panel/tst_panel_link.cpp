@@ -25,6 +25,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <thread>
 
 #include <sys/resource.h>
@@ -524,10 +525,14 @@ void TestPanelLink::progress_data() {
         << "PARTLY READ: LOCATIONS 1 TO 22 FROM THE PANEL, THE REST AS BEFORE";
     QTest::newRow("panel silent") << read << SimSetup([](PanelSim& s) { s.setSilent(true); })
                                   << true << 0 << 0 << "STOPPED AT THE WAKE-UP";
+    // After the mismatch box the bar names what answered, as a result, not a stop.
     QTest::newRow("another model") << write << SimSetup([](PanelSim& s) { s.setModel(71); }) << true
-                                   << 0 << 0 << "STOPPED AT THE MODEL LOCATION";
+                                   << 0 << 51 << "A MODEL 71 PANEL ANSWERED \u2014 NOT WRITTEN";
+    QTest::newRow("another device answers the wake-up")
+        << read << SimSetup([](PanelSim& s) { s.setWakeReply("OK\r\n"); }) << true << 0 << 26
+        << "AN ANSWER THAT IS NOT THE PANEL'S ON {port}";
     QTest::newRow("write refused: data incomplete")
-        << write << asItIs << false << 0 << 0 << "STOPPED: DATA INCOMPLETE";
+        << write << asItIs << false << 0 << 0 << "NOTHING TO WRITE: READ A PANEL OR OPEN A FILE";
 }
 
 // The bar counts the model location and the 25 locations in order (a write's check after
@@ -541,6 +546,7 @@ void TestPanelLink::progress() {
     QFETCH(int, lastValue);
     QFETCH(QString, lastText);
     PanelRig rig;
+    lastText.replace(QLatin1String("{port}"), rig.sim.devicePath());
     if (complete)
         showAllNotAssigned(*rig.form);
     setup(rig.sim);
@@ -584,12 +590,33 @@ void TestPanelLink::progress() {
 
 using ProgressSteps = std::function<void(OperationProgress&)>;
 Q_DECLARE_METATYPE(ProgressSteps)
+using Tone = OutcomeBar::Tone;
+Q_DECLARE_METATYPE(Tone)
+
+namespace {
+
+// The contrast ratio of two colours as the accessibility guidelines (WCAG 2) define it.
+double contrast(const QColor& a, const QColor& b) {
+    const auto luminance = [](const QColor& c) {
+        const auto linear = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+} // namespace
 
 void TestPanelLink::barTextsFit_data() {
     using S = OperationProgress::Step;
     using K = OperationProgress::Kind;
+    using T = OutcomeBar::Tone;
     QTest::addColumn<ProgressSteps>("steps");
     QTest::addColumn<QString>("text"); // a piece of what the bar must show whole
+    QTest::addColumn<Tone>("tone");
     const auto at = [](K kind, S step, int address, bool closing, bool stop) {
         return ProgressSteps([=](OperationProgress& p) {
             p.begin(kind);
@@ -600,23 +627,26 @@ void TestPanelLink::barTextsFit_data() {
                 p.stopped();
         });
     };
-    QTest::newRow("writing") << at(K::Write, S::Location, 24, false, false) << "25 OF 25";
-    QTest::newRow("stopped, port") << at(K::Read, S::OpeningPort, 0, false, true) << "NOT OPENED";
+    QTest::newRow("writing") << at(K::Write, S::Location, 24, false, false) << "25 OF 25"
+                             << T::Neutral;
+    QTest::newRow("stopped, port")
+        << at(K::Read, S::OpeningPort, 0, false, true) << "NOT OPENED" << T::Attention;
     QTest::newRow("closing, wake-up")
-        << at(K::Write, S::WakingPanel, 0, true, false) << "WAKING THE PANEL";
-    QTest::newRow("closing, location 12")
-        << at(K::Write, S::Location, 11, true, false) << "ENDS \u2014 LOCATION 12 OF 25";
-    QTest::newRow("closing, stopped")
-        << at(K::Write, S::Location, 24, true, true) << "STOPPED AT LOCATION 25 OF 25";
+        << at(K::Write, S::WakingPanel, 0, true, false) << "WAKING THE PANEL" << T::Neutral;
+    QTest::newRow("closing, location 12") << at(K::Write, S::Location, 11, true, false)
+                                          << "ENDS \u2014 LOCATION 12 OF 25" << T::Neutral;
+    QTest::newRow("closing, stopped") << at(K::Write, S::Location, 24, true, true)
+                                      << "STOPPED AT LOCATION 25 OF 25" << T::Attention;
     QTest::newRow("closing, verified")
-        << at(K::Write, S::Finished, 0, true, false) << "ALL 25 LOCATIONS VERIFIED";
-    QTest::newRow("closing, checking")
-        << at(K::Write, S::Checking, 24, true, false) << "ENDS \u2014 CHECKING LOCATION 25 OF 25";
-    QTest::newRow("closing, check failed")
-        << at(K::Write, S::Checking, 24, true, true) << "CHECK FAILED AT LOCATION 25 OF 25";
+        << at(K::Write, S::Finished, 0, true, false) << "ALL 25 LOCATIONS VERIFIED" << T::Success;
+    QTest::newRow("closing, checking") << at(K::Write, S::Checking, 24, true, false)
+                                       << "ENDS \u2014 CHECKING LOCATION 25 OF 25" << T::Neutral;
+    QTest::newRow("closing, check failed") << at(K::Write, S::Checking, 24, true, true)
+                                           << "CHECK FAILED AT LOCATION 25 OF 25" << T::Attention;
     QTest::newRow("partly read") << ProgressSteps([](OperationProgress& p) {
         p.partlyRead(22, "STOPPED AT LOCATION 24 OF 25");
-    }) << "PARTLY READ: LOCATIONS 1 TO 22 FROM THE PANEL, THE REST AS BEFORE";
+    }) << "PARTLY READ: LOCATIONS 1 TO 22 FROM THE PANEL, THE REST AS BEFORE"
+                                 << T::Attention;
     // A search's texts with a port name as long as a stable name of an adapter that is not
     // plugged in: the name is shortened, the words after it keep their line.
     const QString longName =
@@ -642,38 +672,60 @@ void TestPanelLink::barTextsFit_data() {
                 results << port;
             }
             const search::Decision decision = search::decide(results);
-            p.searched(decision.text, decision.toolTip);
+            p.searched(decision.text, decision.toolTip, !decision.chosen.isEmpty());
         });
     };
     using R = search::PortResult::Kind;
-    QTest::newRow("looking, long name") << looking(false) << ", 12 OF 12";
-    QTest::newRow("search stopped, long name") << looking(true) << ", 12 OF 12";
-    QTest::newRow("found, long name") << searched(R::Found, 1) << "PANEL FOUND ON /dev/";
-    QTest::newRow("another model, long name") << searched(R::OtherModel, 1) << "MODEL 255 PANEL";
-    QTest::newRow("no model number, long name") << searched(R::NoModel, 1) << "NUMBER ON /dev/";
+    QTest::newRow("looking, long name") << looking(false) << ", 12 OF 12" << T::Neutral;
+    QTest::newRow("search stopped, long name") << looking(true) << ", 12 OF 12" << T::Attention;
+    QTest::newRow("found, long name")
+        << searched(R::Found, 1) << "PANEL FOUND ON /dev/" << T::Success;
+    QTest::newRow("another model, long name")
+        << searched(R::OtherModel, 1) << "MODEL 255 PANEL" << T::Attention;
+    QTest::newRow("no model number, long name")
+        << searched(R::NoModel, 1) << "NUMBER ON /dev/" << T::Attention;
     QTest::newRow("12 ports, none opened")
-        << searched(R::NotOpened, 12) << "ON 12 PORTS; 12 COULD NOT BE OPENED";
+        << searched(R::NotOpened, 12) << "ON 12 PORTS; 12 COULD NOT BE OPENED" << T::Attention;
     QTest::newRow("file opened") << ProgressSteps([](OperationProgress& p) {
         p.fileOpened("/home/tech/east-wing.qcf");
-    }) << "OPENED east-wing.qcf \u2014 NOT WRITTEN TO THE PANEL";
+    }) << "OPENED east-wing.qcf \u2014 NOT WRITTEN TO THE PANEL"
+                                 << T::Neutral;
     // A name longer than the bar is shortened in its middle; its ends stay.
     QTest::newRow("file with a long name opened") << ProgressSteps([](OperationProgress& p) {
         p.fileOpened("/srv/jobs/" + QString(80, 'x') + "-FLOOR-3-CONFERENCE-ROOM-B.qcf");
-    }) << "ROOM-B.qcf \u2014 NOT WRITTEN TO THE PANEL";
+    }) << "ROOM-B.qcf \u2014 NOT WRITTEN TO THE PANEL"
+                                                  << T::Neutral;
 }
 
-// Whatever the bar says is readable whole: at most two lines, inside the bar.
+// Whatever the bar says is readable whole: at most two lines, inside the bar's margins, dark
+// on light at 4.5:1 or more over its filled and its empty part; and a success never looks
+// like anything else.
 void TestPanelLink::barTextsFit() {
     QFETCH(ProgressSteps, steps);
     QFETCH(QString, text);
+    QFETCH(Tone, tone);
     PanelRig rig;
-    QProgressBar* bar = rig.form->ProgressBar1;
+    OutcomeBar* bar = rig.form->ProgressBar1;
     rig.form->show();
     QVERIFY(QTest::qWaitForWindowExposed(rig.form.get()));
     OperationProgress progress(*bar);
     steps(progress);
     QVERIFY2(bar->format().contains(text), qPrintable(bar->format()));
-    const QRect inside = bar->contentsRect();
+    QCOMPARE(bar->tone(), tone);
+    const OutcomeBar::Look look = OutcomeBar::look(tone);
+    QVERIFY2(contrast(look.text, look.fill) >= 4.5, qPrintable(look.fill.name()));
+    QVERIFY2(contrast(look.text, look.empty) >= 4.5, qPrintable(look.empty.name()));
+    for (const Tone other : {Tone::Neutral, Tone::Success, Tone::Attention}) {
+        const OutcomeBar::Look seen = OutcomeBar::look(other);
+        if ((other == Tone::Success) != (tone == Tone::Success))
+            QVERIFY(seen.fill != look.fill && seen.border != look.border);
+    }
+    // A result that is no success shows as one even with nothing of the bar filled.
+    if (tone == Tone::Attention) {
+        QVERIFY(look.empty != OutcomeBar::look(Tone::Success).empty);
+        QVERIFY(look.borderWidth > OutcomeBar::look(Tone::Success).borderWidth);
+    }
+    const QRect inside = bar->textRect();
     const QFontMetrics metrics(bar->font());
     const QRect needed =
         metrics.boundingRect(inside, Qt::AlignCenter | Qt::TextWordWrap, bar->format());
@@ -1116,6 +1168,11 @@ void TestPanelLink::findPanel_data() {
         << QList<Peer>{peer([](PanelSim& s) { s.setShortReply(63, 3); }), silent}
         << Wire{model, silence} << -1 << "AN ANSWER WITHOUT A MODEL NUMBER ON {0}"
         << QStringList{"{0}: ANSWERED THE WAKE-UP, BUT GAVE NO MODEL NUMBER", "{1}: " + noAnswer};
+    // A modem answers "OK" to every "A": something is there, but not a panel.
+    QTest::newRow("a device that answers otherwise, then silence")
+        << QList<Peer>{peer([](PanelSim& s) { s.setWakeReply("OK\r\n"); }), silent}
+        << Wire{wakeUps(2), silence} << -1 << "AN ANSWER THAT IS NOT THE PANEL'S ON {0}"
+        << QStringList{"{0}: AN ANSWER TO THE WAKE-UP THAT IS NOT THE PANEL'S", "{1}: " + noAnswer};
     QTest::newRow("a panel that wakes at the third try")
         << QList<Peer>{peer([](PanelSim& s) { s.setWakeAfter(3); })}
         << Wire{wakeUps(3) + reads({63})} << 0 << "PANEL FOUND ON {0}"
