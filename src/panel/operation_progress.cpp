@@ -200,7 +200,6 @@ void OperationProgress::clearNotice() {
 }
 
 void OperationProgress::showNotice(const QString& why) {
-    bar_.setRange(0, steps(Kind::Read));
     show(0, notice_, noticeTone_);
     bar_.setToolTip(why.isEmpty() ? noticeToolTip_ : why + QLatin1Char('\n') + noticeToolTip_);
 }

@@ -435,6 +435,11 @@ void TestProgram::panelToFileToPanel() {
         QCOMPARE(sim.value(address), panel[address]);
     QVERIFY(!program.port.portOpen());
     QVERIFY(messages.shown.isEmpty());
+
+    // The panel holds the file now: a read that fails leaves the bar where it stopped.
+    sim.setSilent(true);
+    program.form.READ_CONFIG->click();
+    QCOMPARE(form.ProgressBar1->format(), QString("STOPPED AT THE WAKE-UP"));
 }
 
 void TestProgram::statusTextsFitTheStatusLine_data() {
