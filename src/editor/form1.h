@@ -96,6 +96,14 @@ public:
     // an indicator from before the read.
     void show_panel_intensities();
     void compose_panel_values();
+    // The 22 assignment codes a write would send now, composed from what the lists show, in
+    // item order, and the row of the first item that lacks a selection (-1 when none does):
+    // its code and those after it are not composed. Changes nothing in the window.
+    struct Composition {
+        std::array<Integer, std::tuple_size<AssignmentTable>::value> codes{};
+        int incomplete = -1;
+    };
+    Composition composition() const;
 
     // Click reaction of List(n); List44 has none. Runs whenever the selection changes.
     void List_Click(int n);
