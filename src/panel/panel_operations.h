@@ -48,9 +48,6 @@ public:
     PortSelector& portSelector() { return selector_; }
     OperationProgress& progress() { return progress_; }
 
-    // The values of locations 0..24, in location order, as a read or a check found them.
-    using PanelValues = std::array<int, std::tuple_size<LocationTable>::value>;
-
 private:
     class Session;
 
