@@ -2,6 +2,7 @@
 
 #include "codes.h"
 #include "messages.h"
+#include "widgets.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -297,6 +298,25 @@ Form1::Composition Form1::composition() const {
         composed.codes[i] = Integer(sum);
     }
     return composed;
+}
+
+void Form1::markList(int n, const QString& note) {
+    QListWidget* list = List(n);
+    if (!marks_.contains(n))
+        marks_.insert(n, {list->toolTip(), list->accessibleDescription(), new MarkOutline(list)});
+    const Mark& mark = marks_[n];
+    list->setToolTip(mark.toolTip + QLatin1Char('\n') + note);
+    list->setAccessibleDescription(mark.description + QLatin1Char('\n') + note);
+}
+
+void Form1::clearMarks() {
+    for (auto it = marks_.cbegin(); it != marks_.cend(); ++it) {
+        QListWidget* list = List(it.key());
+        list->setToolTip(it->toolTip);
+        list->setAccessibleDescription(it->description);
+        delete it->outline;
+    }
+    marks_.clear();
 }
 
 Form1::Operation::Operation(Form1& form) : form_(form), owner_(!form.operationRunning_) {

@@ -51,7 +51,8 @@ public:
     QPushButton* READ_FILE = nullptr;
     QPushButton* READ_CONFIG = nullptr;
     QPushButton* WRITE_CONFIG = nullptr;
-    QPushButton* FIND_PANEL = nullptr; // tries each port for the panel
+    QPushButton* FIND_PANEL = nullptr;    // tries each port for the panel
+    QPushButton* COMPARE_PANEL = nullptr; // compares the panel with the window
     QLabel* Image1 = nullptr;
     QWidget* Shape1 = nullptr;
     QWidget* Line1 = nullptr;
@@ -133,6 +134,14 @@ public:
     // True once the user asked to close the window during an operation: waits should end.
     bool closeRequested() const { return closeRequested_; }
 
+    // Marks left by a comparison with the panel where it holds another value than the window
+    // shows: List(n) gets a red outline, and `note` (what the panel holds) joins its tool tip
+    // and its description. clearMarks() takes every mark away and gives the lists back their
+    // own tool tips and descriptions.
+    void markList(int n, const QString& note);
+    void clearMarks();
+    bool isMarked(int n) const { return marks_.contains(n); }
+
 signals:
     // The user asked to close the window while an operation runs.
     void closeRequestedDuringOperation();
@@ -157,4 +166,11 @@ private:
     bool operationRunning_ = false;
     bool closeRequested_ = false;
     Origin origin_ = Origin::Nothing;
+    // A marked list's own tool tip and description, and the outline over it.
+    struct Mark {
+        QString toolTip;
+        QString description;
+        QWidget* outline;
+    };
+    QMap<int, Mark> marks_;
 };
