@@ -4,6 +4,7 @@
 #include "panel_rig.h"
 #include "status_texts.h"
 
+#include <QAccessible>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
@@ -21,6 +22,8 @@ private slots:
     void intensitiesJudgedAsThePanelHoldsThem();
     void lateReplyStartsNextTextAndIsDroppedOnOpen();
     void modelShortWhileAHoldsAKnownModel();
+    void compareWithPanel_data();
+    void compareWithPanel();
 };
 
 void TestPanelRead::wholePanel() {
@@ -405,6 +408,166 @@ void TestPanelRead::modelShortWhileAHoldsAKnownModel() {
     QVERIFY(rig.messages.shown.isEmpty());
     QCOMPARE(rig.row(1), 16);
     rig.checkIdle();
+}
+
+namespace {
+
+using Marks = QMap<int, QString>;
+
+// What a comparison must leave as it found it: every list's entry and visibility, every box,
+// the status line, the view and the record's configuration.
+QStringList windowState(const Form1& form) {
+    QStringList state;
+    for (const QListWidget* list : form.findChildren<QListWidget*>())
+        state << QStringLiteral("%1 %2 %3")
+                     .arg(list->objectName())
+                     .arg(list->currentRow())
+                     .arg(list->isHidden());
+    for (const QLineEdit* box : form.findChildren<QLineEdit*>())
+        state << QStringLiteral("%1 '%2' %3")
+                     .arg(box->objectName(), box->text())
+                     .arg(box->isHidden());
+    state << QStringLiteral("status '%1' %2 %3 view %4")
+                 .arg(form.statusText(), form.statusColour().name())
+                 .arg(form.Text1->isHidden())
+                 .arg(form.Option1->isChecked());
+    const ConfigRecord& r = form.r;
+    for (const AssignmentItem& item : assignmentItems())
+        state << QStringLiteral("%1 %2 %3 %4 %5")
+                     .arg(QLatin1String(item.name))
+                     .arg(r.*item.code)
+                     .arg(r.*item.moduleBase)
+                     .arg(r.*item.channelOffset)
+                     .arg(r.*item.composed);
+    for (const IntensityItem& item : intensityItems())
+        state << QStringLiteral("%1 %2").arg(QLatin1String(item.name)).arg(r.*item.code);
+    return state;
+}
+
+QString description(QWidget* widget) {
+    return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Description);
+}
+
+// Each list's tool tip and the description a screen reader is given.
+QMap<int, QStringList> listTips(const Form1& form) {
+    QMap<int, QStringList> tips;
+    for (QListWidget* list : form.findChildren<QListWidget*>())
+        tips.insert(list->objectName().mid(4).toInt(), {list->toolTip(), description(list)});
+    return tips;
+}
+
+} // namespace
+
+// COMPARE against a panel holding the sample corridor.qcf, read into the window first: what
+// is sent, the bar and its tooltip, the marks; the window itself is left exactly as it was,
+// and the next operation takes the marks away.
+void TestPanelRead::compareWithPanel_data() {
+    QTest::addColumn<WindowCheck>("prepare");
+    QTest::addColumn<SimSetup>("setup"); // the panel after the window was filled
+    QTest::addColumn<QByteArray>("wire");
+    QTest::addColumn<QString>("bar");
+    QTest::addColumn<bool>("holds");
+    QTest::addColumn<QStringList>("toolTip");
+    QTest::addColumn<Marks>("marks"); // marked list: what the panel holds there
+    QTest::addColumn<bool>("mismatchBox");
+
+    const auto readSample = [](SimSetup fault) {
+        return WindowCheck([fault](PanelRig& rig) {
+            QString refusal;
+            QVERIFY2(
+                rig.sim.loadConfiguration(QStringLiteral(NVX_EXAMPLES "/corridor.qcf"), refusal),
+                qPrintable(refusal));
+            fault(rig.sim);
+            rig.operations->READ_CONFIG_Click();
+        });
+    };
+    const SimSetup asItIs = [](PanelSim&) {};
+    const WindowCheck sample = readSample(asItIs);
+    const QByteArray whole = wakeUps(1) + reads({63}) + readsFromTo(0, 24);
+
+    QTest::newRow("two locations changed")
+        << sample << SimSetup([](PanelSim& s) {
+               s.setValue(8, 2);
+               s.setValue(24, 3);
+           })
+        << whole << "THE PANEL DIFFERS AT 2 OF 25 LOCATIONS" << false
+        << QStringList{"SW9: WINDOW N/A, PANEL A 3", "DIMMED BACKLIGHTING AND INDICATOR: "
+                                                     "WINDOW 30 %, PANEL 50 %"}
+        << Marks{{17, "THE PANEL HOLDS A 3"},
+                 {18, "THE PANEL HOLDS A 3"},
+                 {46, "THE PANEL HOLDS 50 %"}}
+        << false;
+    QTest::newRow("the panel holds the file")
+        << sample << asItIs << whole << "THE PANEL HOLDS WHAT THE WINDOW SHOWS" << true
+        << QStringList{} << Marks{} << false;
+    // Only a whole read is compared, though location 9 differs before the fault.
+    QTest::newRow("no reply at 14: no result") << sample << SimSetup([](PanelSim& s) {
+        s.setValue(8, 2);
+        s.setShortReply(13, 0);
+    }) << wakeUps(1) + reads({63}) + readsFromTo(0, 13)
+                                               << "STOPPED AT LOCATION 14 OF 25" << false
+                                               << QStringList{} << Marks{} << false;
+    QTest::newRow("no answer") << sample << SimSetup([](PanelSim& s) { s.setSilent(true); })
+                               << wakeUps(6) << "STOPPED AT THE WAKE-UP" << false << QStringList{}
+                               << Marks{} << false;
+    QTest::newRow("model 71") << sample << SimSetup([](PanelSim& s) { s.setModel(71); })
+                              << wakeUps(1) + reads({63})
+                              << "A MODEL 71 PANEL ANSWERED \u2014 NOT COMPARED" << false
+                              << QStringList{} << Marks{} << true;
+    QTest::newRow("a window that nothing filled")
+        << WindowCheck([](PanelRig&) {}) << asItIs << QByteArray()
+        << "NOTHING TO COMPARE: READ A PANEL OR OPEN A FILE" << false << QStringList{} << Marks{}
+        << false;
+    QTest::newRow("a partly read window")
+        << readSample([](PanelSim& s) { s.setShortReply(8, 3); }) << asItIs << QByteArray()
+        << "READ THE PANEL AGAIN OR OPEN A FILE BEFORE COMPARING" << false
+        << QStringList{"PARTLY READ: LOCATIONS 1 TO 8 FROM THE PANEL, THE REST AS BEFORE"}
+        << Marks{} << false;
+}
+
+void TestPanelRead::compareWithPanel() {
+    QFETCH(WindowCheck, prepare);
+    QFETCH(SimSetup, setup);
+    QFETCH(QByteArray, wire);
+    QFETCH(QString, bar);
+    QFETCH(bool, holds);
+    QFETCH(QStringList, toolTip);
+    QFETCH(Marks, marks);
+    QFETCH(bool, mismatchBox);
+
+    PanelRig rig;
+    prepare(rig);
+    setup(rig.sim);
+    rig.sim.clearReceived();
+    const QStringList before = windowState(*rig.form);
+    const QMap<int, QStringList> ownTips = listTips(*rig.form);
+
+    rig.operations->COMPARE_PANEL_Click();
+
+    QCOMPARE(rig.sim.received(), wire);
+    OutcomeBar* progress = rig.form->ProgressBar1;
+    QCOMPARE(progress->format(), bar);
+    QCOMPARE(progress->tone(), holds ? OutcomeBar::Tone::Success : OutcomeBar::Tone::Attention);
+    QCOMPARE(progress->toolTip(), toolTip.join('\n'));
+    QCOMPARE(description(progress), QStringList(QStringList{bar} + toolTip).join('\n'));
+    for (auto it = ownTips.cbegin(); it != ownTips.cend(); ++it) {
+        QListWidget* list = rig.form->List(it.key());
+        const QString note = marks.value(it.key());
+        QCOMPARE(rig.form->isMarked(it.key()), !note.isEmpty());
+        QCOMPARE(list->findChild<MarkOutline*>() != nullptr, !note.isEmpty());
+        const QString added = note.isEmpty() ? QString() : QLatin1Char('\n') + note;
+        QCOMPARE(list->toolTip(), it->at(0) + added);
+        QCOMPARE(description(list), it->at(1) + added);
+    }
+    QCOMPARE(windowState(*rig.form), before);
+    QCOMPARE(rig.messages.texts(),
+             QStringList(mismatchBox ? 1 : 0, QString::fromLatin1(texts::readMismatch)));
+    rig.checkIdle();
+
+    // The next operation takes every mark away, and the lists' own tips come back.
+    rig.operations->FIND_PANEL_Click();
+    QCOMPARE(listTips(*rig.form), ownTips);
+    QVERIFY(rig.form->findChildren<MarkOutline*>().isEmpty());
 }
 
 QTEST_MAIN(TestPanelRead)
