@@ -537,9 +537,6 @@ void TestPanelLink::progress_data() {
     // A comparison reads as a read does, and ends with a result.
     QTest::newRow("compare") << compare << asItIs << true << 25 << 26
                              << "THE PANEL HOLDS WHAT THE WINDOW SHOWS";
-    QTest::newRow("compare refused: data incomplete")
-        << compare << asItIs << false << 0 << 26
-        << "NOTHING TO COMPARE: READ A PANEL OR OPEN A FILE";
 }
 
 // The bar counts the model location and the 25 locations in order (a write's check after
@@ -1021,12 +1018,9 @@ void TestPanelLink::lineFaults_data() {
     QTest::newRow("compare, a stray reply after 5, the dimmed intensity changed")
         << compare << SimSetup([](PanelSim& s) { s.setValue(24, 2); }) << 5 << QByteArray("1600\r")
         << -1 << "differs: DIMMED BACKLIGHTING AND INDICATOR: WINDOW 100 %, PANEL 40 %";
-    QTest::newRow("compare, a digit lost at 9, the dimmed intensity changed")
-        << compare << SimSetup([=](PanelSim& s) {
-               s.setValue(24, 2);
-               s.setReadReply(9, reply(9).remove(1, 1));
-           })
-        << -1 << QByteArray() << 9 << "";
+    QTest::newRow("compare, a digit lost at 9")
+        << compare << SimSetup([=](PanelSim& s) { s.setReadReply(9, reply(9).remove(1, 1)); }) << -1
+        << QByteArray() << 9 << "";
 }
 
 // A line that misbehaves as real lines do never ends green with a value the panel does not
@@ -1069,7 +1063,7 @@ void TestPanelLink::lineFaults() {
         QCOMPARE(rig.form->ProgressBar1->format(),
                  stopsAt < 0 ? QStringLiteral("THE PANEL DIFFERS AT 1 OF 25 LOCATIONS")
                              : QStringLiteral("STOPPED AT LOCATION %1 OF 25").arg(stopsAt + 1));
-        QCOMPARE(rig.form->isMarked(46), stopsAt < 0);
+        QCOMPARE(rig.form->isMarked(46), stopsAt < 0); // the one difference, when read whole
     } else if (stopsAt < 0) {
         QCOMPARE(
             rig.form->statusText(),
