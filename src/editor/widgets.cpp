@@ -154,7 +154,17 @@ void OutcomeBar::paintEvent(QPaintEvent*) {
 MarkOutline::MarkOutline(QWidget* marked) : QWidget(marked) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setGeometry(marked->rect());
+    for (QObject* part : marked->children()) {
+        if (part != this && part->isWidgetType())
+            part->installEventFilter(this);
+    }
     show();
+}
+
+bool MarkOutline::eventFilter(QObject*, QEvent* event) {
+    if (event->type() == QEvent::ZOrderChange)
+        raise();
+    return false;
 }
 
 void MarkOutline::paintEvent(QPaintEvent*) {

@@ -119,4 +119,6 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // A list raises its scroll bar when it first lays it out: the outline goes back over it.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 };

@@ -471,8 +471,13 @@ void TestPanelRead::compareWithPanel_data() {
         << QStringList{"SW9: WINDOW N/A, PANEL A 3",
                        "DIMMED BACKLIGHTING AND INDICATOR: WINDOW 30 %, PANEL 50 %"}
         << Marks{{17, a3}, {18, a3}, {46, "THE PANEL HOLDS 50 %"}};
+    // A file the window was opened with is in the panel: its notice goes for good.
+    const WindowCheck opened = [sample](PanelRig& rig) {
+        sample(rig);
+        rig.operations->progress().fileOpened(NVX_EXAMPLES "/corridor.qcf");
+    };
     QTest::newRow("the panel holds the file")
-        << sample << asItIs << whole << "THE PANEL HOLDS WHAT THE WINDOW SHOWS" << QStringList{}
+        << opened << asItIs << whole << "THE PANEL HOLDS WHAT THE WINDOW SHOWS" << QStringList{}
         << Marks{};
     // Only a whole read is compared: location 9 differs, but the read stops at 14.
     QTest::newRow("no reply at 14")
@@ -522,6 +527,13 @@ void TestPanelRead::compareWithPanel() {
         if (marks.contains(n)) {
             QVERIFY(list->toolTip().endsWith('\n' + marks[n]));
             QVERIFY(description(list).endsWith('\n' + marks[n]));
+            // The outline lies over the list's edge all round.
+            const QImage shown = list->grab().toImage();
+            const int w = shown.width(), h = shown.height();
+            for (QPoint edge :
+                 {QPoint(1, h / 2), QPoint(w - 2, h / 2), QPoint(w / 2, 1), QPoint(w / 2, h - 2)})
+                QCOMPARE(shown.pixelColor(edge),
+                         OutcomeBar::look(OutcomeBar::Tone::Attention).border);
         }
     }
     QCOMPARE(rig.messages.texts().size(), bar.contains("MODEL 71") ? 1 : 0);
@@ -530,6 +542,7 @@ void TestPanelRead::compareWithPanel() {
     // A search changes nothing in the window, and takes the marks away: the window is as it
     // was before the comparison, its lists' tool tips and descriptions included.
     rig.operations->FIND_PANEL_Click();
+    QVERIFY(!rig.form->ProgressBar1->toolTip().contains("NOT WRITTEN"));
     QCOMPARE(windowState(*rig.form), before);
     QVERIFY(rig.form->findChildren<MarkOutline*>().isEmpty());
 }
