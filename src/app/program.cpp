@@ -14,9 +14,11 @@ Program::Program(const QStringList& requestedPorts, MessageBoxes& messages, File
     QObject::connect(form.READ_FILE, &QPushButton::clicked, &form,
                      [this] { files.READ_FILE_Click(); });
     // A file opened into the window is not in the panel yet: the bar says so until the next
-    // panel operation.
-    files.setOpenedHandler(
-        [this](const QString& fileName) { panel.progress().fileOpened(fileName); });
+    // panel operation. Marks of a comparison with the panel belong to what the window showed.
+    files.setOpenedHandler([this](const QString& fileName) {
+        form.clearMarks();
+        panel.progress().fileOpened(fileName);
+    });
 }
 
 void Program::openAtStart(const QString& fileName) {

@@ -2,6 +2,7 @@
 
 #include "codes.h"
 #include "messages.h"
+#include "widgets.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -262,24 +263,60 @@ void Form1::Option2_Click() {
 }
 
 void Form1::compose_panel_values() {
-    for (const AssignmentItem& item : assignmentItems()) {
-        const QListWidget* module = List(item.moduleList);
-        const QListWidget* channel = List(item.channelList);
+    const Composition composed = composition();
+    const AssignmentTable& items = assignmentItems();
+    // The items before an incomplete one take their new values; it and those after it keep
+    // theirs.
+    const int count = composed.incomplete < 0 ? int(items.size()) : composed.incomplete;
+    for (int i = 0; i < count; ++i)
+        r.*items[i].composed = composed.codes[i];
+    if (composed.incomplete >= 0) {
+        r.error_flag = Integer(items[composed.incomplete].incompleteFlag);
+        return;
+    }
+    show_switch_view();
+}
+
+Form1::Composition Form1::composition() const {
+    Composition composed;
+    const AssignmentTable& items = assignmentItems();
+    for (int i = 0; i < int(items.size()); ++i) {
+        const QListWidget* module = List(items[i].moduleList);
+        const QListWidget* channel = List(items[i].channelList);
         const int p = module->currentRow();
         if (p == 0) {
-            r.*item.composed = Integer(module->item(0)->data(Qt::UserRole).toInt());
+            composed.codes[i] = Integer(module->item(0)->data(Qt::UserRole).toInt());
             continue;
         }
         const int q = channel->currentRow();
         if (p == -1 || q == -1) {
-            r.error_flag = Integer(item.incompleteFlag);
-            return;
+            composed.incomplete = i;
+            break;
         }
         const int sum = selectedValue(module) + selectedValue(channel);
         Q_ASSERT(sum >= 0 && sum <= codes::notAssigned); // entries hold bases and offsets only
-        r.*item.composed = Integer(sum);
+        composed.codes[i] = Integer(sum);
     }
-    show_switch_view();
+    return composed;
+}
+
+void Form1::markList(int n, const QString& note) {
+    QListWidget* list = List(n);
+    if (!marks_.contains(n))
+        marks_.insert(n, {list->toolTip(), list->accessibleDescription(), new MarkOutline(list)});
+    const Mark& mark = marks_[n];
+    list->setToolTip(mark.toolTip + QLatin1Char('\n') + note);
+    list->setAccessibleDescription(mark.description + QLatin1Char('\n') + note);
+}
+
+void Form1::clearMarks() {
+    for (auto it = marks_.cbegin(); it != marks_.cend(); ++it) {
+        QListWidget* list = List(it.key());
+        list->setToolTip(it->toolTip);
+        list->setAccessibleDescription(it->description);
+        delete it->outline;
+    }
+    marks_.clear();
 }
 
 Form1::Operation::Operation(Form1& form) : form_(form), owner_(!form.operationRunning_) {

@@ -51,7 +51,8 @@ public:
     QPushButton* READ_FILE = nullptr;
     QPushButton* READ_CONFIG = nullptr;
     QPushButton* WRITE_CONFIG = nullptr;
-    QPushButton* FIND_PANEL = nullptr; // tries each port for the panel
+    QPushButton* FIND_PANEL = nullptr;    // tries each port for the panel
+    QPushButton* COMPARE_PANEL = nullptr; // compares the panel with the window
     QLabel* Image1 = nullptr;
     QWidget* Shape1 = nullptr;
     QWidget* Line1 = nullptr;
@@ -96,6 +97,14 @@ public:
     // an indicator from before the read.
     void show_panel_intensities();
     void compose_panel_values();
+    // The 22 assignment codes a write would send now, composed from what the lists show, in
+    // item order, and the row of the first item that lacks a selection (-1 when none does):
+    // its code and those after it are not composed. Changes nothing in the window.
+    struct Composition {
+        std::array<Integer, std::tuple_size<AssignmentTable>::value> codes{};
+        int incomplete = -1;
+    };
+    Composition composition() const;
 
     // Click reaction of List(n); List44 has none. Runs whenever the selection changes.
     void List_Click(int n);
@@ -125,6 +134,14 @@ public:
     // True once the user asked to close the window during an operation: waits should end.
     bool closeRequested() const { return closeRequested_; }
 
+    // Marks left by a comparison with the panel where it holds another value than the window
+    // shows: List(n) gets a red outline, and `note` (what the panel holds) joins its tool tip
+    // and its description. clearMarks() takes every mark away and gives the lists back their
+    // own tool tips and descriptions.
+    void markList(int n, const QString& note);
+    void clearMarks();
+    bool isMarked(int n) const { return marks_.contains(n); }
+
 signals:
     // The user asked to close the window while an operation runs.
     void closeRequestedDuringOperation();
@@ -149,4 +166,11 @@ private:
     bool operationRunning_ = false;
     bool closeRequested_ = false;
     Origin origin_ = Origin::Nothing;
+    // A marked list's own tool tip and description, and the outline over it.
+    struct Mark {
+        QString toolTip;
+        QString description;
+        QWidget* outline;
+    };
+    QMap<int, Mark> marks_;
 };

@@ -77,6 +77,9 @@ const ControlRow controls[] = {
     // The search for the panel's port, in the one cell of the command buttons' grid that is
     // free in both views.
     {Kind::Command, "FIND_PANEL", nullptr, 6000, 2520, 2415, 855, "FIND PANEL", "LEFT CLICK TO TRY EACH SERIAL PORT FOR THE SWITCH PANEL", Font::Caption, noColour, noColour},
+    // The comparison of the panel with the window, above the drawing and left of the option
+    // buttons, a button's gap from both.
+    {Kind::Command, "COMPARE_PANEL", nullptr, 2025, 240, 2415, 855, "COMPARE WITH PANEL", "LEFT CLICK TO COMPARE THE SWITCH PANEL WITH THE WINDOW", Font::Caption, noColour, noColour},
     // The serial port and the progress of a panel operation, in the free corner right of the
     // option buttons and above the command buttons.
     {Kind::Label, "Label20", nullptr, 7320, 120, 3855, 255, "SERIAL PORT", "", Font::Window, noColour, noColour},
@@ -254,10 +257,9 @@ void Form1::buildWindow() {
             // Spoken by its caption, whatever the style draws.
             button->setAccessibleName(captionText);
             const std::pair<const char*, QPushButton**> commands[] = {
-                {"READ_FILE", &READ_FILE},
-                {"READ_CONFIG", &READ_CONFIG},
-                {"WRITE_CONFIG", &WRITE_CONFIG},
-                {"FIND_PANEL", &FIND_PANEL},
+                {"READ_FILE", &READ_FILE},         {"READ_CONFIG", &READ_CONFIG},
+                {"WRITE_CONFIG", &WRITE_CONFIG},   {"FIND_PANEL", &FIND_PANEL},
+                {"COMPARE_PANEL", &COMPARE_PANEL},
             };
             for (const auto& [commandName, field] : commands) {
                 if (name == QLatin1String(commandName))
@@ -384,6 +386,7 @@ void Form1::buildWindow() {
     setTabOrder(Option2, READ_CONFIG);
     setTabOrder(READ_CONFIG, Combo1);
     setTabOrder(Combo1, FIND_PANEL);
+    setTabOrder(FIND_PANEL, COMPARE_PANEL);
 
     nameControls();
 }

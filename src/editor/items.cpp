@@ -46,7 +46,7 @@ const IntensityTable& intensityItems() {
     static const IntensityTable table{{
         {"NORMAL BACKLIGHTING", 45, 15, &R::blpercent, 49},
         {"NORMAL INDICATOR", 49, 17, &R::indpercent, 45},
-        {"DIMMED", 46, 16, &R::dindpercent, 0},
+        {"DIMMED BACKLIGHTING AND INDICATOR", 46, 16, &R::dindpercent, 0},
     }};
     return table;
 }

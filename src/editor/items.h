@@ -34,7 +34,7 @@ int itemOfList(int listNumber);
 
 // One row per lighting intensity, in the order the panel holds them (locations 22, 23, 24).
 struct IntensityItem {
-    const char* name;
+    const char* name; // as its caption names it, without the "(%)"
     int list;
     int label;
     Integer ConfigRecord::*code;

@@ -150,3 +150,31 @@ void OutcomeBar::paintEvent(QPaintEvent*) {
     p.setFont(font());
     p.drawText(textRect(), Qt::AlignCenter | Qt::TextWordWrap, format());
 }
+
+MarkOutline::MarkOutline(QWidget* marked) : QWidget(marked) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setGeometry(marked->rect());
+    for (QObject* part : marked->children()) {
+        if (part != this && part->isWidgetType())
+            part->installEventFilter(this);
+    }
+    show();
+}
+
+bool MarkOutline::eventFilter(QObject*, QEvent* event) {
+    if (event->type() == QEvent::ZOrderChange)
+        raise();
+    return false;
+}
+
+void MarkOutline::paintEvent(QPaintEvent*) {
+    // The red of a result that is not a success, as wide as the bar draws it.
+    const OutcomeBar::Look look = OutcomeBar::look(OutcomeBar::Tone::Attention);
+    QPainter p(this);
+    const int w = look.borderWidth;
+    const QRect r = rect();
+    p.fillRect(QRect(r.left(), r.top(), r.width(), w), look.border);
+    p.fillRect(QRect(r.left(), r.bottom() - w + 1, r.width(), w), look.border);
+    p.fillRect(QRect(r.left(), r.top(), w, r.height()), look.border);
+    p.fillRect(QRect(r.right() - w + 1, r.top(), w, r.height()), look.border);
+}

@@ -108,3 +108,17 @@ protected:
 private:
     Tone tone_ = Tone::Neutral;
 };
+
+// A red outline over the edge of the widget it is made for, which marks a list whose value
+// the panel holds otherwise. It shows and hides with that widget; clicks and tool tips go
+// through to it.
+class MarkOutline : public QWidget {
+    Q_OBJECT
+public:
+    explicit MarkOutline(QWidget* marked);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    // A list raises its scroll bar when it first lays it out: the outline goes back over it.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+};

@@ -15,3 +15,7 @@ struct PanelLocation {
 
 using LocationTable = std::array<PanelLocation, 25>;
 const LocationTable& configurationLocations();
+
+// The values of locations 0..24, in location order, as a read found them or as a write would
+// send them.
+using PanelValues = std::array<int, std::tuple_size<LocationTable>::value>;

@@ -52,7 +52,7 @@ QString OperationProgress::stepText() const {
         const QString where = QStringLiteral("LOCATION %1 OF %2").arg(address_ + 1).arg(locations);
         if (closing_)
             return where;
-        return QLatin1String(kind_ == Kind::Read ? "READING " : "WRITING ") + where;
+        return QLatin1String(kind_ == Kind::Write ? "WRITING " : "READING ") + where;
     }
     case Step::Checking:
         return QStringLiteral("CHECKING LOCATION %1 OF %2").arg(address_ + 1).arg(locations);
@@ -61,7 +61,7 @@ QString OperationProgress::stepText() const {
     case Step::Finished:
         return QStringLiteral("ALL %1 LOCATIONS %2")
             .arg(locations)
-            .arg(QLatin1String(kind_ == Kind::Read ? "READ" : "VERIFIED"));
+            .arg(QLatin1String(kind_ == Kind::Write ? "VERIFIED" : "READ"));
     }
     return QString();
 }
@@ -140,6 +140,8 @@ void OperationProgress::result(const QString& text, Tone tone, const QString& to
     step_ = Step::Finished;
     show(bar_.maximum(), text, tone);
     bar_.setToolTip(toolTip);
+    if (!toolTip.isEmpty())
+        bar_.setAccessibleDescription(text + QLatin1Char('\n') + toolTip);
 }
 
 QString OperationProgress::barName(const QString& name) const {
@@ -191,7 +193,7 @@ void OperationProgress::keepNotice(const QString& why) {
     }
     const QString shown = bar_.toolTip();
     bar_.setToolTip((shown.isEmpty() ? QString() : shown + QLatin1Char('\n')) + notice_);
-    bar_.setAccessibleDescription(bar_.format() + QLatin1Char('\n') + notice_);
+    bar_.setAccessibleDescription(bar_.accessibleDescription() + QLatin1Char('\n') + notice_);
 }
 
 void OperationProgress::clearNotice() {

@@ -12,7 +12,7 @@
 // counts the ports it tries and ends with what it found.
 class OperationProgress {
 public:
-    enum class Kind { Read, Write, Find };
+    enum class Kind { Read, Write, Find, Compare };
     // What the operation is doing; a failure is reported at the step it was at.
     enum class Step {
         OpeningPort,
@@ -46,6 +46,7 @@ public:
     // `found` says whether it chose a panel.
     void searched(const QString& text, const QString& toolTip, bool found);
     // An operation ends with `text` as its result, in the look of `tone`, over a full bar.
+    // A screen reader is given the tooltip's lines after the text.
     void result(const QString& text, Tone tone, const QString& toolTip = {});
     // A port's name as the bar shows it: shortened in its middle where it would leave no
     // room on its line for the words after it.

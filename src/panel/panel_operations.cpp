@@ -1,5 +1,6 @@
 #include "panel_operations.h"
 
+#include "codes.h"
 #include "form1.h"
 #include "locations.h"
 #include "messages.h"
@@ -23,8 +24,9 @@ using Outcome = PanelLink::Outcome;
 // status line shows the starting text, the port list is read afresh and the chosen port used,
 // the selector is locked, the busy cursor shows, the progress bar follows the steps and stays
 // where a failure stopped it, the link is closed at the end and the trace records the outcome.
-// A search for the panel is surrounded the same way, except that it leaves the status line
-// alone: the link runs quietly and the trace's end names the bar's text only.
+// A search for the panel and a comparison are surrounded the same way, except that they leave
+// the status line alone: the link runs quietly and the trace's end names the bar's text only.
+// The marks of a comparison go when any operation begins.
 // A session asked for while another operation runs is empty: the caller returns at once.
 class PanelOperations::Session {
 public:
@@ -36,9 +38,11 @@ public:
         const bool find = kind == OperationProgress::Kind::Find;
         ops_.running_ = kind;
         ops_.asked_.clear();
-        if (!find)
+        ops_.form_.clearMarks();
+        const bool quiet = ops_.leavesStatusLine();
+        if (!quiet)
             ops_.form_.showStatus(Form1::yellow, QLatin1String(startText));
-        ops_.link_.setQuiet(find);
+        ops_.link_.setQuiet(quiet);
         ops_.selector_.refresh();
         ops_.port_.setPortName(ops_.selector_.current());
         ops_.form_.Combo1->setEnabled(false);
@@ -50,10 +54,11 @@ public:
         if (write)
             closing_ = QObject::connect(&ops_.form_, &Form1::closeRequestedDuringOperation,
                                         &ops_.form_, [this] { ops_.progress_.closing(); });
-        const QPushButton* button = find ? ops_.form_.FIND_PANEL
-                                    : kind == OperationProgress::Kind::Read
-                                        ? ops_.form_.READ_CONFIG
-                                        : ops_.form_.WRITE_CONFIG;
+        const QPushButton* button =
+            find                                       ? ops_.form_.FIND_PANEL
+            : kind == OperationProgress::Kind::Compare ? ops_.form_.COMPARE_PANEL
+            : kind == OperationProgress::Kind::Read    ? ops_.form_.READ_CONFIG
+                                                       : ops_.form_.WRITE_CONFIG;
         ops_.link_.begin(button->text());
     }
     ~Session() {
@@ -105,7 +110,7 @@ void PanelOperations::traceUnfinished(const QString& cause) {
 
 QString PanelOperations::endText() const {
     const QString bar = form_.ProgressBar1->format();
-    if (running_ == OperationProgress::Kind::Find)
+    if (leavesStatusLine())
         return bar;
     return QStringLiteral("%1; %2").arg(form_.statusText(), bar);
 }
@@ -117,6 +122,8 @@ void PanelOperations::connectButtons() {
                      [this] { WRITE_CONFIG_Click(); });
     QObject::connect(form_.FIND_PANEL, &QPushButton::clicked, &form_,
                      [this] { FIND_PANEL_Click(); });
+    QObject::connect(form_.COMPARE_PANEL, &QPushButton::clicked, &form_,
+                     [this] { COMPARE_PANEL_Click(); });
 }
 
 PanelLink::Outcome PanelOperations::exchange(Exchange next) {
@@ -183,8 +190,18 @@ PanelLink::Outcome PanelOperations::lastPause() {
 
 bool PanelOperations::completed(Outcome outcome) {
     if (outcome == Outcome::Failed)
-        form_.showStatus(Form1::red, QLatin1String(texts::badData));
+        showBadData();
     return outcome == Outcome::Ok;
+}
+
+bool PanelOperations::leavesStatusLine() const {
+    return running_ == OperationProgress::Kind::Find ||
+           running_ == OperationProgress::Kind::Compare;
+}
+
+void PanelOperations::showBadData() {
+    if (!leavesStatusLine())
+        form_.showStatus(Form1::red, QLatin1String(texts::badData));
 }
 
 PanelOperations::ModelAnswer PanelOperations::readModel(std::optional<Step> step) {
@@ -218,7 +235,7 @@ bool PanelOperations::wakeUpAndCheckModel(const char* mismatchText) {
     // not a panel of another model; nor may a model left in A by an earlier operation pass
     // for this panel's.
     if (!answer.model) {
-        form_.showStatus(Form1::red, QLatin1String(texts::badData));
+        showBadData();
         return false;
     }
     if (!protocol::isKnownModel(*answer.model)) {
@@ -226,12 +243,13 @@ bool PanelOperations::wakeUpAndCheckModel(const char* mismatchText) {
                                  QString::fromLatin1(texts::mismatchTitle),
                                  protocol::modelMismatchCause(*answer.model));
         // The status line keeps the model location's text; the bar says what answered.
-        progress_.result(
-            QStringLiteral("A MODEL %1 PANEL ANSWERED \u2014 %2")
-                .arg(*answer.model)
-                .arg(QLatin1String(running_ == OperationProgress::Kind::Write ? "NOT WRITTEN"
-                                                                              : "NOT READ")),
-            OperationProgress::Tone::Attention);
+        const char* notDone = running_ == OperationProgress::Kind::Write     ? "NOT WRITTEN"
+                              : running_ == OperationProgress::Kind::Compare ? "NOT COMPARED"
+                                                                             : "NOT READ";
+        progress_.result(QStringLiteral("A MODEL %1 PANEL ANSWERED \u2014 %2")
+                             .arg(*answer.model)
+                             .arg(QLatin1String(notDone)),
+                         OperationProgress::Tone::Attention);
         return false;
     }
     return true;
@@ -425,7 +443,12 @@ int PanelOperations::valueToWrite(const PanelLocation& location) {
     QListWidget* list = form_.List(intensityItems()[location.intensityIndex].list);
     if (list->currentRow() < 0)
         form_.select(list, 0);
-    return Form1::selectedValue(list, 10);
+    return intensityShown(location);
+}
+
+int PanelOperations::intensityShown(const PanelLocation& location) const {
+    return Form1::selectedValue(form_.List(intensityItems()[location.intensityIndex].list),
+                                codes::intensityEntries[0].value);
 }
 
 bool PanelOperations::writeLocations() {
@@ -460,4 +483,67 @@ bool PanelOperations::writeLocations() {
         return false;
     };
     return completed(readLocations(Step::Checking, found, compare)) && completed(lastPause());
+}
+
+void PanelOperations::COMPARE_PANEL_Click() {
+    using Tone = OperationProgress::Tone;
+    Session session(*this, OperationProgress::Kind::Compare, nullptr);
+    if (!session)
+        return;
+    // A read that stopped part-way left a mix that nobody chose: the panel need not hold it.
+    if (form_.origin() == Form1::Origin::PartlyRead) {
+        progress_.result(QStringLiteral("READ THE PANEL AGAIN OR OPEN A FILE BEFORE COMPARING"),
+                         Tone::Attention);
+        progress_.keepNotice(QString());
+        return;
+    }
+    const std::optional<PanelValues> shown = windowValues();
+    if (!shown) {
+        progress_.result(QStringLiteral("NOTHING TO COMPARE: READ A PANEL OR OPEN A FILE"),
+                         Tone::Attention);
+        return;
+    }
+    if (!session.open() || !wakeUpAndCheckModel(texts::readMismatch))
+        return;
+    PanelValues held{};
+    const auto forget = qScopeGuard([this] { asked_.clear(); });
+    const auto takeAll = [](const PanelLocation&) { return true; };
+    // Only a whole read is compared: a fault of the line leaves the bar where it stopped.
+    if (!completed(readLocations(Step::Location, held, takeAll)) || !completed(lastPause()))
+        return;
+    showComparison(comparison::compare(*shown, held));
+}
+
+std::optional<PanelValues> PanelOperations::windowValues() const {
+    const Form1::Composition composed = form_.composition();
+    if (composed.incomplete >= 0)
+        return std::nullopt;
+    PanelValues values{};
+    for (const PanelLocation& location : configurationLocations())
+        values[location.address] =
+            location.item ? composed.codes[location.address] : intensityShown(location);
+    return values;
+}
+
+void PanelOperations::showComparison(const comparison::Result& result) {
+    for (const comparison::Difference& difference : result.differences) {
+        link_.trace(QStringLiteral("differs: ") + difference.line());
+        const PanelLocation& location = configurationLocations()[difference.address];
+        const QString note = QStringLiteral("THE PANEL HOLDS ") + difference.panel;
+        if (const AssignmentItem* item = location.item) {
+            form_.markList(item->moduleList, note);
+            form_.markList(item->channelList, note);
+        } else {
+            form_.markList(intensityItems()[location.intensityIndex].list, note);
+        }
+    }
+    const bool same = result.differences.isEmpty();
+    progress_.result(result.text,
+                     same ? OperationProgress::Tone::Success : OperationProgress::Tone::Attention,
+                     result.toolTip);
+    // A panel that holds what the window shows holds the file it shows, whoever wrote it.
+    if (same)
+        progress_.clearNotice();
+    else
+        progress_.keepNotice(QString());
 }

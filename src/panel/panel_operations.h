@@ -2,6 +2,7 @@
 
 #include "locations.h"
 #include "operation_progress.h"
+#include "panel_comparison.h"
 #include "panel_link.h"
 #include "panel_search.h"
 #include "serial_ports.h"
@@ -14,11 +15,11 @@
 class CommPort;
 class Form1;
 
-// The two whole-panel operations behind the READ_CONFIG and WRITE_CONFIG buttons, and the
-// search for the panel behind FIND_PANEL. Each runs to its end inside the click, waiting in
-// the event loop between commands; a click that arrives while one waits starts nothing. The
-// port is open only while one runs. The operations talk to the port chosen in the window's
-// port selector; the search tries every port it lists.
+// The two whole-panel operations behind the READ_CONFIG and WRITE_CONFIG buttons, the
+// search for the panel behind FIND_PANEL and the comparison behind COMPARE_PANEL. Each runs to its
+// end inside the click, waiting in the event loop between commands; a click that arrives while one
+// waits starts nothing. The port is open only while one runs. The operations talk to the port
+// chosen in the window's port selector; the search tries every port it lists.
 class PanelOperations {
 public:
     // The selector lists the ports the system reports (`ports`) and those the user named
@@ -28,7 +29,7 @@ public:
     PanelOperations(Form1& form, CommPort& port, PortSource ports = systemSerialPorts,
                     const QStringList& requested = {});
 
-    // Connects the READ_CONFIG, WRITE_CONFIG and FIND_PANEL buttons.
+    // Connects the READ_CONFIG, WRITE_CONFIG, FIND_PANEL and COMPARE_PANEL buttons.
     void connectButtons();
 
     // Reads model, items and intensities out of the panel into the window's lists.
@@ -38,6 +39,12 @@ public:
     // Tries each listed port in turn, as READ begins, and chooses the first where a panel of
     // a served model answers. The bar and the selector are its only outputs.
     void FIND_PANEL_Click();
+    // Reads the panel as READ does, into values of its own, and compares them with what a
+    // write would send now. The bar says whether the panel holds what the window shows, and
+    // lists where not; the lists of each item that differs are marked until the next
+    // operation. Nothing in the window changes but the bar and the marks, and nothing is
+    // written into the panel.
+    void COMPARE_PANEL_Click();
 
     // The program is being ended by the system while an operation runs (the display gone):
     // the trace's last line says so, with `cause`, where the operation stopped. Nothing when
@@ -47,9 +54,6 @@ public:
     PanelLink& link() { return link_; }
     PortSelector& portSelector() { return selector_; }
     OperationProgress& progress() { return progress_; }
-
-    // The values of locations 0..24, in location order, as a read or a check found them.
-    using PanelValues = std::array<int, std::tuple_size<LocationTable>::value>;
 
 private:
     class Session;
@@ -116,6 +120,17 @@ private:
     int valueToWrite(const PanelLocation& location);
     // True for Ok; a failed step shows the failure text on red first.
     bool completed(PanelLink::Outcome outcome);
+    // A search and a comparison leave the status line alone: they report on the bar only.
+    bool leavesStatusLine() const;
+    void showBadData();
+    // The intensity code a write sends for `location`: the entry its list shows, "100" when
+    // it shows none (which the write selects first).
+    int intensityShown(const PanelLocation& location) const;
+    // What a write would send now, without selecting or composing anything in the window;
+    // nothing when an item lacks a selection.
+    std::optional<PanelValues> windowValues() const;
+    // The comparison's outcome: the bar, the trace and the marks.
+    void showComparison(const comparison::Result& result);
     // Locations 0..24 written from the window and verified, then all read once more and
     // compared with what was written. False when the write failed (reported).
     bool writeLocations();

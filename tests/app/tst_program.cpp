@@ -423,7 +423,14 @@ void TestProgram::panelToFileToPanel() {
     QVERIFY(sim.received().isEmpty());
     QVERIFY(form.ProgressBar1->format().startsWith(QStringLiteral("PARTLY READ:")));
     sim.setShortReply(8, 5);
+    // The blank panel differs from the file, which is still not in it; opening a file takes
+    // the marks away.
     program.form.READ_FILE->click();
+    program.form.COMPARE_PANEL->click();
+    QVERIFY(form.ProgressBar1->toolTip().endsWith(opened));
+    QVERIFY(form.isMarked(19));
+    program.form.READ_FILE->click();
+    QVERIFY(!form.isMarked(19));
     QCOMPARE(form.ProgressBar1->format(), opened);
 
     program.form.WRITE_CONFIG->click();

@@ -107,6 +107,9 @@ void TestWindow::controls_data() {
         "READ CONFIGURATION FROM SWITCH PANEL", "LEFT CLICK TO READ CONFIG IN SWITCH PANEL", true);
     row("WRITE_CONFIG", "QPushButton", twips(8760, 2520, 2415, 855),
         "WRITE CONFIGURATION TO SWITCH PANEL", "LEFT CLICK TO SAVE CONFIG IN SWITCH PANEL", true);
+    row("COMPARE_PANEL", "QPushButton", twips(2025, 240, 2415, 855), "COMPARE WITH PANEL",
+        "LEFT CLICK TO COMPARE THE SWITCH PANEL WITH THE WINDOW", true, "Form1",
+        "COMPARE WITH PANEL");
     row("Text2", "QLineEdit", twips(2400, 8040, 1695, 285), "", "ENTER IDENTITY FOR FILE NAME",
         false, "Form1", "PANEL NAME");
     row("Text1", "QPlainTextEdit", twips(1680, 1680, 3135, 615), "", "", true, "Form1", "STATUS");
@@ -316,9 +319,9 @@ void TestWindow::limitsAndFocus() {
     QCOMPARE(form->Text(2)->text(), QString("ABCDEFGHIJKL"));
 
     // The focus chain runs over the controls the user can operate, in this order: the five
-    // buttons, then the port selector and the search that chooses in it.
-    const QStringList operable{"WRITE_CONFIG", "READ_FILE", "Option1",   "Option2",
-                               "READ_CONFIG",  "Combo1",    "FIND_PANEL"};
+    // buttons, then the port selector, the search that chooses in it and the comparison.
+    const QStringList operable{"WRITE_CONFIG", "READ_FILE", "Option1",    "Option2",
+                               "READ_CONFIG",  "Combo1",    "FIND_PANEL", "COMPARE_PANEL"};
     QStringList order;
     QWidget* w = form->WRITE_CONFIG;
     do {
@@ -377,22 +380,23 @@ void TestWindow::captionsFit() {
         problems << fits(button, button->text(), button->captionRect(), 2);
     for (auto* option : form->findChildren<WrappingRadioButton*>())
         problems << fits(option, option->text(), option->captionRect(), 2);
-    QCOMPARE(form->findChildren<QAbstractButton*>().size(), 6);
+    QCOMPARE(form->findChildren<QAbstractButton*>().size(), 7);
     for (QGroupBox* frame : {form->Frame1, form->Frame2})
         problems << fits(frame, frame->title(), frame->rect(), 1);
     problems.removeAll(QString());
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
 }
 
-// The port selector, the progress bar and FIND PANEL sit where the window had room: in either
-// view they cover no other control, and nothing covers them.
+// The port selector, the progress bar, FIND PANEL and COMPARE sit where the window had room: in
+// either view they cover no other control, and nothing covers them.
 void TestWindow::addedControlsOverlapNothing() {
     form->show();
     for (bool lighting : {false, true}) {
         if (lighting)
             form->Option2_Click();
         QStringList overlaps;
-        for (const char* name : {"Label20", "Combo1", "ProgressBar1", "FIND_PANEL"}) {
+        for (const char* name :
+             {"Label20", "Combo1", "ProgressBar1", "FIND_PANEL", "COMPARE_PANEL"}) {
             QWidget* added = control(name);
             QVERIFY(added->isVisible());
             for (QWidget* other :
@@ -460,8 +464,9 @@ void TestWindow::spokenNamesAreUnique() {
         if (box->parentWidget() != form->Combo1) // the selector's edit field is part of it
             named << box;
     }
-    named << form->Text1 << form->ProgressBar1 << form->Combo1 << form->FIND_PANEL;
-    QCOMPARE(named.size(), 47 + 21 + 4);
+    named << form->Text1 << form->ProgressBar1 << form->Combo1 << form->FIND_PANEL
+          << form->COMPARE_PANEL;
+    QCOMPARE(named.size(), 47 + 21 + 5);
     QMap<QString, QString> owners;
     for (QWidget* w : named) {
         const QString name = spokenName(w);

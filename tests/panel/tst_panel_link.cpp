@@ -54,6 +54,7 @@ void checkBusy(const PanelRig& rig) {
 using Operation = void (PanelOperations::*)();
 constexpr Operation read = &PanelOperations::READ_CONFIG_Click;
 constexpr Operation write = &PanelOperations::WRITE_CONFIG_Click;
+constexpr Operation compare = &PanelOperations::COMPARE_PANEL_Click;
 
 QStringList traced;
 // Runs on every trace line as it is written, for a test that acts at a point of the exchange.
@@ -533,6 +534,9 @@ void TestPanelLink::progress_data() {
         << "AN ANSWER THAT IS NOT THE PANEL'S ON {port}";
     QTest::newRow("write refused: data incomplete")
         << write << asItIs << false << 0 << 0 << "NOTHING TO WRITE: READ A PANEL OR OPEN A FILE";
+    // A comparison reads as a read does, and ends with a result.
+    QTest::newRow("compare") << compare << asItIs << true << 25 << 26
+                             << "THE PANEL HOLDS WHAT THE WINDOW SHOWS";
 }
 
 // The bar counts the model location and the 25 locations in order (a write's check after
@@ -565,7 +569,7 @@ void TestPanelLink::progress() {
 
     (rig.operations.get()->*operation)();
 
-    const bool reading = operation == read;
+    const bool reading = operation != write;
     QStringList expected{QStringLiteral("0 OPENING THE SERIAL PORT")};
     for (int step = 0; step < reached; ++step)
         expected << QStringLiteral("%1 %2 LOCATION %3 OF 25")
@@ -1010,6 +1014,13 @@ void TestPanelLink::lineFaults_data() {
     QTest::newRow("write, noise before the acknowledgement at 15")
         << write << SimSetup([](PanelSim& s) { s.setAckReply(15, QByteArray("\x13") + "D000D"); })
         << -1 << QByteArray() << 15 << "";
+    // A comparison reads as a read does: it compares only what it read whole.
+    QTest::newRow("compare, a stray reply after 5, the dimmed intensity changed")
+        << compare << SimSetup([](PanelSim& s) { s.setValue(24, 2); }) << 5 << QByteArray("1600\r")
+        << -1 << "differs: DIMMED BACKLIGHTING AND INDICATOR: WINDOW 100 %, PANEL 40 %";
+    QTest::newRow("compare, a digit lost at 9")
+        << compare << SimSetup([=](PanelSim& s) { s.setReadReply(9, reply(9).remove(1, 1)); }) << -1
+        << QByteArray() << 9 << "";
 }
 
 // A line that misbehaves as real lines do never ends green with a value the panel does not
@@ -1046,7 +1057,14 @@ void TestPanelLink::lineFaults() {
     traceOf([&] { (rig.operations.get()->*operation)(); });
     onTraced = nullptr;
 
-    if (stopsAt < 0) {
+    if (operation == compare) {
+        // The status line is left alone; only a whole read is compared and marked.
+        QVERIFY(rig.form->Text1->isHidden());
+        QCOMPARE(rig.form->ProgressBar1->format(),
+                 stopsAt < 0 ? QStringLiteral("THE PANEL DIFFERS AT 1 OF 25 LOCATIONS")
+                             : QStringLiteral("STOPPED AT LOCATION %1 OF 25").arg(stopsAt + 1));
+        QCOMPARE(rig.form->isMarked(46), stopsAt < 0); // the one difference, when read whole
+    } else if (stopsAt < 0) {
         QCOMPARE(
             rig.form->statusText(),
             QString::fromLatin1(operation == read ? texts::readSuccessful : texts::programmed));
@@ -1060,8 +1078,9 @@ void TestPanelLink::lineFaults() {
                            .arg(std::min(stopsAt, 22))
                      : QStringLiteral("STOPPED AT LOCATION %1 OF 25").arg(stopsAt + 1));
     }
-    // Every location before the failing one, and all of them on success, as the panel holds it.
-    rig.checkItemsAsThePanelHolds(stopsAt < 0 ? 22 : std::min(stopsAt, 22));
+    // Every location before the failing one, and all of them on success, as the panel holds it;
+    // a comparison leaves the window showing them all.
+    rig.checkItemsAsThePanelHolds(stopsAt < 0 || operation == compare ? 22 : std::min(stopsAt, 22));
     const QString trace = traced.join(QLatin1Char('\n'));
     QVERIFY2(trace.contains(piece), qPrintable(trace));
     rig.checkIdle();

@@ -2,6 +2,7 @@
 // port failures: the parts of the link that need no line.
 
 #include "locations.h"
+#include "panel_comparison.h"
 #include "panel_link.h"
 #include "panel_search.h"
 #include "protocol.h"
@@ -40,6 +41,8 @@ private slots:
     void traceText();
     void searchDecision_data();
     void searchDecision();
+    void comparison_data();
+    void comparison();
 };
 
 void TestPanelProtocol::frames_data() {
@@ -388,6 +391,70 @@ void TestPanelProtocol::searchDecision() {
     QCOMPARE(decision.chosen, chosen);
     QCOMPARE(decision.text, text);
     QCOMPARE(decision.toolTip.split(QLatin1Char('\n'), Qt::SkipEmptyParts), toolTip);
+}
+
+// The window's values against the panel's: the bar's text, the locations that differ, and how,
+// in the window's terms. The window shows each item on its own code, intensities 100, 90, 30 %;
+// the rows change some values of the window and the panel (-1: every location).
+using Values = QMap<int, int>;
+
+void TestPanelProtocol::comparison_data() {
+    QTest::addColumn<Values>("window");
+    QTest::addColumn<Values>("panel");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("lines"); // the tooltip's lines, from the first on
+    const QString one = "THE PANEL DIFFERS AT 1 OF 25 LOCATIONS";
+    QTest::newRow("equal") << Values{} << Values{} << "THE PANEL HOLDS WHAT THE WINDOW SHOWS"
+                           << QStringList{};
+    QTest::newRow("one item") << Values{{1, 70}} << Values{{1, 71}} << one
+                              << QStringList{"SW2: WINDOW H 1, PANEL H 2"};
+    QTest::newRow("N/A against an assignment")
+        << Values{{8, 160}} << Values{{8, 2}} << one << QStringList{"SW9: WINDOW N/A, PANEL A 3"};
+    QTest::newRow("an intensity")
+        << Values{{24, 1}} << Values{{24, 3}} << one
+        << QStringList{"DIMMED BACKLIGHTING AND INDICATOR: WINDOW 30 %, PANEL 50 %"};
+    // The last module and channel, a lighting item by its name, and values that are no code
+    // named as the numbers they are: a read shows such an intensity as 100 %, but the panel
+    // does not hold the 100 % a write sends.
+    QTest::newRow("ends, a lighting item, no codes")
+        << Values{{19, 0}, {21, 160}} << Values{{0, 161}, {19, 159}, {21, 44}, {22, 9}}
+        << "THE PANEL DIFFERS AT 4 OF 25 LOCATIONS"
+        << QStringList{"SW1: WINDOW A 1, PANEL 161 (NO CODE)", "LED10: WINDOW A 1, PANEL P 10",
+                       "DIMMING: WINDOW N/A, PANEL E 5",
+                       "NORMAL BACKLIGHTING: WINDOW 100 %, PANEL 9 (NO CODE)"};
+    QTest::newRow("all 25") << Values{} << Values{{-1, 160}}
+                            << "THE PANEL DIFFERS AT 25 OF 25 LOCATIONS"
+                            << QStringList{"SW1: WINDOW A 1, PANEL N/A",
+                                           "SW2: WINDOW A 8, PANEL N/A"};
+}
+
+void TestPanelProtocol::comparison() {
+    QFETCH(Values, window);
+    QFETCH(Values, panel);
+    QFETCH(QString, text);
+    QFETCH(QStringList, lines);
+    PanelValues shown{};
+    for (int address = 0; address < 22; ++address)
+        shown[address] = address * 7;
+    shown[22] = 10, shown[23] = 7, shown[24] = 1;
+    PanelValues held = shown;
+    for (auto [values, changes] : {std::pair{&shown, window}, std::pair{&held, panel}}) {
+        for (auto it = changes.cbegin(); it != changes.cend(); ++it) {
+            if (it.key() < 0)
+                values->fill(it.value());
+            else
+                (*values)[it.key()] = it.value();
+        }
+    }
+    const comparison::Result result = comparison::compare(shown, held);
+    QCOMPARE(result.text, text);
+    QStringList toolTip;
+    for (const comparison::Difference& difference : result.differences) {
+        QVERIFY(shown[difference.address] != held[difference.address]);
+        toolTip << difference.line();
+    }
+    QCOMPARE(result.toolTip, toolTip.join('\n'));
+    QCOMPARE(toolTip.mid(0, lines.size()), lines);
 }
 
 QTEST_GUILESS_MAIN(TestPanelProtocol)

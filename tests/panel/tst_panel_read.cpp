@@ -4,6 +4,7 @@
 #include "panel_rig.h"
 #include "status_texts.h"
 
+#include <QAccessible>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
@@ -21,6 +22,8 @@ private slots:
     void intensitiesJudgedAsThePanelHoldsThem();
     void lateReplyStartsNextTextAndIsDroppedOnOpen();
     void modelShortWhileAHoldsAKnownModel();
+    void compareWithPanel_data();
+    void compareWithPanel();
 };
 
 void TestPanelRead::wholePanel() {
@@ -405,6 +408,143 @@ void TestPanelRead::modelShortWhileAHoldsAKnownModel() {
     QVERIFY(rig.messages.shown.isEmpty());
     QCOMPARE(rig.row(1), 16);
     rig.checkIdle();
+}
+
+namespace {
+
+using Marks = QMap<int, QString>; // a marked list: what the panel holds there
+
+QString description(QWidget* widget) {
+    return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Description);
+}
+
+// What a comparison leaves as it found it: the status line, each list's entry, visibility,
+// tool tip and description, and the record's configuration.
+QStringList windowState(const Form1& form) {
+    QStringList state{form.statusText(), form.statusColour().name()};
+    for (QListWidget* list : form.findChildren<QListWidget*>())
+        state << QStringLiteral("%1 %2 %3 %4 %5")
+                     .arg(list->objectName())
+                     .arg(list->currentRow())
+                     .arg(list->isHidden())
+                     .arg(list->toolTip(), description(list));
+    const ConfigRecord& r = form.r;
+    for (const AssignmentItem& item : assignmentItems())
+        state << QStringLiteral("%1 %2 %3 %4")
+                     .arg(r.*item.code)
+                     .arg(r.*item.moduleBase)
+                     .arg(r.*item.channelOffset)
+                     .arg(r.*item.composed);
+    state << QStringLiteral("%1 %2 %3").arg(r.blpercent).arg(r.indpercent).arg(r.dindpercent);
+    return state;
+}
+
+} // namespace
+
+// COMPARE against a panel that holds the sample corridor.qcf, read into the window first: what
+// is sent, the bar and the marks. The window is left as it was, and the next operation takes
+// the marks away.
+void TestPanelRead::compareWithPanel_data() {
+    QTest::addColumn<WindowCheck>("prepare");
+    QTest::addColumn<SimSetup>("setup"); // the panel once the window is filled
+    QTest::addColumn<QByteArray>("wire");
+    QTest::addColumn<QString>("bar");
+    QTest::addColumn<QStringList>("toolTip");
+    QTest::addColumn<Marks>("marks");
+
+    const auto readSample = [](SimSetup fault) {
+        return WindowCheck([fault](PanelRig& rig) {
+            QString refusal;
+            QVERIFY(rig.sim.loadConfiguration(NVX_EXAMPLES "/corridor.qcf", refusal));
+            fault(rig.sim);
+            rig.operations->READ_CONFIG_Click();
+        });
+    };
+    const SimSetup asItIs = [](PanelSim&) {};
+    const WindowCheck sample = readSample(asItIs);
+    const QByteArray whole = wakeUps(1) + reads({63}) + readsFromTo(0, 24);
+    const QString a3 = "THE PANEL HOLDS A 3";
+
+    QTest::newRow("two locations changed")
+        << sample << SimSetup([](PanelSim& s) { s.setValue(8, 2), s.setValue(24, 3); }) << whole
+        << "THE PANEL DIFFERS AT 2 OF 25 LOCATIONS"
+        << QStringList{"SW9: WINDOW N/A, PANEL A 3",
+                       "DIMMED BACKLIGHTING AND INDICATOR: WINDOW 30 %, PANEL 50 %"}
+        << Marks{{17, a3}, {18, a3}, {46, "THE PANEL HOLDS 50 %"}};
+    // A file the window was opened with is in the panel: its notice goes for good.
+    const WindowCheck opened = [sample](PanelRig& rig) {
+        sample(rig);
+        rig.operations->progress().fileOpened(NVX_EXAMPLES "/corridor.qcf");
+    };
+    QTest::newRow("the panel holds the file")
+        << opened << asItIs << whole << "THE PANEL HOLDS WHAT THE WINDOW SHOWS" << QStringList{}
+        << Marks{};
+    // Only a whole read is compared: location 9 differs, but the read stops at 14.
+    QTest::newRow("no reply at 14")
+        << sample << SimSetup([](PanelSim& s) { s.setValue(8, 2), s.setShortReply(13, 0); })
+        << wakeUps(1) + reads({63}) + readsFromTo(0, 13) << "STOPPED AT LOCATION 14 OF 25"
+        << QStringList{} << Marks{};
+    QTest::newRow("model 71") << sample << SimSetup([](PanelSim& s) { s.setModel(71); })
+                              << wakeUps(1) + reads({63})
+                              << "A MODEL 71 PANEL ANSWERED \u2014 NOT COMPARED" << QStringList{}
+                              << Marks{};
+    QTest::newRow("a window that nothing filled")
+        << WindowCheck([](PanelRig&) {}) << asItIs << QByteArray()
+        << "NOTHING TO COMPARE: READ A PANEL OR OPEN A FILE" << QStringList{} << Marks{};
+    QTest::newRow("a partly read window")
+        << readSample([](PanelSim& s) { s.setShortReply(8, 3); }) << asItIs << QByteArray()
+        << "READ THE PANEL AGAIN OR OPEN A FILE BEFORE COMPARING"
+        << QStringList{"PARTLY READ: LOCATIONS 1 TO 8 FROM THE PANEL, THE REST AS BEFORE"}
+        << Marks{};
+}
+
+void TestPanelRead::compareWithPanel() {
+    QFETCH(WindowCheck, prepare);
+    QFETCH(SimSetup, setup);
+    QFETCH(QByteArray, wire);
+    QFETCH(QString, bar);
+    QFETCH(QStringList, toolTip);
+    QFETCH(Marks, marks);
+    PanelRig rig;
+    prepare(rig);
+    setup(rig.sim);
+    rig.sim.clearReceived();
+    rig.messages.shown.clear();
+    const QStringList before = windowState(*rig.form);
+
+    rig.operations->COMPARE_PANEL_Click();
+
+    QCOMPARE(rig.sim.received(), wire);
+    OutcomeBar* progress = rig.form->ProgressBar1;
+    QCOMPARE(progress->format(), bar);
+    QCOMPARE(progress->tone() == OutcomeBar::Tone::Success, bar.startsWith("THE PANEL HOLDS"));
+    QCOMPARE(progress->toolTip(), toolTip.join('\n'));
+    QCOMPARE(description(progress), (QStringList{bar} + toolTip).join('\n'));
+    for (QListWidget* list : rig.form->findChildren<QListWidget*>()) {
+        const int n = list->objectName().mid(4).toInt();
+        QCOMPARE(rig.form->isMarked(n), marks.contains(n));
+        QCOMPARE(list->findChild<MarkOutline*>() != nullptr, marks.contains(n));
+        if (marks.contains(n)) {
+            QVERIFY(list->toolTip().endsWith('\n' + marks[n]));
+            QVERIFY(description(list).endsWith('\n' + marks[n]));
+            // The outline lies over the list's edge all round.
+            const QImage shown = list->grab().toImage();
+            const int w = shown.width(), h = shown.height();
+            for (QPoint edge :
+                 {QPoint(1, h / 2), QPoint(w - 2, h / 2), QPoint(w / 2, 1), QPoint(w / 2, h - 2)})
+                QCOMPARE(shown.pixelColor(edge),
+                         OutcomeBar::look(OutcomeBar::Tone::Attention).border);
+        }
+    }
+    QCOMPARE(rig.messages.texts().size(), bar.contains("MODEL 71") ? 1 : 0);
+    rig.checkIdle();
+
+    // A search changes nothing in the window, and takes the marks away: the window is as it
+    // was before the comparison, its lists' tool tips and descriptions included.
+    rig.operations->FIND_PANEL_Click();
+    QVERIFY(!rig.form->ProgressBar1->toolTip().contains("NOT WRITTEN"));
+    QCOMPARE(windowState(*rig.form), before);
+    QVERIFY(rig.form->findChildren<MarkOutline*>().isEmpty());
 }
 
 QTEST_MAIN(TestPanelRead)

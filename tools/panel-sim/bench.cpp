@@ -1,6 +1,6 @@
-// panel-bench: wall time and processor time of a whole panel read and a whole panel write
-// against nvx10-panel-sim with 9600 baud byte pacing, and of FIND PANEL over ports where
-// nothing answers. A measurement, not a test.
+// panel-bench: wall time and processor time of a whole panel read, a whole panel write and a
+// comparison of the panel with the window against nvx10-panel-sim with 9600 baud byte pacing,
+// and of FIND PANEL over ports where nothing answers. A measurement, not a test.
 
 #include "form1.h"
 #include "messages.h"
@@ -45,7 +45,7 @@ void measure(const char* name, int rounds, Run run, Outcome outcome) {
         run();
         const double elapsed = wall.nsecsElapsed() / 1e9;
         const double cpu = cpuSeconds() - cpu0;
-        std::printf("%-6s %d: wall %.3f s, cpu %.3f s (%.1f %%), %s\n", name, i + 1, elapsed, cpu,
+        std::printf("%-7s %d: wall %.3f s, cpu %.3f s (%.1f %%), %s\n", name, i + 1, elapsed, cpu,
                     100.0 * cpu / elapsed, qPrintable(outcome(elapsed)));
     }
 }
@@ -112,6 +112,10 @@ int main(int argc, char* argv[]) {
         "read", rounds, [&] { operations.READ_CONFIG_Click(); }, status);
     measure(
         "write", rounds, [&] { operations.WRITE_CONFIG_Click(); }, status);
+    // The panel now holds what the window shows.
+    measure(
+        "compare", rounds, [&] { operations.COMPARE_PANEL_Click(); },
+        [&form](double) { return QStringLiteral("bar \"%1\"").arg(form.ProgressBar1->format()); });
 
     std::vector<std::unique_ptr<QProcess>> silent;
     QStringList silentPaths;
