@@ -41,7 +41,7 @@ void PanelLink::trace(const QString& event) const {
 }
 
 bool PanelLink::open_link(const QStringList& reportedPorts) {
-    port_.setSettings(QStringLiteral("9600,N,8,1"));
+    port_.setSettings(protocol::lineSettings());
     if (port_.setPortOpen(true)) {
         const QString device = port_.deviceName();
         trace(QStringLiteral("open %1%2 at %3, no flow control")

@@ -47,7 +47,7 @@ public:
     // search for the panel runs the same steps quietly and reports their outcomes on the bar.
     void setQuiet(bool quiet) { quiet_ = quiet; }
 
-    // Opens the port with "9600,N,8,1". When it cannot be opened: red status line, a message
+    // Opens the port at the line setting. When it cannot be opened: red status line, a message
     // box naming the port, the reason and the ports that do exist (nothing while quiet; the
     // port's openFailure() says why), and false.
     bool open_link(const QStringList& reportedPorts);

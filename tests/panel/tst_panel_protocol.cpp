@@ -352,6 +352,10 @@ void TestPanelProtocol::searchDecision_data() {
         << "NO PANEL ANSWERED ON 2 PORTS; 1 COULD NOT BE OPENED"
         << QStringList{"/dev/ttyUSB0: CONNECTION LOST",
                        "/dev/ttyS4: NOT OPENED: REFUSED BY THE SYSTEM"};
+    QTest::newRow("a port that refuses the line setting")
+        << Ports{tried("ttyS1", K::NotOpened, 0, F::BadSettings)} << ""
+        << "NO PANEL ANSWERED ON 1 PORT; 1 COULD NOT BE OPENED"
+        << QStringList{"/dev/ttyS1: NOT OPENED: REFUSES 9600,N,8,1"};
     QTest::newRow("a panel: chosen, the ports after it not tried")
         << Ports{silent("ttyS0"), tried("ttyUSB1", K::Found, 79), tried("ttyUSB2", K::NotTried)}
         << "/dev/ttyUSB1"

@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr int modelLocation = 63;
+using protocol::modelLocation;
 constexpr int unassigned = 160;
 constexpr int fullIntensity = 10;
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "protocol.h"
 #include "qcf.h"
 
 #include <QByteArray>
@@ -26,9 +27,13 @@ class PanelSim : public QObject {
     Q_OBJECT
 
 public:
-    // One byte at 9600 baud: a start bit, 8 data bits and a stop bit.
-    static constexpr qint64 byteTimeNs = 10LL * 1000000000LL / 9600;
-    static constexpr int defaultModel = 70;
+    // One byte on the panel's line: a start bit, the data bits, a parity bit unless there is
+    // none, and the stop bits.
+    static constexpr qint64 byteTimeNs =
+        (1 + protocol::line.dataBits + (protocol::line.parity == 'N' ? 0 : 1) +
+         protocol::line.stopBits) *
+        1000000000LL / protocol::line.baud;
+    static constexpr int defaultModel = protocol::servedModels[0];
 
     explicit PanelSim(QObject* parent = nullptr);
     ~PanelSim() override;
@@ -42,7 +47,7 @@ public:
     // 22..24 at 10 (100 %), the model location 63 at 70, the others at 0.
     int value(int address) const;
     void setValue(int address, int value);
-    void setModel(int model) { setValue(63, model); }
+    void setModel(int model) { setValue(protocol::modelLocation, model); }
     // The 25 values of a configuration file, as they stand, in the locations a panel written
     // from that file keeps them: the 22 codes in item order, then the backlighting, indicator
     // and dimmed intensities (the file holds the indicator first).
@@ -51,7 +56,7 @@ public:
     // refused as the program refuses it: false, and `refusal` says why.
     bool loadConfiguration(const QString& file, QString& refusal);
 
-    // Sends and takes in bytes at the pace of a 9600 baud line instead of at once.
+    // Sends and takes in bytes at the pace of the panel's line instead of at once.
     void setPacing(bool on) { pacing_ = on; }
     // Read replies of four digits without the CR.
     void setFourCharacterReplies(bool on) { four_ = on; }
