@@ -40,7 +40,16 @@ void PanelLink::trace(const QString& event) const {
         << QStringLiteral("%1 ms  %2").arg(clock_.isValid() ? clock_.elapsed() : 0, 6).arg(event);
 }
 
+bool PanelLink::portChosen() const {
+    return !port_.portName().trimmed().isEmpty();
+}
+
 bool PanelLink::open_link(const QStringList& reportedPorts) {
+    if (!portChosen()) {
+        trace(QStringLiteral("no serial port chosen: nothing opened"));
+        showStatus(Form1::red, texts::noPortChosen);
+        return false;
+    }
     port_.setSettings(protocol::lineSettings());
     if (port_.setPortOpen(true)) {
         const QString device = port_.deviceName();

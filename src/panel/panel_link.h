@@ -49,8 +49,11 @@ public:
 
     // Opens the port at the line setting. When it cannot be opened: red status line, a message
     // box naming the port, the reason and the ports that do exist (nothing while quiet; the
-    // port's openFailure() says why), and false.
+    // port's openFailure() says why), and false. Without a port chosen nothing is opened: red
+    // status line, no box, and false.
     bool open_link(const QStringList& reportedPorts);
+    // Whether the port has a name. A blank one names no port: opened, it would be /dev itself.
+    bool portChosen() const;
     void close_link();
 
     // The wake-up exchange: "A" until five bytes wait, at most six times. Failed unless the

@@ -70,8 +70,12 @@ public:
     Session& operator=(const Session&) = delete;
     explicit operator bool() const { return bool(operation_); }
 
-    // Opens the chosen port; false (reported) when it cannot be opened.
-    bool open() { return ops_.link_.open_link(ops_.selector_.reportedPorts()); }
+    // Opens the chosen port; false (reported) when none is chosen or it cannot be opened.
+    bool open() {
+        if (!ops_.link_.portChosen())
+            ops_.progress_.at(Step::ChoosingPort);
+        return ops_.link_.open_link(ops_.selector_.reportedPorts());
+    }
 
 private:
     PanelOperations& ops_;

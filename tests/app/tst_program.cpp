@@ -408,8 +408,9 @@ void TestProgram::statusTextsFitTheStatusLine_data() {
          {texts::startingRead, texts::startingWrite, texts::communicationsOk, texts::outOfRange,
           texts::corrupted, texts::failedToVerify, texts::noResponse, texts::badData,
           texts::readSuccessful, texts::programmed, texts::switchesIncomplete,
-          texts::lightingIncomplete, texts::portUnavailable, texts::connectionLost,
-          texts::abandoned, FileOperations::switchesIncomplete, FileOperations::lightingIncomplete})
+          texts::lightingIncomplete, texts::portUnavailable, texts::noPortChosen,
+          texts::connectionLost, texts::abandoned, FileOperations::switchesIncomplete,
+          FileOperations::lightingIncomplete})
         QTest::newRow(text) << QString::fromLatin1(text);
 }
 

@@ -249,15 +249,22 @@ void TestPanelLink::selectorChoosesThePort() {
 
 void TestPanelLink::portCannotOpen_data() {
     QTest::addColumn<bool>("write");
-    QTest::newRow("read") << false;
-    QTest::newRow("write") << true;
+    QTest::addColumn<QString>("typed"); // into the selector; null: a missing port named at start
+    QTest::newRow("read") << false << QString();
+    QTest::newRow("write") << true << QString();
+    // The box cleared: opened, a blank name would be the folder /dev.
+    QTest::newRow("read, no port chosen") << false << "";
+    QTest::newRow("write, a blank port name") << true << "   ";
 }
 
 void TestPanelLink::portCannotOpen() {
     QFETCH(bool, write);
+    QFETCH(QString, typed);
     PanelRig rig;
     const QString missing = QStringLiteral("/dev/nvx-no-such-port");
     rig.operations->portSelector().start({missing});
+    if (!typed.isNull())
+        rig.form->Combo1->setEditText(typed);
     showAllNotAssigned(*rig.form);
     rig.form->Text(2)->setText(QStringLiteral("LOBBY"));
 
@@ -266,6 +273,16 @@ void TestPanelLink::portCannotOpen() {
     else
         rig.operations->READ_CONFIG_Click();
 
+    rig.checkIdle();
+    QVERIFY(rig.sim.received().isEmpty());
+    QCOMPARE(rig.form->statusColour(), Form1::red);
+    if (!typed.isNull()) {
+        QVERIFY(rig.messages.shown.isEmpty());
+        QCOMPARE(rig.form->statusText(), QString::fromLatin1(texts::noPortChosen));
+        QCOMPARE(rig.form->ProgressBar1->format(),
+                 QStringLiteral("STOPPED: NO SERIAL PORT CHOSEN"));
+        return;
+    }
     QCOMPARE(rig.messages.shown.size(), 1);
     const QString text = rig.messages.shown[0].text;
     QVERIFY2(text.contains(missing), qPrintable(text));
@@ -274,10 +291,7 @@ void TestPanelLink::portCannotOpen() {
              qPrintable(text));
     QCOMPARE(rig.messages.shown[0].title, QString::fromLatin1(texts::portTitle));
     QCOMPARE(rig.form->statusText(), QString::fromLatin1(texts::portUnavailable));
-    QCOMPARE(rig.form->statusColour(), Form1::red);
-    QVERIFY(rig.sim.received().isEmpty());
     QCOMPARE(rig.form->ProgressBar1->format(), QStringLiteral("STOPPED: SERIAL PORT NOT OPENED"));
-    rig.checkIdle();
 }
 
 void TestPanelLink::portInUse() {
@@ -590,6 +604,8 @@ void TestPanelLink::barTextsFit_data() {
     };
     QTest::newRow("writing") << at(K::Write, S::Location, 24, false, false) << "25 OF 25";
     QTest::newRow("stopped, port") << at(K::Read, S::OpeningPort, 0, false, true) << "NOT OPENED";
+    QTest::newRow("stopped, no port")
+        << at(K::Write, S::ChoosingPort, 0, false, true) << "STOPPED: NO SERIAL PORT CHOSEN";
     QTest::newRow("closing, wake-up")
         << at(K::Write, S::WakingPanel, 0, true, false) << "WAKING THE PANEL";
     QTest::newRow("closing, location 12")
