@@ -35,6 +35,10 @@ void PanelLink::begin(const QString& operation) {
     trace(operation);
 }
 
+void PanelLink::end() {
+    form_.Timer1->stop();
+}
+
 void PanelLink::trace(const QString& event) const {
     qCDebug(serialTrace).noquote()
         << QStringLiteral("%1 ms  %2").arg(clock_.isValid() ? clock_.elapsed() : 0, 6).arg(event);

@@ -33,6 +33,9 @@ public:
 
     // An operation begins: the trace's clock starts and the trace names the operation.
     void begin(const QString& operation);
+    // The operation has ended, however: Timer1 stops, so that an idle window does not wake
+    // the processor every period. The next wait starts it again.
+    void end();
     // Whether closing the window abandons the operation at once (a read) or lets it run to
     // its end (a write: a panel must never be left half written).
     void setAbandonOnClose(bool abandon) { abandonOnClose_ = abandon; }

@@ -58,6 +58,7 @@ public:
         if (!operation_)
             return;
         ops_.link_.close_link();
+        ops_.link_.end();
         QObject::disconnect(closing_);
         ops_.progress_.stopped();
         ops_.link_.trace(QStringLiteral("end: %1").arg(ops_.endText()));

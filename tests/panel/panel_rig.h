@@ -13,6 +13,7 @@
 #include <QGuiApplication>
 #include <QListWidget>
 #include <QTest>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -63,10 +64,11 @@ struct PanelRig {
             QCOMPARE(int(form->r.*(assignmentItems()[location].composed)), sim.value(location));
     }
 
-    // After every operation, however it ended: the port closed, the normal cursor, a usable
-    // port selector, no operation running, and the window in the switch view.
+    // After every operation, however it ended: the port closed, Timer1 at rest, the normal
+    // cursor, a usable port selector, no operation running, and the window in the switch view.
     void checkIdle() const {
         QVERIFY(!port->portOpen());
+        QVERIFY(!form->Timer1->isActive());
         QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
         QVERIFY(form->Combo1->isEnabled());
         QVERIFY(!form->operationRunning());
