@@ -23,6 +23,16 @@
 // longer periods, and tests of a paced or split panel longer reply waits.
 constexpr int testPeriod = 25;
 
+// A simulated panel as the system would report a USB adapter: by its short name ("pts/3").
+inline SerialPortEntry adapterEntry(const PanelSim& sim) {
+    SerialPortEntry entry;
+    entry.portName = sim.devicePath().mid(5);
+    entry.systemLocation = sim.devicePath();
+    entry.description = QStringLiteral("SIMULATED PANEL");
+    entry.usb = true;
+    return entry;
+}
+
 struct PanelRig {
     ScriptedMessages messages;
     PanelSim sim;
@@ -44,14 +54,7 @@ struct PanelRig {
     const int period;
 
     // The simulated panel as the system would report a USB adapter.
-    SerialPortEntry simulatedAdapter() const {
-        SerialPortEntry entry;
-        entry.portName = sim.devicePath().mid(5);
-        entry.systemLocation = sim.devicePath();
-        entry.description = QStringLiteral("SIMULATED PANEL");
-        entry.usb = true;
-        return entry;
-    }
+    SerialPortEntry simulatedAdapter() const { return adapterEntry(sim); }
 
     int row(int list) const { return form->List(list)->currentRow(); }
 

@@ -263,6 +263,9 @@ void TestPanelProtocol::startPort_data() {
     using Ports = QList<SerialPortEntry>;
     QTest::newRow("built-in port 1 present") << Ports{usb0, s0, s1} << ""
                                              << "/dev/ttyS0";
+    // As the system lists them: ttyS0 ahead of the one adapter, which must not win.
+    QTest::newRow("built-in port 1 first, one USB adapter") << Ports{s0, usb0} << ""
+                                                            << "/dev/ttyS0";
     QTest::newRow("only one USB adapter") << Ports{s1, usb0} << ""
                                           << "/dev/ttyUSB0";
     QTest::newRow("two USB adapters: the first reported") << Ports{acm0, usb0} << ""

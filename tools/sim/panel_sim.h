@@ -93,6 +93,12 @@ public:
     // Hands every byte received straight back, ahead of any answer, as a half-duplex adapter
     // does.
     void setEcho(bool on) { echo_ = on; }
+    // The echo in two pieces: the first `position` bytes of what arrived at once, the rest
+    // `gapMs` later, as an adapter's buffering can hand it back. The answer still follows it.
+    void setEchoSplit(int position, int gapMs) {
+        echoSplitAt_ = position;
+        echoSplitGapMs_ = gapMs;
+    }
     void setHangUpAfter(int commands) { hangUpAfter_ = commands; } // then hangs up
 
     // Puts bytes on the line now, as line noise or a reply nobody asked for would arrive.
@@ -126,6 +132,11 @@ private:
     void command(char kind, int address, int value);
     QByteArray readReply(int address) const;
     void reply(const QByteArray& bytes, int delayMs);
+    // Puts bytes on the line `delayMs` from now, the first `splitAt` of them `gapMs` ahead of
+    // the rest (0: whole), and never ahead of bytes still on their way.
+    void transmit(const QByteArray& bytes, int delayMs, int splitAt, int gapMs);
+    // When the last byte still on its way is due, -1 for none.
+    qint64 lastTransmitDue() const;
     void schedule(qint64 due, Event event);
     void runDue();
     void arm();
@@ -158,6 +169,8 @@ private:
     QHash<int, int> readDelays_;
     QSet<int> repeated_;
     bool echo_ = false;
+    int echoSplitAt_ = 0;
+    int echoSplitGapMs_ = 0;
     int splitAt_ = 0;
     int splitGapMs_ = 0;
     int hangUpAfter_ = -1;
