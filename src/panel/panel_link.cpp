@@ -49,8 +49,8 @@ bool PanelLink::portChosen() const {
 }
 
 bool PanelLink::open_link(const QStringList& reportedPorts) {
+    // No port to open: the status line says so, and with it the trace's end line.
     if (!portChosen()) {
-        trace(QStringLiteral("no serial port chosen: nothing opened"));
         showStatus(Form1::red, texts::noPortChosen);
         return false;
     }
