@@ -348,6 +348,7 @@ void PanelSim::writeLine(const QByteArray& bytes) {
             return; // line full or gone: the bytes are lost, as on a real line
         done += n;
     }
+    emit lineWritten(bytes);
 }
 
 void PanelSim::hangUp() {

@@ -119,6 +119,8 @@ signals:
     void commandReceived(int number, char kind, int address);
     // All scheduled reply bytes are on the line.
     void repliesSent();
+    // Bytes put on the line at once: what a split reply or echo was split into.
+    void lineWritten(const QByteArray& bytes);
     void lineHungUp();
 
 private:
