@@ -56,7 +56,7 @@ int main(int argc, char* argv[]) {
     if (!commandLine.trace.isEmpty() && !trace.open(commandLine.trace, error)) {
         std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()),
                      qPrintable(error));
-        return 1;
+        return 2; // a mistake on the command line, as a mistyped option is
     }
 
     QApplication app(argc, argv);

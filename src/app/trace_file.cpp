@@ -1,5 +1,6 @@
 #include "trace_file.h"
 
+#include "qcf.h"
 #include "serial_trace.h"
 
 #include <QCoreApplication>
@@ -39,9 +40,15 @@ void writeTrace(QtMsgType type, const QMessageLogContext& context, const QString
 } // namespace
 
 bool TraceFile::open(const QString& path, QString& error) {
-    file_.setFileName(path);
-    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
-        error = QStringLiteral("cannot write the trace file %1: %2").arg(path, file_.errorString());
+    // A pipe without a reader would hold the start for ever; a device or a folder is no trace.
+    QString reason = qcf::notPlainFile(path);
+    if (reason.isEmpty()) {
+        file_.setFileName(path);
+        if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
+            reason = file_.errorString();
+    }
+    if (!reason.isEmpty()) {
+        error = QStringLiteral("cannot write the trace file %1: %2").arg(path, reason);
         return false;
     }
     file_.write(QStringLiteral("%1 %2 serial trace, started %3\n")

@@ -14,7 +14,8 @@ public:
     TraceFile& operator=(const TraceFile&) = delete;
 
     // Creates or empties the file and starts writing the trace into it. False, with the
-    // reason in `error`, when the file cannot be written.
+    // reason in `error`, when the file cannot be written or is not a plain file (a pipe, a
+    // device, a folder): nothing is opened then.
     bool open(const QString& path, QString& error);
 
     // The last warning the program gave while the trace was open (the window system's own

@@ -372,17 +372,19 @@ Verdict judge(const QByteArray& bytes, qint64 fileSize) {
     return verdict;
 }
 
-bool readFileStart(const QString& fileName, QByteArray& bytes, qint64& fileSize, QString& error) {
-    // Opening a pipe waits for a writer, a device may never end: neither is looked into.
+QString notPlainFile(const QString& fileName) {
     const QFileInfo info(fileName);
-    if (info.isDir()) {
-        error = QStringLiteral("It is a folder, not a file.");
+    if (info.isDir())
+        return QStringLiteral("It is a folder, not a file.");
+    if (info.exists() && !info.isFile())
+        return QStringLiteral("It is not a plain file but a pipe, a device or a socket.");
+    return QString();
+}
+
+bool readFileStart(const QString& fileName, QByteArray& bytes, qint64& fileSize, QString& error) {
+    error = notPlainFile(fileName);
+    if (!error.isEmpty())
         return false;
-    }
-    if (info.exists() && !info.isFile()) {
-        error = QStringLiteral("It is not a plain file but a pipe, a device or a socket.");
-        return false;
-    }
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
         error = file.errorString();

@@ -102,6 +102,11 @@ struct Verdict {
 // its first maxFileSize bytes.
 Verdict judge(const QByteArray& bytes, qint64 fileSize = -1);
 
+// Why `fileName` is not to be opened at all: opening a pipe waits for its other end, a device
+// may never end, a folder or a socket holds no file. Empty for a plain file, and for a name
+// that is no file yet.
+QString notPlainFile(const QString& fileName);
+
 // The first maxFileSize bytes of a file and the file's size. False, with the system's words
 // in `error`, when the file cannot be opened or read.
 bool readFileStart(const QString& fileName, QByteArray& bytes, qint64& fileSize, QString& error);

@@ -39,6 +39,8 @@ void OperationProgress::begin(Kind kind) {
 
 QString OperationProgress::stepText() const {
     switch (step_) {
+    case Step::ChoosingPort:
+        return QStringLiteral("CHOOSING THE SERIAL PORT");
     case Step::OpeningPort:
         return QStringLiteral("OPENING THE SERIAL PORT");
     case Step::CheckingData:
@@ -84,6 +86,9 @@ void OperationProgress::at(Step step, int address) {
 void OperationProgress::stopped() {
     QString where;
     switch (step_) {
+    case Step::ChoosingPort:
+        where = QStringLiteral("STOPPED: NO SERIAL PORT CHOSEN");
+        break;
     case Step::OpeningPort:
         where = QStringLiteral("STOPPED: SERIAL PORT NOT OPENED");
         break;

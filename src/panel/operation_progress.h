@@ -15,6 +15,7 @@ public:
     enum class Kind { Read, Write, Find, Compare };
     // What the operation is doing; a failure is reported at the step it was at.
     enum class Step {
+        ChoosingPort,
         OpeningPort,
         CheckingData,
         WakingPanel,

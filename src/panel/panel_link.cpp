@@ -27,13 +27,26 @@ void PanelLink::begin(const QString& operation) {
     trace(operation);
 }
 
+void PanelLink::end() {
+    form_.Timer1->stop();
+}
+
 void PanelLink::trace(const QString& event) const {
     qCDebug(serialTrace).noquote()
         << QStringLiteral("%1 ms  %2").arg(clock_.isValid() ? clock_.elapsed() : 0, 6).arg(event);
 }
 
+bool PanelLink::portChosen() const {
+    return !port_.portName().trimmed().isEmpty();
+}
+
 bool PanelLink::open_link(const QStringList& reportedPorts) {
-    port_.setSettings(QStringLiteral("9600,N,8,1"));
+    // No port to open: the status line says so, and with it the trace's end line.
+    if (!portChosen()) {
+        showStatus(Form1::red, texts::noPortChosen);
+        return false;
+    }
+    port_.setSettings(protocol::lineSettings());
     if (port_.setPortOpen(true)) {
         const QString device = port_.deviceName();
         trace(QStringLiteral("open %1%2 at %3, no flow control")

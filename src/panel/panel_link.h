@@ -33,6 +33,9 @@ public:
 
     // An operation begins: the trace's clock starts and the trace names the operation.
     void begin(const QString& operation);
+    // The operation has ended, however: Timer1 stops, so that an idle window does not wake
+    // the processor every period. The next wait starts it again.
+    void end();
     // Whether closing the window abandons the operation at once (a read) or lets it run to
     // its end (a write: a panel must never be left half written).
     void setAbandonOnClose(bool abandon) { abandonOnClose_ = abandon; }
@@ -47,10 +50,13 @@ public:
     // search for the panel runs the same steps quietly and reports their outcomes on the bar.
     void setQuiet(bool quiet) { quiet_ = quiet; }
 
-    // Opens the port with "9600,N,8,1". When it cannot be opened: red status line, a message
+    // Opens the port at the line setting. When it cannot be opened: red status line, a message
     // box naming the port, the reason and the ports that do exist (nothing while quiet; the
-    // port's openFailure() says why), and false.
+    // port's openFailure() says why), and false. Without a port chosen nothing is opened: red
+    // status line, no box, and false.
     bool open_link(const QStringList& reportedPorts);
+    // Whether the port has a name. A blank one names no port: opened, it would be /dev itself.
+    bool portChosen() const;
     void close_link();
 
     // The wake-up exchange: "A" until five bytes wait, at most six times. Failed unless the

@@ -65,6 +65,7 @@ public:
         if (!operation_)
             return;
         ops_.link_.close_link();
+        ops_.link_.end();
         QObject::disconnect(closing_);
         ops_.asked_.clear();
         ops_.progress_.stopped();
@@ -80,8 +81,12 @@ public:
     Session& operator=(const Session&) = delete;
     explicit operator bool() const { return bool(operation_); }
 
-    // Opens the chosen port; false (reported) when it cannot be opened.
-    bool open() { return ops_.link_.open_link(ops_.selector_.reportedPorts()); }
+    // Opens the chosen port; false (reported) when none is chosen or it cannot be opened.
+    bool open() {
+        if (!ops_.link_.portChosen())
+            ops_.progress_.at(Step::ChoosingPort);
+        return ops_.link_.open_link(ops_.selector_.reportedPorts());
+    }
 
     // Run at the end, once the bar shows where the operation stopped and the trace says so:
     // what the operation leaves on the bar beyond that.

@@ -1,5 +1,7 @@
 #include "panel_search.h"
 
+#include "protocol.h"
+
 #include <QStringList>
 
 #include <algorithm>
@@ -19,7 +21,7 @@ QString notOpened(CommPort::OpenFailure failure) {
     case CommPort::OpenFailure::NoPermission:
         return QStringLiteral("NOT OPENED: PERMISSION DENIED");
     case CommPort::OpenFailure::BadSettings:
-        return QStringLiteral("NOT OPENED: REFUSES 9600,N,8,1");
+        return QStringLiteral("NOT OPENED: REFUSES ") + protocol::lineSettings();
     case CommPort::OpenFailure::None:
     case CommPort::OpenFailure::Other:
         break;

@@ -1,10 +1,25 @@
 #include "protocol.h"
 
+#include <QStringList>
+
 namespace protocol {
 
+QString lineSettings() {
+    return QStringLiteral("%1,%2,%3,%4")
+        .arg(line.baud)
+        .arg(QLatin1Char(line.parity))
+        .arg(line.dataBits)
+        .arg(line.stopBits);
+}
+
 QString modelMismatchCause(int model) {
-    return QStringLiteral("THE PANEL REPORTED MODEL %1; THIS PROGRAM CONFIGURES MODELS 70 AND 79")
-        .arg(model);
+    QStringList served;
+    for (const int m : servedModels)
+        served << QString::number(m);
+    const QString last = served.takeLast();
+    return QStringLiteral("THE PANEL REPORTED MODEL %1; THIS PROGRAM CONFIGURES MODELS %2 AND %3")
+        .arg(model)
+        .arg(served.join(QLatin1String(", ")), last);
 }
 
 QByteArray wakeUpCommand() {

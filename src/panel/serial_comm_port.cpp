@@ -106,12 +106,18 @@ bool SerialCommPort::open() {
 
 bool SerialCommPort::applySettings() {
     // The panel talks at one setting only; anything else is refused rather than half applied.
-    if (settings_ != QLatin1String("9600,N,8,1")) {
+    if (settings_ != protocol::lineSettings()) {
         error_ = QStringLiteral("unknown serial settings \"%1\"").arg(settings_);
         return false;
     }
-    if (!port_.setBaudRate(9600) || !port_.setParity(QSerialPort::NoParity) ||
-        !port_.setDataBits(QSerialPort::Data8) || !port_.setStopBits(QSerialPort::OneStop) ||
+    constexpr protocol::LineSetting line = protocol::line;
+    constexpr QSerialPort::Parity parity = line.parity == 'E'   ? QSerialPort::EvenParity
+                                           : line.parity == 'O' ? QSerialPort::OddParity
+                                                                : QSerialPort::NoParity;
+    // QSerialPort numbers its data and stop bits as they count.
+    if (!port_.setBaudRate(line.baud) || !port_.setParity(parity) ||
+        !port_.setDataBits(QSerialPort::DataBits(line.dataBits)) ||
+        !port_.setStopBits(QSerialPort::StopBits(line.stopBits)) ||
         !port_.setFlowControl(QSerialPort::NoFlowControl)) {
         error_ = port_.errorString();
         port_.clearError();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "comm_port.h"
+#include "protocol.h"
 
 #include <QSerialPort>
 
@@ -53,7 +54,7 @@ private:
     QSerialPort port_;
     QString name_;
     QString device_;
-    QString settings_ = QStringLiteral("9600,N,8,1");
+    QString settings_ = protocol::lineSettings();
     OpenFailure failure_ = OpenFailure::None;
     QString error_;
     bool lost_ = false;

@@ -122,7 +122,7 @@ PortSelector::PortSelector(PortComboBox& combo, PortSource source, QObject* pare
 void PortSelector::start(const QStringList& requested) {
     requested_.clear();
     for (const QString& name : requested) {
-        if (!name.isEmpty())
+        if (!name.trimmed().isEmpty())
             requested_ << name;
     }
     reported_ = source_();

@@ -51,7 +51,7 @@ public:
     PortSelector(PortComboBox& combo, PortSource source, QObject* parent = nullptr);
 
     // Lists the ports, those named in `requested` among them, and chooses the start port
-    // for the first one named (see startPort()). Empty names are no ports.
+    // for the first one named (see startPort()). Empty or blank names are no ports.
     void start(const QStringList& requested);
     // Reads the ports afresh, keeping the choice.
     void refresh();

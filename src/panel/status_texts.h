@@ -30,6 +30,8 @@ inline constexpr char writeMismatch[] = "THE SWITCH PANEL THAT YOU HAVE ATTEMPTE
 // Faults of the serial line itself.
 inline constexpr char portUnavailable[] =
     "COMMUNICATIONS COULD NOT BE STARTED - SERIAL PORT NOT AVAILABLE";
+inline constexpr char noPortChosen[] =
+    "COMMUNICATIONS COULD NOT BE STARTED - NO SERIAL PORT CHOSEN";
 inline constexpr char portTitle[] = "SERIAL PORT ERROR";
 inline constexpr char connectionLost[] = "COMMUNICATIONS FAILURE-SERIAL PORT CONNECTION LOST";
 inline constexpr char abandoned[] = "COMMUNICATIONS ABANDONED - WINDOW CLOSED";

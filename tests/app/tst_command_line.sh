@@ -1,20 +1,26 @@
 #!/usr/bin/env bash
 # The installed program's command line on a terminal without a display (ssh, a packaging
 # script, a man-page generator): --help, --help-all and --version print and exit 0; a mistyped option
-# prints the mistake and the usage on standard error and exits 2, as do two files to open.
+# prints the mistake and the usage on standard error and exits 2, as do two files to open. A
+# --trace FILE that is no plain file or cannot be written exits 2 with one line, never waiting
+# on the file and before any window.
 #
 # Usage: tst_command_line.sh PROGRAM VERSION
 set -u
 program=$1
 version=$2
 failures=0
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+mkfifo "$scratch/pipe"
 
 check() { # name expected-status stream pattern -- arguments...
     local name=$1 expected=$2 stream=$3 pattern=$4
     shift 5
     local out err status
     out=$(mktemp) err=$(mktemp)
-    env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" "$@" >"$out" 2>"$err"
+    # A program held by the file it was given would never end: the timeout ends it.
+    timeout 20 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" "$@" >"$out" 2>"$err"
     status=$?
     local text
     text=$(cat "$([ "$stream" = stdout ] && echo "$out" || echo "$err")")
@@ -37,4 +43,10 @@ check "unknown option shows the usage" 2 stderr "--port <NAME>" -- --baud 19200
 check "--port without a name" 2 stderr "Missing value after '--port'." -- --port
 check "--help names the file to open" 0 stdout "[FILE.qcf]" -- --help
 check "two files" 2 stderr "Only one configuration file can be opened, not 2." -- a.qcf b.qcf
+trace="nvx10config: cannot write the trace file"
+pipe="It is not a plain file but a pipe, a device or a socket."
+check "--trace to a pipe without a reader" 2 stderr "$trace $scratch/pipe: $pipe" -- --trace "$scratch/pipe"
+check "--trace to a device" 2 stderr "$trace /dev/null: $pipe" -- --trace /dev/null
+check "--trace to a folder" 2 stderr "$trace $scratch: It is a folder, not a file." -- --trace "$scratch"
+check "--trace in a missing folder" 2 stderr "$trace $scratch/none/t.trace: " -- --trace "$scratch/none/t.trace"
 exit $((failures > 0))

@@ -20,6 +20,9 @@ pass() { echo "PASS: $*"; }
 # start LINK: runs the simulator with --link LINK in the background; its device path is in
 # $tmp/device once it has started.
 start() {
+    # Emptied first: the child's own redirection may come after the wait below has looked, and
+    # an earlier run's path would pass for this one's.
+    : >"$tmp/device"
     "$sim" --link "$1" >"$tmp/device" 2>"$tmp/stderr" &
     pid=$!
     pids+=("$pid")

@@ -38,6 +38,15 @@ constexpr int replyWait = 1000;
 namespace {
 
 const PortSource noPorts = [] { return QList<SerialPortEntry>{}; };
+const PortSource builtIn2AndAdapter = [] {
+    QList<SerialPortEntry> ports{{}, {}};
+    ports[0].portName = "ttyS1";
+    ports[1].portName = "ttyUSB5";
+    ports[1].usb = true;
+    for (SerialPortEntry& port : ports)
+        port.systemLocation = "/dev/" + port.portName;
+    return ports;
+};
 
 // The entry every list shows.
 QList<int> listRows(const Form1& form) {
@@ -169,6 +178,23 @@ void TestProgram::commandLine() {
         QCOMPARE(commandLine.trace, trace);
         QCOMPARE(commandLine.file, file);
         QVERIFY(commandLine.text.isEmpty());
+        // The window, on a system that reports built-in port 2 and one USB adapter, lists
+        // every port named and starts on the first one, else on the adapter.
+        ScriptedMessages messages;
+        ScriptedFileDialog dialog;
+        Program program(commandLine.ports, messages, dialog, builtIn2AndAdapter);
+        const PortSelector& selector = program.panel.portSelector();
+        const auto listedAs = [&selector](const QString& name) {
+            for (const SerialPortEntry& port : selector.listed()) {
+                if (port.systemLocation == name || port.portName == name)
+                    return port.systemLocation;
+            }
+            return QString();
+        };
+        for (const QString& port : ports)
+            QVERIFY2(!listedAs(port).isEmpty(), qPrintable(port));
+        QCOMPARE(selector.current(), listedAs(ports.value(0, "ttyUSB5")));
+        QCOMPARE(program.port.portName(), selector.current());
     } else {
         QVERIFY2(commandLine.text.contains(printed), qPrintable(commandLine.text));
     }
@@ -455,8 +481,9 @@ void TestProgram::statusTextsFitTheStatusLine_data() {
          {texts::startingRead, texts::startingWrite, texts::communicationsOk, texts::outOfRange,
           texts::corrupted, texts::failedToVerify, texts::noResponse, texts::badData,
           texts::readSuccessful, texts::programmed, texts::switchesIncomplete,
-          texts::lightingIncomplete, texts::portUnavailable, texts::connectionLost,
-          texts::abandoned, texts::partlyReadNotWritten, FileOperations::switchesIncomplete,
+          texts::lightingIncomplete, texts::portUnavailable, texts::noPortChosen,
+          texts::connectionLost, texts::abandoned, texts::partlyReadNotWritten,
+          FileOperations::switchesIncomplete,
           FileOperations::lightingIncomplete})
         QTest::newRow(text) << QString::fromLatin1(text);
 }

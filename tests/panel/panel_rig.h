@@ -13,6 +13,7 @@
 #include <QGuiApplication>
 #include <QListWidget>
 #include <QTest>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -21,6 +22,16 @@
 // than a real panel needs tells the same story in a quarter of the time. Tests of timing use
 // longer periods, and tests of a paced or split panel longer reply waits.
 constexpr int testPeriod = 25;
+
+// A simulated panel as the system would report a USB adapter: by its short name ("pts/3").
+inline SerialPortEntry adapterEntry(const PanelSim& sim) {
+    SerialPortEntry entry;
+    entry.portName = sim.devicePath().mid(5);
+    entry.systemLocation = sim.devicePath();
+    entry.description = QStringLiteral("SIMULATED PANEL");
+    entry.usb = true;
+    return entry;
+}
 
 struct PanelRig {
     ScriptedMessages messages;
@@ -43,14 +54,7 @@ struct PanelRig {
     const int period;
 
     // The simulated panel as the system would report a USB adapter.
-    SerialPortEntry simulatedAdapter() const {
-        SerialPortEntry entry;
-        entry.portName = sim.devicePath().mid(5);
-        entry.systemLocation = sim.devicePath();
-        entry.description = QStringLiteral("SIMULATED PANEL");
-        entry.usb = true;
-        return entry;
-    }
+    SerialPortEntry simulatedAdapter() const { return adapterEntry(sim); }
 
     int row(int list) const { return form->List(list)->currentRow(); }
 
@@ -63,10 +67,11 @@ struct PanelRig {
             QCOMPARE(int(form->r.*(assignmentItems()[location].composed)), sim.value(location));
     }
 
-    // After every operation, however it ended: the port closed, the normal cursor, a usable
-    // port selector, no operation running, and the window in the switch view.
+    // After every operation, however it ended: the port closed, Timer1 at rest, the normal
+    // cursor, a usable port selector, no operation running, and the window in the switch view.
     void checkIdle() const {
         QVERIFY(!port->portOpen());
+        QVERIFY(!form->Timer1->isActive());
         QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
         QVERIFY(form->Combo1->isEnabled());
         QVERIFY(!form->operationRunning());

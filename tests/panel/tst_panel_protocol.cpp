@@ -261,6 +261,9 @@ void TestPanelProtocol::startPort_data() {
     using Ports = QList<SerialPortEntry>;
     QTest::newRow("built-in port 1 present") << Ports{usb0, s0, s1} << ""
                                              << "/dev/ttyS0";
+    // As the system lists them: ttyS0 ahead of the one adapter, which must not win.
+    QTest::newRow("built-in port 1 first, one USB adapter") << Ports{s0, usb0} << ""
+                                                            << "/dev/ttyS0";
     QTest::newRow("only one USB adapter") << Ports{s1, usb0} << ""
                                           << "/dev/ttyUSB0";
     QTest::newRow("two USB adapters: the first reported") << Ports{acm0, usb0} << ""
@@ -350,6 +353,10 @@ void TestPanelProtocol::searchDecision_data() {
         << "NO PANEL ANSWERED ON 2 PORTS; 1 COULD NOT BE OPENED"
         << QStringList{"/dev/ttyUSB0: CONNECTION LOST",
                        "/dev/ttyS4: NOT OPENED: REFUSED BY THE SYSTEM"};
+    QTest::newRow("a port that refuses the line setting")
+        << Ports{tried("ttyS1", K::NotOpened, 0, F::BadSettings)} << ""
+        << "NO PANEL ANSWERED ON 1 PORT; 1 COULD NOT BE OPENED"
+        << QStringList{"/dev/ttyS1: NOT OPENED: REFUSES 9600,N,8,1"};
     QTest::newRow("a panel: chosen, the ports after it not tried")
         << Ports{silent("ttyS0"), tried("ttyUSB1", K::Found, 79), tried("ttyUSB2", K::NotTried)}
         << "/dev/ttyUSB1"

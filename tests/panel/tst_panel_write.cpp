@@ -56,6 +56,13 @@ private slots:
 void TestPanelWrite::wholePanel() {
     PanelRig rig;
     showCompleteConfiguration(rig);
+    // A read that failed just before, at the model location, leaves the window as it was and
+    // error_flag at 1: the write judges the window alone.
+    rig.sim.setShortReply(63, 3);
+    rig.operations->READ_CONFIG_Click();
+    QCOMPARE(rig.form->r.error_flag, Integer(1));
+    rig.sim.setShortReply(63, 5);
+    rig.sim.clearReceived();
 
     rig.operations->WRITE_CONFIG_Click();
 

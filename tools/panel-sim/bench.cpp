@@ -5,6 +5,7 @@
 #include "form1.h"
 #include "messages.h"
 #include "panel_operations.h"
+#include "protocol.h"
 #include "serial_comm_port.h"
 
 #include <QApplication>
@@ -96,7 +97,8 @@ int main(int argc, char* argv[]) {
             std::fprintf(stderr, "panel-bench: nvx10-panel-sim did not start\n");
             return 2;
         }
-        std::printf("nvx10-panel-sim on %s, 9600 baud pacing\n", qPrintable(path));
+        std::printf("nvx10-panel-sim on %s, %d baud pacing\n", qPrintable(path),
+                    protocol::line.baud);
     }
 
     PrintedMessages messages;

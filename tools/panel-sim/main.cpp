@@ -49,14 +49,20 @@ int main(int argc, char* argv[]) {
                        "then answers the panel protocol until stopped. Point the configuration\n"
                        "program at it with: nvx10config --port PATH\n"
                        "Locations 0..21 start at 160 (not assigned), 22..24 at 10 (100 %),\n"
-                       "63 holds the model (70)."));
+                       "%1 holds the model (%2).")
+            .arg(protocol::modelLocation)
+            .arg(PanelSim::defaultModel));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption pace(QStringLiteral("pace"),
-                                  QStringLiteral("Pace every byte as a 9600 baud line does "
-                                                 "(about 1.04 ms a byte)."));
+                                  QStringLiteral("Pace every byte as a %1 baud line does "
+                                                 "(about %2 ms a byte).")
+                                      .arg(protocol::line.baud)
+                                      .arg(double(PanelSim::byteTimeNs) / 1e6, 0, 'f', 2));
     const QCommandLineOption model(QStringLiteral("model"),
-                                   QStringLiteral("Model value in location 63 (default 70)."),
+                                   QStringLiteral("Model value in location %1 (default %2).")
+                                       .arg(protocol::modelLocation)
+                                       .arg(PanelSim::defaultModel),
                                    QStringLiteral("N"));
     const QCommandLineOption value(QStringLiteral("value"),
                                    QStringLiteral("Start value of a location; repeatable."),

@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr int modelLocation = 63;
+using protocol::modelLocation;
 constexpr int unassigned = 160;
 constexpr int fullIntensity = 10;
 
@@ -144,7 +144,7 @@ void PanelSim::onReadable() {
     }
     received_.append(buffer, static_cast<int>(n));
     if (echo_)
-        writeLine(QByteArray(buffer, static_cast<int>(n)));
+        transmit(QByteArray(buffer, static_cast<int>(n)), 0, echoSplitAt_, echoSplitGapMs_);
     for (ssize_t i = 0; i < n; ++i) {
         if (pacing_) {
             rxFree_ = std::max(now(), rxFree_) + byteTimeNs;
@@ -237,17 +237,31 @@ QByteArray PanelSim::readReply(int address) const {
 }
 
 void PanelSim::reply(const QByteArray& bytes, int delayMs) {
+    transmit(bytes, delayMs, splitAt_, splitGapMs_);
+}
+
+qint64 PanelSim::lastTransmitDue() const {
+    for (auto it = queue_.crbegin(); it != queue_.crend(); ++it) {
+        if (it->second.transmit)
+            return it->first;
+    }
+    return -1;
+}
+
+void PanelSim::transmit(const QByteArray& bytes, int delayMs, int splitAt, int gapMs) {
     if (bytes.isEmpty())
         return;
-    const bool split = splitAt_ > 0 && splitAt_ < bytes.size();
-    if (!pacing_ && delayMs <= 0 && !split) {
+    const bool split = splitAt > 0 && splitAt < bytes.size();
+    // A line keeps its bytes in order: an answer never overtakes the rest of an echo.
+    const qint64 queued = lastTransmitDue();
+    if (!pacing_ && delayMs <= 0 && !split && queued < 0) {
         writeLine(bytes);
         return;
     }
-    qint64 due = now() + qint64(delayMs) * 1000000;
+    qint64 due = std::max(now() + qint64(delayMs) * 1000000, queued);
     for (int i = 0; i < bytes.size(); ++i) {
-        if (split && i == splitAt_)
-            due += qint64(splitGapMs_) * 1000000;
+        if (split && i == splitAt)
+            due += qint64(gapMs) * 1000000;
         if (pacing_) {
             txFree_ = std::max(due, txFree_) + byteTimeNs;
             due = txFree_;
@@ -345,6 +359,7 @@ void PanelSim::writeLine(const QByteArray& bytes) {
             return; // line full or gone: the bytes are lost, as on a real line
         done += n;
     }
+    emit lineWritten(bytes);
 }
 
 void PanelSim::hangUp() {

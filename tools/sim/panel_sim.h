@@ -1,5 +1,6 @@
 #pragma once
 
+#include "protocol.h"
 #include "qcf.h"
 
 #include <QByteArray>
@@ -26,9 +27,13 @@ class PanelSim : public QObject {
     Q_OBJECT
 
 public:
-    // One byte at 9600 baud: a start bit, 8 data bits and a stop bit.
-    static constexpr qint64 byteTimeNs = 10LL * 1000000000LL / 9600;
-    static constexpr int defaultModel = 70;
+    // One byte on the panel's line: a start bit, the data bits, a parity bit unless there is
+    // none, and the stop bits.
+    static constexpr qint64 byteTimeNs =
+        (1 + protocol::line.dataBits + (protocol::line.parity == 'N' ? 0 : 1) +
+         protocol::line.stopBits) *
+        1000000000LL / protocol::line.baud;
+    static constexpr int defaultModel = protocol::servedModels[0];
 
     explicit PanelSim(QObject* parent = nullptr);
     ~PanelSim() override;
@@ -42,7 +47,7 @@ public:
     // 22..24 at 10 (100 %), the model location 63 at 70, the others at 0.
     int value(int address) const;
     void setValue(int address, int value);
-    void setModel(int model) { setValue(63, model); }
+    void setModel(int model) { setValue(protocol::modelLocation, model); }
     // The 25 values of a configuration file, as they stand, in the locations a panel written
     // from that file keeps them: the 22 codes in item order, then the backlighting, indicator
     // and dimmed intensities (the file holds the indicator first).
@@ -51,7 +56,7 @@ public:
     // refused as the program refuses it: false, and `refusal` says why.
     bool loadConfiguration(const QString& file, QString& refusal);
 
-    // Sends and takes in bytes at the pace of a 9600 baud line instead of at once.
+    // Sends and takes in bytes at the pace of the panel's line instead of at once.
     void setPacing(bool on) { pacing_ = on; }
     // Read replies of four digits without the CR.
     void setFourCharacterReplies(bool on) { four_ = on; }
@@ -94,6 +99,12 @@ public:
     // Hands every byte received straight back, ahead of any answer, as a half-duplex adapter
     // does.
     void setEcho(bool on) { echo_ = on; }
+    // The echo in two pieces: the first `position` bytes of what arrived at once, the rest
+    // `gapMs` later, as an adapter's buffering can hand it back. The answer still follows it.
+    void setEchoSplit(int position, int gapMs) {
+        echoSplitAt_ = position;
+        echoSplitGapMs_ = gapMs;
+    }
     void setHangUpAfter(int commands) { hangUpAfter_ = commands; } // then hangs up
 
     // Puts bytes on the line now, as line noise or a reply nobody asked for would arrive.
@@ -114,6 +125,8 @@ signals:
     void commandReceived(int number, char kind, int address);
     // All scheduled reply bytes are on the line.
     void repliesSent();
+    // Bytes put on the line at once: what a split reply or echo was split into.
+    void lineWritten(const QByteArray& bytes);
     void lineHungUp();
 
 private:
@@ -127,6 +140,11 @@ private:
     void command(char kind, int address, int value);
     QByteArray readReply(int address) const;
     void reply(const QByteArray& bytes, int delayMs);
+    // Puts bytes on the line `delayMs` from now, the first `splitAt` of them `gapMs` ahead of
+    // the rest (0: whole), and never ahead of bytes still on their way.
+    void transmit(const QByteArray& bytes, int delayMs, int splitAt, int gapMs);
+    // When the last byte still on its way is due, -1 for none.
+    qint64 lastTransmitDue() const;
     void schedule(qint64 due, Event event);
     void runDue();
     void arm();
@@ -162,6 +180,8 @@ private:
     QByteArray lateCopy_; // a reply to send again ahead of the next answer
     QHash<int, int> misdirected_;
     bool echo_ = false;
+    int echoSplitAt_ = 0;
+    int echoSplitGapMs_ = 0;
     int splitAt_ = 0;
     int splitGapMs_ = 0;
     int hangUpAfter_ = -1;
