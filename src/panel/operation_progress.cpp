@@ -203,7 +203,6 @@ void OperationProgress::keepNotice(const QString& why) {
 
 void OperationProgress::clearNotice() {
     notice_.clear();
-    noticeToolTip_.clear();
 }
 
 void OperationProgress::showNotice(const QString& why) {
