@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QComboBox>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -25,6 +26,28 @@ class StatusLine : public QPlainTextEdit {
     Q_OBJECT
 public:
     explicit StatusLine(const QString& text, QWidget* parent = nullptr);
+};
+
+// A module, channel or intensity list. A screen reader is given its selected entry as its
+// value, none while the list is hidden, and an entry the program selects while the keyboard is
+// elsewhere does not pull the reader's focus into the list.
+class ChoiceList : public QListWidget {
+    Q_OBJECT
+public:
+    using QListWidget::QListWidget;
+    // The selected entry as a screen reader is given it: -1 (and no text) while the list is
+    // hidden or nothing is selected.
+    int spokenRow() const;
+    QString spokenValue() const;
+
+protected:
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    bool event(QEvent* event) override;
+
+private:
+    // Tells a screen reader the value when it differs from what it was told last.
+    void reportValue();
+    QString reported_;
 };
 
 // Combo box that says when its list is about to open, so the list can be read afresh.

@@ -3,6 +3,7 @@
 #include "appearance.h"
 #include "form1.h"
 #include "messages.h"
+#include "screen_reader.h"
 #include "scripted_messages.h"
 #include "widgets.h"
 #include "window_fit.h"
@@ -450,8 +451,8 @@ void TestWindow::statusColourWhateverWindowIsActive() {
 }
 
 // Every list, text box, the status line, the progress bar, the port selector and FIND PANEL has
-// a name of its own for a screen reader, and the status line's text reaches the reader as its
-// value.
+// a name of its own for a screen reader, and the status line's text and each shown list's
+// selected entry reach the reader as their value.
 void TestWindow::spokenNamesAreUnique() {
     QList<QWidget*> named;
     for (QListWidget* list : form->findChildren<QListWidget*>())
@@ -479,6 +480,54 @@ void TestWindow::spokenNamesAreUnique() {
     const QString status("COMMUNICATIONS FAILURE-BAD SWITCH PANEL DATA");
     form->setStatusText(status);
     QCOMPARE(QAccessible::queryAccessibleInterface(form->Text1)->text(QAccessible::Value), status);
+
+    const auto value = [](QWidget* w) {
+        return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Value);
+    };
+    const auto selectedEntries = [](QWidget* w) {
+        QStringList selected;
+        QAccessibleInterface* list = QAccessible::queryAccessibleInterface(w);
+        for (int i = 0; i < list->childCount(); ++i) {
+            if (list->child(i)->state().selected)
+                selected << list->child(i)->text(QAccessible::Name);
+        }
+        return selected;
+    };
+    ScreenReader reader;
+    QListWidget* module = form->List(1);
+    QListWidget* channel = form->List(2);
+    QVERIFY(form->select(module, 8) && form->select(channel, 2));
+    QCOMPARE(value(module), QString("H"));
+    QCOMPARE(selectedEntries(channel), QStringList{"3"});
+    QCOMPARE(QAccessible::queryAccessibleInterface(module)->childCount(), 17);
+    // "N/A" hides the channel list: it has no selected entry to give.
+    QVERIFY(form->select(module, 0));
+    QCOMPARE(value(module), QString("N/A"));
+    QCOMPARE(value(channel), QString());
+    QCOMPARE(selectedEntries(channel), QStringList{});
+    QCOMPARE(reader.values(),
+             (QStringList{"SW1 MODULE: H", "SW1 CHANNEL: 3", "SW1 MODULE: N/A", "SW1 CHANNEL: "}));
+    // An intensity list gives its percentage in the lighting view only.
+    QCOMPARE(value(form->List(49)), QString());
+    form->Option2_Click();
+    QCOMPARE(value(form->List(49)), QString("100"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(form->List(49))->text(QAccessible::Name),
+             QString("NORMAL INDICATOR (%)"));
+
+    // A list the keyboard is in moves the reader's focus with its selection, as Qt's lists do.
+    form->show();
+    QVERIFY(QTest::qWaitForWindowActive(form));
+    QListWidget* backlight = form->List(41);
+    backlight->setEnabled(true);
+    backlight->setFocus();
+    reader.told.clear();
+    QVERIFY(form->select(backlight, 3));
+    QCOMPARE(reader.count(QAccessible::Focus), 1);
+    // The module brings its intensity list back, and that list its percentage.
+    QCOMPARE(reader.values(), (QStringList{"BACKLIGHT MODULE: C", "NORMAL BACKLIGHTING (%): 100"}));
+    QAccessibleInterface* entry = QAccessible::queryAccessibleInterface(backlight)->child(3);
+    QVERIFY(entry->state().focused && entry->state().selected);
+    QCOMPARE(QAccessible::queryAccessibleInterface(backlight)->focusChild(), entry);
 }
 
 // The window's drawn client area with an openbox-like frame (1 px borders, a 20 px title bar)
