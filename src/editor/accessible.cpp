@@ -1,9 +1,11 @@
 #include "accessible.h"
 
+#include "form1.h"
 #include "widgets.h"
 
 #include <QAccessibleWidget>
 #include <QPointer>
+#include <QTextCursor>
 
 #include <algorithm>
 #include <vector>
@@ -98,6 +100,72 @@ private:
     mutable std::vector<QAccessible::Id> entries_; // each registered when first asked for
 };
 
+// The status line, read-only: its text, line by line and word by word as a screen reader reviews
+// it, and where each character is drawn.
+class StatusLineAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
+public:
+    explicit StatusLineAccessible(StatusLine* line)
+        : QAccessibleWidget(line, QAccessible::EditableText) {}
+
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+    QString text(QAccessible::Text t) const override {
+        return t == QAccessible::Value ? line()->spokenText() : QAccessibleWidget::text(t);
+    }
+    QAccessible::State state() const override {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.readOnly = true;
+        state.multiLine = true;
+        return state;
+    }
+
+    QString text(int startOffset, int endOffset) const override {
+        return line()->spokenText().mid(startOffset, endOffset - startOffset);
+    }
+    int characterCount() const override { return int(line()->spokenText().size()); }
+    QRect characterRect(int offset) const override {
+        const QString shown = line()->spokenText();
+        if (offset < 0 || offset >= shown.size())
+            return QRect();
+        QTextCursor cursor(line()->document());
+        cursor.setPosition(offset);
+        QRect drawn = line()->cursorRect(cursor);
+        drawn.setWidth(line()->fontMetrics().horizontalAdvance(shown.at(offset)));
+        return QRect(line()->viewport()->mapToGlobal(drawn.topLeft()), drawn.size());
+    }
+    int offsetAtPoint(const QPoint& point) const override {
+        if (line()->spokenText().isEmpty())
+            return -1;
+        // The nearest place between two characters, left of the character under the point
+        // from that character's middle on.
+        const int between =
+            line()->cursorForPosition(line()->viewport()->mapFromGlobal(point)).position();
+        return between > 0 && characterRect(between - 1).contains(point) ? between - 1 : between;
+    }
+    QString attributes(int, int* startOffset, int* endOffset) const override {
+        *startOffset = 0;
+        *endOffset = characterCount();
+        return QString();
+    }
+    // Nothing in it is selected, and the reader's cursor stays at its start.
+    void selection(int, int* startOffset, int* endOffset) const override {
+        *startOffset = *endOffset = 0;
+    }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+    void scrollToSubstring(int, int) override {}
+
+private:
+    StatusLine* line() const { return static_cast<StatusLine*>(widget()); }
+};
+
 // Qt 6.4's AT-SPI bridge passes a value change on only for a control with a numeric value or a
 // combo box and warns of every other one. There a list's change reaches the screen reader as
 // its entries' selected state; the warning would only fill the terminal during each read.
@@ -113,6 +181,11 @@ void withoutListValueWarnings(QtMsgType type, const QMessageLogContext& context,
 QAccessibleInterface* describe(const QString& className, QObject* object) {
     if (className == QLatin1String(ChoiceList::staticMetaObject.className()))
         return new ListAccessible(static_cast<ChoiceList*>(object));
+    if (className == QLatin1String(StatusLine::staticMetaObject.className()))
+        return new StatusLineAccessible(static_cast<StatusLine*>(object));
+    // A window of its own, not a part of one, as a widget without a parent would be.
+    if (className == QLatin1String(Form1::staticMetaObject.className()))
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
     return nullptr;
 }
 

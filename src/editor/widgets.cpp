@@ -53,6 +53,10 @@ StatusLine::StatusLine(const QString& text, QWidget* parent) : QPlainTextEdit(te
     setViewportMargins(2, 0, 2, 0);
 }
 
+QString StatusLine::spokenText() const {
+    return shownInWindow(this) ? toPlainText() : QString();
+}
+
 int ChoiceList::spokenRow() const {
     return shownInWindow(this) ? currentRow() : -1;
 }

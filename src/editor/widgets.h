@@ -26,6 +26,9 @@ class StatusLine : public QPlainTextEdit {
     Q_OBJECT
 public:
     explicit StatusLine(const QString& text, QWidget* parent = nullptr);
+    // The text as a screen reader is given it: none while the line is hidden, when it still
+    // holds its first text ("Text1").
+    QString spokenText() const;
 };
 
 // A module, channel or intensity list. A screen reader is given its selected entry as its

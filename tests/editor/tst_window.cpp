@@ -283,6 +283,10 @@ void TestWindow::startUpState() {
     QVERIFY(form->Option1->isChecked() && !form->Option2->isChecked());
     QVERIFY(form->Text1->isHidden());
     QCOMPARE(form->Text1->toPlainText().left(5), QString("Text1"));
+    // A window of its own to a screen reader, named by its caption.
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(form);
+    QCOMPARE(window->role(), QAccessible::Window);
+    QCOMPARE(window->text(QAccessible::Name), form->windowTitle());
     QVERIFY(form->Text(2)->text().isEmpty());
     QCOMPARE(form->Timer1->interval(), 500);
     QVERIFY(!form->Timer1->isActive());
@@ -477,9 +481,25 @@ void TestWindow::spokenNamesAreUnique() {
     QCOMPARE(
         QAccessible::queryAccessibleInterface(form->FIND_PANEL)->text(QAccessible::Description),
         form->FIND_PANEL->toolTip());
+    // Hidden, the status line still holds its first text ("Text1"), which is not for reading.
+    QAccessibleInterface* statusLine = QAccessible::queryAccessibleInterface(form->Text1);
+    QCOMPARE(statusLine->text(QAccessible::Value), QString());
+    QCOMPARE(statusLine->textInterface()->characterCount(), 0);
     const QString status("COMMUNICATIONS FAILURE-BAD SWITCH PANEL DATA");
-    form->setStatusText(status);
-    QCOMPARE(QAccessible::queryAccessibleInterface(form->Text1)->text(QAccessible::Value), status);
+    form->showStatus(Form1::red, status);
+    QCOMPARE(statusLine->text(QAccessible::Value), status);
+    QAccessibleTextInterface* statusText = statusLine->textInterface();
+    QCOMPARE(statusText->characterCount(), status.size());
+    int start = 0, end = 0;
+    QCOMPARE(statusText->textAtOffset(16, QAccessible::WordBoundary, &start, &end),
+             QString("FAILURE"));
+    // Where a reader's review shows the text: each character in its place on the line.
+    const QRect line(form->Text1->mapToGlobal(QPoint()), form->Text1->size());
+    const QRect f = statusText->characterRect(15);
+    QVERIFY(line.contains(f) && f.width() > 0);
+    QCOMPARE(statusText->offsetAtPoint(f.center()), 15);
+    QCOMPARE(statusText->offsetAtPoint(QPoint(f.left() + 1, f.center().y())), 15);
+    QVERIFY(statusText->characterRect(15).left() > statusText->characterRect(14).left());
 
     const auto value = [](QWidget* w) {
         return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Value);
