@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 
@@ -14,9 +15,11 @@ Program::Program(const QStringList& requestedPorts, MessageBoxes& messages, File
     QObject::connect(form.READ_FILE, &QPushButton::clicked, &form,
                      [this] { files.READ_FILE_Click(); });
     // A file opened into the window is not in the panel yet: the bar says so until the next
-    // panel operation.
-    files.setOpenedHandler(
-        [this](const QString& fileName) { panel.progress().fileOpened(fileName); });
+    // panel operation, and a screen reader is told so once.
+    files.setOpenedHandler([this](const QString& fileName) {
+        panel.progress().fileOpened(fileName);
+        form.announce(form.ProgressBar1->format());
+    });
 }
 
 void Program::openAtStart(const QString& fileName) {

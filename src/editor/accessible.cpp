@@ -183,6 +183,8 @@ QAccessibleInterface* describe(const QString& className, QObject* object) {
         return new ListAccessible(static_cast<ChoiceList*>(object));
     if (className == QLatin1String(StatusLine::staticMetaObject.className()))
         return new StatusLineAccessible(static_cast<StatusLine*>(object));
+    if (className == QLatin1String(Announcer::staticMetaObject.className()))
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Notification);
     // A window of its own, not a part of one, as a widget without a parent would be.
     if (className == QLatin1String(Form1::staticMetaObject.className()))
         return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);

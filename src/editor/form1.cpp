@@ -2,6 +2,7 @@
 
 #include "codes.h"
 #include "messages.h"
+#include "widgets.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -96,6 +97,10 @@ QString Form1::statusText() const {
 
 QColor Form1::statusColour() const {
     return Text1->palette().color(QPalette::Base);
+}
+
+void Form1::announce(const QString& text) {
+    announcer_->announce(text);
 }
 
 void Form1::Form_Load() {

@@ -375,6 +375,9 @@ void Form1::buildWindow() {
     ProgressBar1->setFormat(QString());
     ProgressBar1->setAlignment(Qt::AlignCenter);
 
+    // Not drawn: it only speaks.
+    announcer_ = new Announcer(this);
+
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
     Timer1->setInterval(500);

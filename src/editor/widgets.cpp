@@ -101,6 +101,19 @@ void ChoiceList::reportValue() {
     QAccessible::updateAccessibility(&changed);
 }
 
+Announcer::Announcer(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("Announcer"));
+    setGeometry(0, 0, 0, 0);
+    hide();
+}
+
+void Announcer::announce(const QString& text) {
+    // A screen reader speaks a notification as it appears; the one still there leaves first.
+    hide();
+    setAccessibleName(text);
+    show();
+}
+
 void PortComboBox::showPopup() {
     emit popupAboutToShow();
     // Entries may be long ("ttyUSB0 — FT232R USB UART"): the open list is as wide as they are.

@@ -53,6 +53,15 @@ private:
     QString reported_;
 };
 
+// Says a short text once to a screen reader, wherever the keyboard is: a notification, drawn as
+// nothing, that appears with the text as its name.
+class Announcer : public QWidget {
+    Q_OBJECT
+public:
+    explicit Announcer(QWidget* parent);
+    void announce(const QString& text);
+};
+
 // Combo box that says when its list is about to open, so the list can be read afresh.
 class PortComboBox : public QComboBox {
     Q_OBJECT

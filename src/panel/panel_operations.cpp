@@ -61,6 +61,9 @@ public:
         QObject::disconnect(closing_);
         ops_.progress_.stopped();
         ops_.link_.trace(QStringLiteral("end: %1").arg(ops_.endText()));
+        // Said once, wherever the keyboard is: the status line's outcome, or what a search found.
+        const bool find = ops_.running_ == OperationProgress::Kind::Find;
+        ops_.form_.announce(find ? ops_.form_.ProgressBar1->format() : ops_.form_.statusText());
         ops_.link_.setQuiet(false);
         QGuiApplication::restoreOverrideCursor();
         ops_.form_.Combo1->setEnabled(true);

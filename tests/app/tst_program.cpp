@@ -8,7 +8,9 @@
 #include "scripted_messages.h"
 #include "status_texts.h"
 #include "trace_file.h"
+#include "widgets.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
@@ -227,6 +229,14 @@ void TestProgram::fileAtStart() {
     QCOMPARE(listRows(started.form), listRows(clicked.form));
     QCOMPARE(boxTexts(started.form), boxTexts(clicked.form));
     QCOMPARE(started.form.ProgressBar1->format(), clicked.form.ProgressBar1->format());
+    // A screen reader is told of an opened file as the bar tells of it; of a refused one the box
+    // tells.
+    for (const Form1* form : {&started.form, &clicked.form}) {
+        QAccessibleInterface* told =
+            QAccessible::queryAccessibleInterface(form->findChild<Announcer*>());
+        QCOMPARE(told->text(QAccessible::Name),
+                 title.isEmpty() ? form->ProgressBar1->format() : QString());
+    }
     QVERIFY(startDialog.shown.isEmpty());
 }
 

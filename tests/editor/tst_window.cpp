@@ -548,6 +548,12 @@ void TestWindow::spokenNamesAreUnique() {
     QAccessibleInterface* entry = QAccessible::queryAccessibleInterface(backlight)->child(3);
     QVERIFY(entry->state().focused && entry->state().selected);
     QCOMPARE(QAccessible::queryAccessibleInterface(backlight)->focusChild(), entry);
+
+    // An outcome is said each time, the same one twice too.
+    const QString outcome("SWITCH PANEL DATA READ SUCCESSFUL");
+    form->announce(outcome);
+    form->announce(outcome);
+    QCOMPARE(reader.notifications(), (QStringList{outcome, outcome}));
 }
 
 // The window's drawn client area with an openbox-like frame (1 px borders, a 20 px title bar)

@@ -566,6 +566,8 @@ void TestPanelLink::progress() {
     QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(rig.form->ProgressBar1);
     QCOMPARE(bar->text(QAccessible::Description), lastText);
     QCOMPARE(bar->valueInterface()->currentValue().toInt(), lastValue);
+    // The status line's outcome is what the reader is told, wherever its keyboard is.
+    QCOMPARE(rig.announced(), rig.form->statusText());
     QCOMPARE(busyChecks, rig.sim.commandCount());
     rig.checkIdle();
 }
@@ -1137,6 +1139,7 @@ void TestPanelLink::findPanel() {
         QCOMPARE(line.received(i), wire[i]);
     QCOMPARE(rig.form->ProgressBar1->format(), line.fill(bar));
     QCOMPARE(rig.form->ProgressBar1->toolTip().split('\n'), line.fill(toolTip));
+    QCOMPARE(rig.announced(), line.fill(bar)); // the status line is not the search's
     QCOMPARE(selector.current(), line.paths[found >= 0 ? found : before]);
     QCOMPARE(rig.form->statusText(), status);
     QCOMPARE(rig.form->statusColour(), colour);

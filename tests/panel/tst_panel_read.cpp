@@ -40,13 +40,14 @@ void TestPanelRead::wholePanel() {
     sim.setValue(24, 50);  // no intensity code: shown as 100 %
 
     // A screen reader follows the read from READ, where the keyboard stays: the entries the
-    // read selects neither take the reader's focus nor report it.
+    // read selects neither take the reader's focus nor report it, and the outcome is said once.
     rig.form->show();
     QVERIFY(QTest::qWaitForWindowActive(rig.form.get()));
     rig.form->READ_CONFIG->setFocus();
     ScreenReader reader;
     rig.operations->READ_CONFIG_Click();
     QCOMPARE(reader.count(QAccessible::Focus), 0);
+    QCOMPARE(reader.notifications(), QStringList{texts::readSuccessful});
     QVERIFY(rig.form->READ_CONFIG->hasFocus());
     for (QListWidget* list : rig.form->findChildren<QListWidget*>()) {
         QAccessibleInterface* entries = QAccessible::queryAccessibleInterface(list);
