@@ -51,6 +51,12 @@ int main(int argc, char* argv[]) {
         return commandLine.exitStatus();
     }
 
+    if (const QString cause = commandLine.missingDisplay(); !cause.isEmpty()) {
+        std::fprintf(stderr, "%s: cannot open the window: %s\n",
+                     qPrintable(QCoreApplication::applicationName()), qPrintable(cause));
+        return 1;
+    }
+
     TraceFile trace;
     QString error;
     if (!commandLine.trace.isEmpty() && !trace.open(commandLine.trace, error)) {

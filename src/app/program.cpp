@@ -71,6 +71,8 @@ QString qtOptionsHelp() {
 
 const QString portOption = QStringLiteral("port");
 const QString traceOption = QStringLiteral("trace");
+const QString platformOption = QStringLiteral("platform");
+const QString displayOption = QStringLiteral("display");
 
 } // namespace
 
@@ -138,7 +140,22 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     }
     result.ports = parser.values(portOption);
     result.trace = parser.value(traceOption);
+    result.windowSystem = parser.value(platformOption);
+    result.display = parser.value(displayOption);
     if (!parser.positionalArguments().isEmpty())
         result.file = QFileInfo(parser.positionalArguments().first()).absoluteFilePath();
     return result;
+}
+
+QString CommandLine::missingDisplay() const {
+    const QString chosen =
+        windowSystem.isEmpty() ? qEnvironmentVariable("QT_QPA_PLATFORM") : windowSystem;
+    // Without a choice the desktop's own is used: X, or Wayland where it names its display.
+    if (chosen.isEmpty() && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return QString();
+    if (!chosen.isEmpty() && !chosen.startsWith(QLatin1String("xcb")))
+        return QString();
+    if (!display.isEmpty() || !qEnvironmentVariableIsEmpty("DISPLAY"))
+        return QString();
+    return QStringLiteral("no display (DISPLAY is not set)");
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The installed program's command line on a terminal without a display (ssh, a packaging
 # script, a man-page generator): --help, --help-all and --version print and exit 0; a mistyped option
-# prints the mistake and the usage on standard error and exits 2, as do two files to open.
+# prints the mistake and the usage on standard error and exits 2, as do two files to open. The
+# window itself says in one line that there is no display and exits 1; offscreen it needs none.
 #
 # Usage: tst_command_line.sh PROGRAM VERSION
 set -u
@@ -9,13 +10,15 @@ program=$1
 version=$2
 failures=0
 
+with=() # environment settings, and a command to run the program under, for the next row only
 check() { # name expected-status stream pattern -- arguments...
     local name=$1 expected=$2 stream=$3 pattern=$4
     shift 5
     local out err status
     out=$(mktemp) err=$(mktemp)
-    env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" "$@" >"$out" 2>"$err"
+    env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "${with[@]}" "$program" "$@" >"$out" 2>"$err"
     status=$?
+    with=()
     local text
     text=$(cat "$([ "$stream" = stdout ] && echo "$out" || echo "$err")")
     if [ "$status" -ne "$expected" ] || ! grep -qF -- "$pattern" <<<"$text"; then
@@ -37,4 +40,15 @@ check "unknown option shows the usage" 2 stderr "--port <NAME>" -- --baud 19200
 check "--port without a name" 2 stderr "Missing value after '--port'." -- --port
 check "--help names the file to open" 0 stdout "[FILE.qcf]" -- --help
 check "two files" 2 stderr "Only one configuration file can be opened, not 2." -- a.qcf b.qcf
+no_display="nvx10config: cannot open the window: no display (DISPLAY is not set)"
+check "a file without a display" 1 stderr "$no_display" -- site.qcf
+with=(QT_QPA_PLATFORM=xcb)
+check "X chosen without a display" 1 stderr "$no_display" -- --port ttyS1
+with=(QT_QPA_PLATFORM=offscreen)
+check "-platform chooses over QT_QPA_PLATFORM" 1 stderr "$no_display" -- -platform xcb
+with=(WAYLAND_DISPLAY=)
+check "an empty WAYLAND_DISPLAY names none" 1 stderr "$no_display" --
+# Offscreen the window opens and runs until the signal that ends it, 143 (128 + SIGTERM).
+with=(QT_QPA_PLATFORM=offscreen timeout --preserve-status -s TERM 2)
+check "offscreen needs no display" 143 stderr "" --
 exit $((failures > 0))
