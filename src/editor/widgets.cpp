@@ -101,16 +101,17 @@ void ChoiceList::reportValue() {
     QAccessible::updateAccessibility(&changed);
 }
 
-Announcer::Announcer(QWidget* parent) : QWidget(parent) {
+Announcer::Announcer(QWidget* parent) : QWidget(parent), text_(new QLabel(this)) {
     setObjectName(QStringLiteral("Announcer"));
     setGeometry(0, 0, 0, 0);
+    text_->setGeometry(0, 0, 0, 0);
     hide();
 }
 
 void Announcer::announce(const QString& text) {
     // A screen reader speaks a notification as it appears; the one still there leaves first.
     hide();
-    setAccessibleName(text);
+    text_->setText(text);
     show();
 }
 

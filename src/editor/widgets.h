@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QComboBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -54,12 +55,16 @@ private:
 };
 
 // Says a short text once to a screen reader, wherever the keyboard is: a notification, drawn as
-// nothing, that appears with the text as its name.
+// nothing, that appears with the text in a label, where a reader also shows it in braille and
+// keeps it among its notifications.
 class Announcer : public QWidget {
     Q_OBJECT
 public:
     explicit Announcer(QWidget* parent);
     void announce(const QString& text);
+
+private:
+    QLabel* text_;
 };
 
 // Combo box that says when its list is about to open, so the list can be read afresh.

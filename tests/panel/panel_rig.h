@@ -55,9 +55,10 @@ struct PanelRig {
 
     int row(int list) const { return form->List(list)->currentRow(); }
 
-    // What a screen reader was told last, wherever the keyboard was.
+    // What a screen reader was told last, wherever the keyboard was: the notification's label.
     QString announced() const {
         return QAccessible::queryAccessibleInterface(form->findChild<Announcer*>())
+            ->child(0)
             ->text(QAccessible::Name);
     }
 

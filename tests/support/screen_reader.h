@@ -59,6 +59,16 @@ public:
 
     QList<Told> told;
 
+    // What a reader says of a control: its name, or, for a notification without one, its labels.
+    static QString words(QAccessibleInterface* control) {
+        QString said = control->text(QAccessible::Name);
+        if (control->role() == QAccessible::Notification) {
+            for (int i = 0; i < control->childCount(); ++i)
+                said += control->child(i)->text(QAccessible::Name);
+        }
+        return said;
+    }
+
 private:
     static ScreenReader*& current() {
         static ScreenReader* reader = nullptr;
@@ -67,7 +77,7 @@ private:
     static void record(QAccessibleEvent* event) {
         QAccessibleInterface* told = event->accessibleInterface();
         Told t{event->type(), told ? told->role() : QAccessible::NoRole,
-               told ? told->text(QAccessible::Name) : QString(), QString()};
+               told ? words(told) : QString(), QString()};
         if (event->type() == QAccessible::ValueChanged)
             t.value = static_cast<QAccessibleValueChangeEvent*>(event)->value().toString();
         current()->told << t;
