@@ -489,50 +489,35 @@ void TestWindow::spokenNamesAreUnique() {
     form->showStatus(Form1::red, status);
     QCOMPARE(statusLine->text(QAccessible::Value), status);
     QAccessibleTextInterface* statusText = statusLine->textInterface();
-    QCOMPARE(statusText->characterCount(), status.size());
-    int start = 0, end = 0;
-    QCOMPARE(statusText->textAtOffset(16, QAccessible::WordBoundary, &start, &end),
-             QString("FAILURE"));
+    QCOMPARE(statusText->text(15, 22), QString("FAILURE"));
     // Where a reader's review shows the text: each character in its place on the line.
     const QRect line(form->Text1->mapToGlobal(QPoint()), form->Text1->size());
     const QRect f = statusText->characterRect(15);
     QVERIFY(line.contains(f) && f.width() > 0);
     QCOMPARE(statusText->offsetAtPoint(f.center()), 15);
     QCOMPARE(statusText->offsetAtPoint(QPoint(f.left() + 1, f.center().y())), 15);
-    QVERIFY(statusText->characterRect(15).left() > statusText->characterRect(14).left());
 
     const auto value = [](QWidget* w) {
         return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Value);
-    };
-    const auto selectedEntries = [](QWidget* w) {
-        QStringList selected;
-        QAccessibleInterface* list = QAccessible::queryAccessibleInterface(w);
-        for (int i = 0; i < list->childCount(); ++i) {
-            if (list->child(i)->state().selected)
-                selected << list->child(i)->text(QAccessible::Name);
-        }
-        return selected;
     };
     ScreenReader reader;
     QListWidget* module = form->List(1);
     QListWidget* channel = form->List(2);
     QVERIFY(form->select(module, 8) && form->select(channel, 2));
     QCOMPARE(value(module), QString("H"));
-    QCOMPARE(selectedEntries(channel), QStringList{"3"});
-    QCOMPARE(QAccessible::queryAccessibleInterface(module)->childCount(), 17);
+    QAccessibleInterface* three = QAccessible::queryAccessibleInterface(channel)->child(2);
+    QVERIFY(three->state().selected && three->text(QAccessible::Name) == "3");
     // "N/A" hides the channel list: it has no selected entry to give.
     QVERIFY(form->select(module, 0));
     QCOMPARE(value(module), QString("N/A"));
     QCOMPARE(value(channel), QString());
-    QCOMPARE(selectedEntries(channel), QStringList{});
-    QCOMPARE(reader.values(),
+    QVERIFY(!three->state().selected);
+    QCOMPARE(reader.said(QAccessible::ValueChanged, QAccessible::List),
              (QStringList{"SW1 MODULE: H", "SW1 CHANNEL: 3", "SW1 MODULE: N/A", "SW1 CHANNEL: "}));
     // An intensity list gives its percentage in the lighting view only.
     QCOMPARE(value(form->List(49)), QString());
     form->Option2_Click();
     QCOMPARE(value(form->List(49)), QString("100"));
-    QCOMPARE(QAccessible::queryAccessibleInterface(form->List(49))->text(QAccessible::Name),
-             QString("NORMAL INDICATOR (%)"));
 
     // A list the keyboard is in moves the reader's focus with its selection, as Qt's lists do.
     form->show();
@@ -540,11 +525,12 @@ void TestWindow::spokenNamesAreUnique() {
     QListWidget* backlight = form->List(41);
     backlight->setEnabled(true);
     backlight->setFocus();
-    reader.told.clear();
+    reader.forget();
     QVERIFY(form->select(backlight, 3));
     QCOMPARE(reader.count(QAccessible::Focus), 1);
     // The module brings its intensity list back, and that list its percentage.
-    QCOMPARE(reader.values(), (QStringList{"BACKLIGHT MODULE: C", "NORMAL BACKLIGHTING (%): 100"}));
+    QCOMPARE(reader.said(QAccessible::ValueChanged, QAccessible::List),
+             (QStringList{"BACKLIGHT MODULE: C", "NORMAL BACKLIGHTING (%): 100"}));
     QAccessibleInterface* entry = QAccessible::queryAccessibleInterface(backlight)->child(3);
     QVERIFY(entry->state().focused && entry->state().selected);
     QCOMPARE(QAccessible::queryAccessibleInterface(backlight)->focusChild(), entry);
@@ -553,7 +539,8 @@ void TestWindow::spokenNamesAreUnique() {
     const QString outcome("SWITCH PANEL DATA READ SUCCESSFUL");
     form->announce(outcome);
     form->announce(outcome);
-    QCOMPARE(reader.notifications(), (QStringList{outcome, outcome}));
+    QCOMPARE(reader.said(QAccessible::ObjectShow, QAccessible::Notification),
+             (QStringList{outcome, outcome}));
 }
 
 // The window's drawn client area with an openbox-like frame (1 px borders, a 20 px title bar)

@@ -47,7 +47,8 @@ void TestPanelRead::wholePanel() {
     ScreenReader reader;
     rig.operations->READ_CONFIG_Click();
     QCOMPARE(reader.count(QAccessible::Focus), 0);
-    QCOMPARE(reader.notifications(), QStringList{texts::readSuccessful});
+    QCOMPARE(reader.said(QAccessible::ObjectShow, QAccessible::Notification),
+             QStringList{texts::readSuccessful});
     QVERIFY(rig.form->READ_CONFIG->hasFocus());
     for (QListWidget* list : rig.form->findChildren<QListWidget*>()) {
         QAccessibleInterface* entries = QAccessible::queryAccessibleInterface(list);

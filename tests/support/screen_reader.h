@@ -12,13 +12,6 @@
 
 class ScreenReader {
 public:
-    struct Told {
-        QAccessible::Event type;
-        QAccessible::Role role;
-        QString name;
-        QString value; // the new value, of a value change
-    };
-
     ScreenReader() {
         current() = this;
         QAccessible::installUpdateHandler(record);
@@ -27,49 +20,41 @@ public:
     ~ScreenReader() {
         QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(false);
         QAccessible::installUpdateHandler(nullptr);
-        current() = nullptr;
     }
-    ScreenReader(const ScreenReader&) = delete;
-    ScreenReader& operator=(const ScreenReader&) = delete;
 
+    // What was told of `type` by controls of `role`, in order: their words, and after a value
+    // change ": " and the new value ("SW1 MODULE: H").
+    QStringList said(QAccessible::Event type, QAccessible::Role role) const {
+        QStringList out;
+        for (const Told& t : told) {
+            if (t.type == type && t.role == role)
+                out << t.words;
+        }
+        return out;
+    }
     int count(QAccessible::Event type) const {
-        int n = 0;
-        for (const Told& t : told)
-            n += t.type == type;
-        return n;
+        return int(std::count_if(told.begin(), told.end(),
+                                 [type](const Told& t) { return t.type == type; }));
     }
-    // Each value change of a list as "NAME: VALUE", in the order told.
-    QStringList values() const {
-        QStringList out;
-        for (const Told& t : told) {
-            if (t.type == QAccessible::ValueChanged && t.role == QAccessible::List)
-                out << t.name + QLatin1String(": ") + t.value;
-        }
-        return out;
-    }
-    // The names of the notifications that appeared, in the order told.
-    QStringList notifications() const {
-        QStringList out;
-        for (const Told& t : told) {
-            if (t.type == QAccessible::ObjectShow && t.role == QAccessible::Notification)
-                out << t.name;
-        }
-        return out;
-    }
+    void forget() { told.clear(); }
 
-    QList<Told> told;
-
-    // What a reader says of a control: its name, or, for a notification without one, its labels.
+    // What a reader says of a control: its name, and for a notification its labels.
     static QString words(QAccessibleInterface* control) {
-        QString said = control->text(QAccessible::Name);
-        if (control->role() == QAccessible::Notification) {
-            for (int i = 0; i < control->childCount(); ++i)
-                said += control->child(i)->text(QAccessible::Name);
-        }
-        return said;
+        QString words = control->text(QAccessible::Name);
+        for (int i = 0; control->role() == QAccessible::Notification && i < control->childCount();
+             ++i)
+            words += control->child(i)->text(QAccessible::Name);
+        return words;
     }
 
 private:
+    struct Told {
+        QAccessible::Event type;
+        QAccessible::Role role;
+        QString words;
+    };
+    QList<Told> told;
+
     static ScreenReader*& current() {
         static ScreenReader* reader = nullptr;
         return reader;
@@ -77,9 +62,10 @@ private:
     static void record(QAccessibleEvent* event) {
         QAccessibleInterface* told = event->accessibleInterface();
         Told t{event->type(), told ? told->role() : QAccessible::NoRole,
-               told ? words(told) : QString(), QString()};
+               told ? words(told) : QString()};
         if (event->type() == QAccessible::ValueChanged)
-            t.value = static_cast<QAccessibleValueChangeEvent*>(event)->value().toString();
+            t.words += QLatin1String(": ") +
+                       static_cast<QAccessibleValueChangeEvent*>(event)->value().toString();
         current()->told << t;
     }
 };
