@@ -102,7 +102,6 @@ void ChoiceList::reportValue() {
 }
 
 Announcer::Announcer(QWidget* parent) : QWidget(parent), text_(new QLabel(this)) {
-    setObjectName(QStringLiteral("Announcer"));
     setGeometry(0, 0, 0, 0);
     text_->setGeometry(0, 0, 0, 0);
     hide();
