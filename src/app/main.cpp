@@ -51,6 +51,14 @@ int main(int argc, char* argv[]) {
         return commandLine.exitStatus();
     }
 
+    // Before the trace is opened: a start that cannot show the window leaves an earlier trace
+    // as it was.
+    if (const QString cause = commandLine.missingDisplay(); !cause.isEmpty()) {
+        std::fprintf(stderr, "%s: cannot open the window: %s\n",
+                     qPrintable(QCoreApplication::applicationName()), qPrintable(cause));
+        return 1;
+    }
+
     TraceFile trace;
     QString error;
     if (!commandLine.trace.isEmpty() && !trace.open(commandLine.trace, error)) {

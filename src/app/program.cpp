@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 
@@ -14,10 +15,12 @@ Program::Program(const QStringList& requestedPorts, MessageBoxes& messages, File
     QObject::connect(form.READ_FILE, &QPushButton::clicked, &form,
                      [this] { files.READ_FILE_Click(); });
     // A file opened into the window is not in the panel yet: the bar says so until the next
-    // panel operation. Marks of a comparison with the panel belong to what the window showed.
+    // panel operation, and a screen reader is told so once. Marks of a comparison with the
+    // panel belong to what the window showed.
     files.setOpenedHandler([this](const QString& fileName) {
         form.clearMarks();
         panel.progress().fileOpened(fileName);
+        form.announce(form.ProgressBar1->format());
     });
 }
 
@@ -70,6 +73,8 @@ QString qtOptionsHelp() {
 
 const QString portOption = QStringLiteral("port");
 const QString traceOption = QStringLiteral("trace");
+const QString platformOption = QStringLiteral("platform");
+const QString displayOption = QStringLiteral("display");
 
 } // namespace
 
@@ -137,7 +142,22 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     }
     result.ports = parser.values(portOption);
     result.trace = parser.value(traceOption);
+    result.windowSystem = parser.value(platformOption);
+    result.display = parser.value(displayOption);
     if (!parser.positionalArguments().isEmpty())
         result.file = QFileInfo(parser.positionalArguments().first()).absoluteFilePath();
     return result;
+}
+
+QString CommandLine::missingDisplay() const {
+    const QString chosen =
+        windowSystem.isEmpty() ? qEnvironmentVariable("QT_QPA_PLATFORM") : windowSystem;
+    // Without a choice the desktop's own is used: X, or Wayland where it names its display.
+    if (chosen.isEmpty() && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return QString();
+    if (!chosen.isEmpty() && !chosen.startsWith(QLatin1String("xcb")))
+        return QString();
+    if (!display.isEmpty() || !qEnvironmentVariableIsEmpty("DISPLAY"))
+        return QString();
+    return QStringLiteral("no display (DISPLAY is not set)");
 }

@@ -39,9 +39,16 @@ struct CommandLine {
     QString trace;     // --trace FILE, empty when not given
     QString file;      // the configuration file to open at start, as an absolute path, or empty
     QString text;      // what to print for Help, Version and Error (the error and the usage)
+    // Qt's -platform NAME and -display NAME (an X display), empty when not given.
+    QString windowSystem;
+    QString display;
 
     // Exit status for the actions that print and end: 0, or 2 for a mistake.
     int exitStatus() const { return action == Action::Error ? 2 : 0; }
+    // Why the window cannot open, found before the window system is asked (which would end the
+    // program with advice to reinstall it): an X or Wayland desktop is expected and none is
+    // named, as over ssh. Empty when the window system can be tried, offscreen for one.
+    QString missingDisplay() const;
 };
 // `arguments` starts with the program's name, as QCoreApplication::arguments() does.
 CommandLine parseCommandLine(const QStringList& arguments);

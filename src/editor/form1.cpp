@@ -99,6 +99,10 @@ QColor Form1::statusColour() const {
     return Text1->palette().color(QPalette::Base);
 }
 
+void Form1::announce(const QString& text) {
+    announcer_->announce(text);
+}
+
 void Form1::Form_Load() {
     r.indpercent = 10;
     r.blpercent = 10;

@@ -7,6 +7,7 @@
 #include <QMap>
 #include <QWidget>
 
+class Announcer;
 class MessageBoxes;
 class PortComboBox;
 class QGroupBox;
@@ -80,6 +81,9 @@ public:
     QString statusText() const;
     QColor statusColour() const;
     static const QColor yellow, red, green;
+
+    // Tells a screen reader `text` once, wherever the keyboard is: how an operation ended.
+    void announce(const QString& text);
 
     // Handlers and procedures of the window.
     void Form_Load();
@@ -160,6 +164,7 @@ private:
 
     MessageBoxes& messages_;
     QWidget* client_ = nullptr; // holds every control, at its drawn place
+    Announcer* announcer_ = nullptr;
     QMap<int, QListWidget*> lists_;
     QMap<int, QLineEdit*> texts_;
     QMap<int, QLabel*> labels_;

@@ -1,5 +1,6 @@
 // The window's controls, placed from twips. Fixed controls come from one table, the
 // ten cells of the panel drawing from the cell rule.
+#include "accessible.h"
 #include "appearance.h"
 #include "codes.h"
 #include "form1.h"
@@ -154,6 +155,7 @@ template <std::size_t N> void fill(QListWidget* list, const std::array<codes::En
 } // namespace
 
 void Form1::buildWindow() {
+    accessible::install(); // before any control is described to a screen reader
     setObjectName("Form1");
     setWindowTitle(QString::fromLatin1(caption));
     setWindowIcon(appearance::windowIcon());
@@ -183,7 +185,7 @@ void Form1::buildWindow() {
     };
     auto makeList = [&](int n, const char* frame, QRect geometry, const QString& toolTip,
                         quint32 foreground) {
-        auto* list = new QListWidget;
+        auto* list = new ChoiceList;
         place(list, qPrintable(QStringLiteral("List%1").arg(n)), frame, geometry);
         if (n == 45 || n == 46 || n == 49)
             fill(list, codes::intensityEntries);
@@ -374,6 +376,9 @@ void Form1::buildWindow() {
     ProgressBar1->setValue(0);
     ProgressBar1->setFormat(QString());
     ProgressBar1->setAlignment(Qt::AlignCenter);
+
+    // Not drawn: it only speaks.
+    announcer_ = new Announcer(this);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");

@@ -1,12 +1,19 @@
 #include "widgets.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
 static constexpr int captionFlags = Qt::AlignCenter | Qt::TextWordWrap;
+
+// A control the window hides (a view, a channel list behind "N/A", the status line before the
+// first operation) has nothing to say to a screen reader.
+static bool shownInWindow(const QWidget* widget) {
+    return widget->isVisibleTo(widget->window());
+}
 
 QRect WrappingButton::captionRect() const {
     QStyleOptionButton option;
@@ -44,6 +51,67 @@ void WrappingButton::keyPressEvent(QKeyEvent* event) {
 StatusLine::StatusLine(const QString& text, QWidget* parent) : QPlainTextEdit(text, parent) {
     document()->setDocumentMargin(0);
     setViewportMargins(2, 0, 2, 0);
+}
+
+QString StatusLine::spokenText() const {
+    return shownInWindow(this) ? toPlainText() : QString();
+}
+
+int ChoiceList::spokenRow() const {
+    return shownInWindow(this) ? currentRow() : -1;
+}
+
+QString ChoiceList::spokenValue() const {
+    const int row = spokenRow();
+    return row < 0 ? QString() : item(row)->text();
+}
+
+void ChoiceList::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    // Qt's list view tells a screen reader that each new current entry has the focus, in a list
+    // the keyboard is not in too: a panel read would drag the reader through forty lists. Only a
+    // list that has the focus says so.
+    if (hasFocus())
+        QListWidget::currentChanged(current, previous);
+    else
+        QAbstractItemView::currentChanged(current, previous);
+    reportValue();
+}
+
+bool ChoiceList::event(QEvent* event) {
+    const bool handled = QListWidget::event(event);
+    switch (event->type()) {
+    case QEvent::Show:
+    case QEvent::Hide:
+    case QEvent::ShowToParent:
+    case QEvent::HideToParent:
+        reportValue();
+        break;
+    default:
+        break;
+    }
+    return handled;
+}
+
+void ChoiceList::reportValue() {
+    const QString value = spokenValue();
+    if (value == reported_)
+        return;
+    reported_ = value;
+    QAccessibleValueChangeEvent changed(this, value);
+    QAccessible::updateAccessibility(&changed);
+}
+
+Announcer::Announcer(QWidget* parent) : QWidget(parent), text_(new QLabel(this)) {
+    setGeometry(0, 0, 0, 0);
+    text_->setGeometry(0, 0, 0, 0);
+    hide();
+}
+
+void Announcer::announce(const QString& text) {
+    // A screen reader speaks a notification as it appears; the one still there leaves first.
+    hide();
+    text_->setText(text);
+    show();
 }
 
 void PortComboBox::showPopup() {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -26,6 +28,44 @@ class StatusLine : public QPlainTextEdit {
     Q_OBJECT
 public:
     explicit StatusLine(const QString& text, QWidget* parent = nullptr);
+    // The text as a screen reader is given it: none while the line is hidden, when it still
+    // holds its first text ("Text1").
+    QString spokenText() const;
+};
+
+// A module, channel or intensity list. A screen reader is given its selected entry as its
+// value, none while the list is hidden, and an entry the program selects while the keyboard is
+// elsewhere does not pull the reader's focus into the list.
+class ChoiceList : public QListWidget {
+    Q_OBJECT
+public:
+    using QListWidget::QListWidget;
+    // The selected entry as a screen reader is given it: -1 (and no text) while the list is
+    // hidden or nothing is selected.
+    int spokenRow() const;
+    QString spokenValue() const;
+
+protected:
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    bool event(QEvent* event) override;
+
+private:
+    // Tells a screen reader the value when it differs from what it was told last.
+    void reportValue();
+    QString reported_;
+};
+
+// Says a short text once to a screen reader, wherever the keyboard is: a notification, drawn as
+// nothing, that appears with the text in a label, where a reader also shows it in braille and
+// keeps it among its notifications.
+class Announcer : public QWidget {
+    Q_OBJECT
+public:
+    explicit Announcer(QWidget* parent);
+    void announce(const QString& text);
+
+private:
+    QLabel* text_;
 };
 
 // Combo box that says when its list is about to open, so the list can be read afresh.

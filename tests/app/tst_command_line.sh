@@ -3,7 +3,8 @@
 # script, a man-page generator): --help, --help-all and --version print and exit 0; a mistyped option
 # prints the mistake and the usage on standard error and exits 2, as do two files to open. A
 # --trace FILE that is no plain file or cannot be written exits 2 with one line, never waiting
-# on the file and before any window.
+# on the file and before any window. The window itself says in one line that there is no
+# display and exits 1; offscreen it needs none.
 #
 # Usage: tst_command_line.sh PROGRAM VERSION
 set -u
@@ -14,14 +15,16 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 mkfifo "$scratch/pipe"
 
+with=() # environment settings, and a command to run the program under, for the next row only
 check() { # name expected-status stream pattern -- arguments...
     local name=$1 expected=$2 stream=$3 pattern=$4
     shift 5
     local out err status
     out=$(mktemp) err=$(mktemp)
     # A program held by the file it was given would never end: the timeout ends it.
-    timeout 20 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" "$@" >"$out" 2>"$err"
+    timeout 20 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "${with[@]}" "$program" "$@" >"$out" 2>"$err"
     status=$?
+    with=()
     local text
     text=$(cat "$([ "$stream" = stdout ] && echo "$out" || echo "$err")")
     if [ "$status" -ne "$expected" ] || ! grep -qF -- "$pattern" <<<"$text"; then
@@ -43,10 +46,26 @@ check "unknown option shows the usage" 2 stderr "--port <NAME>" -- --baud 19200
 check "--port without a name" 2 stderr "Missing value after '--port'." -- --port
 check "--help names the file to open" 0 stdout "[FILE.qcf]" -- --help
 check "two files" 2 stderr "Only one configuration file can be opened, not 2." -- a.qcf b.qcf
+# Refused before any window, offscreen as on a desktop.
 trace="nvx10config: cannot write the trace file"
 pipe="It is not a plain file but a pipe, a device or a socket."
+with=(QT_QPA_PLATFORM=offscreen)
 check "--trace to a pipe without a reader" 2 stderr "$trace $scratch/pipe: $pipe" -- --trace "$scratch/pipe"
+with=(QT_QPA_PLATFORM=offscreen)
 check "--trace to a device" 2 stderr "$trace /dev/null: $pipe" -- --trace /dev/null
+with=(QT_QPA_PLATFORM=offscreen)
 check "--trace to a folder" 2 stderr "$trace $scratch: It is a folder, not a file." -- --trace "$scratch"
+with=(QT_QPA_PLATFORM=offscreen)
 check "--trace in a missing folder" 2 stderr "$trace $scratch/none/t.trace: " -- --trace "$scratch/none/t.trace"
+no_display="nvx10config: cannot open the window: no display (DISPLAY is not set)"
+check "a file without a display" 1 stderr "$no_display" -- site.qcf
+with=(QT_QPA_PLATFORM=xcb)
+check "X chosen without a display" 1 stderr "$no_display" -- --port ttyS1
+with=(QT_QPA_PLATFORM=offscreen)
+check "-platform chooses over QT_QPA_PLATFORM" 1 stderr "$no_display" -- -platform xcb
+with=(WAYLAND_DISPLAY=)
+check "an empty WAYLAND_DISPLAY names none" 1 stderr "$no_display" --
+# Offscreen the window opens and runs until the signal that ends it, 143 (128 + SIGTERM).
+with=(QT_QPA_PLATFORM=offscreen timeout --preserve-status -s TERM 2)
+check "offscreen needs no display" 143 stderr "" --
 exit $((failures > 0))

@@ -8,7 +8,9 @@
 #include "scripted_messages.h"
 #include "status_texts.h"
 #include "trace_file.h"
+#include "widgets.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
@@ -253,6 +255,12 @@ void TestProgram::fileAtStart() {
     QCOMPARE(listRows(started.form), listRows(clicked.form));
     QCOMPARE(boxTexts(started.form), boxTexts(clicked.form));
     QCOMPARE(started.form.ProgressBar1->format(), clicked.form.ProgressBar1->format());
+    // A screen reader is told of an opened file as the bar tells of it; of a refused one the box
+    // tells.
+    QCOMPARE(QAccessible::queryAccessibleInterface(started.form.findChild<Announcer*>())
+                 ->child(0)
+                 ->text(QAccessible::Name),
+             title.isEmpty() ? started.form.ProgressBar1->format() : QString());
     QVERIFY(startDialog.shown.isEmpty());
 }
 

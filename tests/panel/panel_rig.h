@@ -10,6 +10,7 @@
 #include "serial_comm_port.h"
 #include "widgets.h"
 
+#include <QAccessible>
 #include <QGuiApplication>
 #include <QListWidget>
 #include <QTest>
@@ -57,6 +58,13 @@ struct PanelRig {
     SerialPortEntry simulatedAdapter() const { return adapterEntry(sim); }
 
     int row(int list) const { return form->List(list)->currentRow(); }
+
+    // What a screen reader was told last, wherever the keyboard was: the notification's label.
+    QString announced() const {
+        return QAccessible::queryAccessibleInterface(form->findChild<Announcer*>())
+            ->child(0)
+            ->text(QAccessible::Name);
+    }
 
     // The window's first `count` items, composed as a write would send them, are what the
     // panel holds at their locations.

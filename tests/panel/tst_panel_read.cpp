@@ -2,6 +2,7 @@
 // window after a read, and every way a read can fail.
 
 #include "panel_rig.h"
+#include "screen_reader.h"
 #include "status_texts.h"
 
 #include <QAccessible>
@@ -41,7 +42,22 @@ void TestPanelRead::wholePanel() {
     sim.setValue(23, 7);   // indicator 90 %
     sim.setValue(24, 50);  // no intensity code: shown as 100 %
 
+    // A screen reader follows the read from READ, where the keyboard stays: the entries the
+    // read selects neither take the reader's focus nor report it, and the outcome is said once.
+    rig.form->show();
+    QVERIFY(QTest::qWaitForWindowActive(rig.form.get()));
+    rig.form->READ_CONFIG->setFocus();
+    ScreenReader reader;
     rig.operations->READ_CONFIG_Click();
+    QCOMPARE(reader.count(QAccessible::Focus), 0);
+    QCOMPARE(reader.said(QAccessible::ObjectShow, QAccessible::Notification),
+             QStringList{texts::readSuccessful});
+    QVERIFY(rig.form->READ_CONFIG->hasFocus());
+    for (QListWidget* list : rig.form->findChildren<QListWidget*>()) {
+        QAccessibleInterface* entries = QAccessible::queryAccessibleInterface(list);
+        for (int i = 0; i < entries->childCount(); ++i)
+            QVERIFY2(!entries->child(i)->state().focused, qPrintable(list->objectName()));
+    }
 
     QCOMPARE(sim.received(), wakeUps(1) + reads({63}) + readsFromTo(0, 24));
     QCOMPARE(rig.form->statusText(), QString::fromLatin1(texts::readSuccessful));
