@@ -75,6 +75,8 @@ int main(int argc, char* argv[]) {
     QtMessageBoxes messages;
     QtFileDialog dialog;
     Program program(commandLine.ports, messages, dialog);
+    if (commandLine.practiceHolds)
+        program.panel.practicePanel().hold(*commandLine.practiceHolds);
     messages.setParent(&program.form);
     dialog.setParent(&program.form);
     const UnfinishedOperationTrace unfinished(program.panel);

@@ -1,10 +1,13 @@
 #include "program.h"
 
+#include "panel_sim.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTimer>
 
 Program::Program(const QStringList& requestedPorts, MessageBoxes& messages, FileDialog& dialog,
@@ -75,6 +78,22 @@ const QString portOption = QStringLiteral("port");
 const QString traceOption = QStringLiteral("trace");
 const QString platformOption = QStringLiteral("platform");
 const QString displayOption = QStringLiteral("display");
+const QString practiceOption = QStringLiteral("practice");
+
+// The parser knows no option whose value may be left out: --practice=FILE is taken apart here,
+// and the parser is given --practice alone. `file` is what followed the "=".
+QStringList practiceFileTaken(QStringList arguments, std::optional<QString>& file) {
+    static const QRegularExpression withFile(QStringLiteral("^--?practice=(.*)$"),
+                                             QRegularExpression::DotMatchesEverythingOption);
+    for (qsizetype i = 1; i < arguments.size() && arguments[i] != QLatin1String("--"); ++i) {
+        const QRegularExpressionMatch given = withFile.match(arguments[i]);
+        if (given.hasMatch()) {
+            file = given.captured(1);
+            arguments[i] = QStringLiteral("--") + practiceOption;
+        }
+    }
+    return arguments;
+}
 
 } // namespace
 
@@ -93,7 +112,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
                        "simulated panel prints). May be given more than once: every port given "
                        "is listed, FIND PANEL tries them too, and the first is chosen at start. "
                        "Without it the window starts on %1 when present, else on the one USB "
-                       "adapter, else on the first port found.")
+                       "adapter, else on the first port found, else on the practice panel.")
             .arg(SerialCommPort::nameOfPort(1)),
         QStringLiteral("NAME")));
     parser.addOption(QCommandLineOption(
@@ -103,6 +122,14 @@ CommandLine parseCommandLine(const QStringList& arguments) {
                        "began, and each outcome. QT_LOGGING_RULES=\"nvx.serial.debug=true\" "
                        "sends the same to standard error."),
         QStringLiteral("FILE")));
+    parser.addOption(QCommandLineOption(
+        practiceOption,
+        QStringLiteral("Start on the PRACTICE PANEL (SIMULATED), the last entry of the SERIAL PORT "
+                       "list: a panel simulated inside the program that reads, writes and "
+                       "compares as a real one does, without hardware; the bar says PRACTICE "
+                       "PANEL throughout. It holds the sample corridor.qcf, or with "
+                       "--practice=FILE.qcf that file, refused as OPEN CONFIGURATION FILE "
+                       "refuses it. What is written into it stays until the program ends.")));
     parser.addPositionalArgument(
         QStringLiteral("FILE.qcf"),
         QStringLiteral("Configuration file to open at start, as OPEN CONFIGURATION FILE does "
@@ -118,8 +145,11 @@ CommandLine parseCommandLine(const QStringList& arguments) {
 
     CommandLine result;
     QString error;
-    if (!parser.parse(arguments))
+    std::optional<QString> practiceFile;
+    if (!parser.parse(practiceFileTaken(arguments, practiceFile)))
         error = parser.errorText();
+    else if (practiceFile && practiceFile->isEmpty())
+        error = QStringLiteral("--practice= names no configuration file.");
     else if (parser.positionalArguments().size() > 1)
         error = QStringLiteral("Only one configuration file can be opened, not %1.")
                     .arg(parser.positionalArguments().size());
@@ -141,6 +171,23 @@ CommandLine parseCommandLine(const QStringList& arguments) {
                                                     QCoreApplication::applicationVersion());
     }
     result.ports = parser.values(portOption);
+    if (parser.isSet(practiceOption))
+        result.ports.prepend(practicePanelName);
+    if (practiceFile && result.action == CommandLine::Action::Run) {
+        qcf::Record held;
+        QString refusal;
+        const QString path = QFileInfo(*practiceFile).absoluteFilePath();
+        if (!PanelSim::readConfiguration(path, held, refusal)) {
+            // One line, as the other refusals before the window.
+            result.action = CommandLine::Action::Error;
+            result.text = QStringLiteral("%1: --practice: %2\n")
+                              .arg(QCoreApplication::applicationName(),
+                                   refusal.replace(QLatin1String(":\n"), QLatin1String(": "))
+                                       .replace(QLatin1Char('\n'), QLatin1String("; ")));
+            return result;
+        }
+        result.practiceHolds = held;
+    }
     result.trace = parser.value(traceOption);
     result.windowSystem = parser.value(platformOption);
     result.display = parser.value(displayOption);

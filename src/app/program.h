@@ -7,6 +7,8 @@
 
 #include <QStringList>
 
+#include <optional>
+
 class FileDialog;
 class MessageBoxes;
 
@@ -35,13 +37,15 @@ public:
 struct CommandLine {
     enum class Action { Run, Help, Version, Error };
     Action action = Action::Run;
-    QStringList ports; // each --port NAME, in the order given
+    QStringList ports; // each --port NAME, in the order given; --practice puts its entry first
     QString trace;     // --trace FILE, empty when not given
     QString file;      // the configuration file to open at start, as an absolute path, or empty
     QString text;      // what to print for Help, Version and Error (the error and the usage)
     // Qt's -platform NAME and -display NAME (an X display), empty when not given.
     QString windowSystem;
     QString display;
+    // --practice=FILE: the configuration the practice panel holds instead of its sample.
+    std::optional<qcf::Record> practiceHolds;
 
     // Exit status for the actions that print and end: 0, or 2 for a mistake.
     int exitStatus() const { return action == Action::Error ? 2 : 0; }

@@ -13,8 +13,12 @@ namespace {
 constexpr int locations = std::tuple_size<LocationTable>::value;
 
 // Ahead of every step while a close waits for the write: while it runs, and once it is over.
-const QString closingWhileRunning = QStringLiteral("CLOSING WHEN THE WRITE ENDS \u2014 ");
+const QString closingWhileRunning = QStringLiteral("CLOSING AFTER THE WRITE \u2014 ");
 const QString closingAtTheEnd = QStringLiteral("CLOSING \u2014 ");
+
+// Ahead of every text while the practice panel is chosen.
+const QString practiceMark = QStringLiteral("PRACTICE PANEL");
+const QString practiceMarkAhead = practiceMark + QStringLiteral(" \u2014 ");
 
 } // namespace
 
@@ -146,7 +150,7 @@ void OperationProgress::result(const QString& text, Tone tone, const QString& to
     show(bar_.maximum(), text, tone);
     bar_.setToolTip(toolTip);
     if (!toolTip.isEmpty())
-        bar_.setAccessibleDescription(text + QLatin1Char('\n') + toolTip);
+        bar_.setAccessibleDescription(bar_.format() + QLatin1Char('\n') + toolTip);
 }
 
 QString OperationProgress::barName(const QString& name) const {
@@ -156,7 +160,10 @@ QString OperationProgress::barName(const QString& name) const {
 }
 
 QString OperationProgress::elided(const QString& name, int room) const {
-    return bar_.fontMetrics().elidedText(name, Qt::ElideMiddle, bar_.textRect().width() - room);
+    // The practice panel's mark may come ahead of the name later, when it is chosen.
+    const int mark = bar_.fontMetrics().horizontalAdvance(practiceMarkAhead);
+    return bar_.fontMetrics().elidedText(name, Qt::ElideMiddle,
+                                         bar_.textRect().width() - room - mark);
 }
 
 void OperationProgress::closing() {
@@ -178,9 +185,9 @@ void OperationProgress::fileOpened(const QString& path) {
 }
 
 void OperationProgress::partlyRead(int read, const QString& why) {
-    const QString from = read == 0   ? QStringLiteral("STOPPED AT LOCATION 1 OF %1").arg(locations)
-                         : read == 1 ? QStringLiteral("LOCATION 1 FROM THE PANEL")
-                                     : QStringLiteral("LOCATIONS 1 TO %1 FROM THE PANEL").arg(read);
+    const QString from = read == 0   ? QStringLiteral("LOCATION 1 FAILED")
+                         : read == 1 ? QStringLiteral("LOCATION 1")
+                                     : QStringLiteral("LOCATIONS 1 TO %1").arg(read);
     notice_ = QStringLiteral("PARTLY READ: %1, THE REST AS BEFORE").arg(from);
     noticeToolTip_ =
         QStringLiteral("THE WINDOW SHOWS A MIX THAT NEITHER THE PANEL NOR A FILE HOLDS. "
@@ -218,7 +225,24 @@ void OperationProgress::show(int value, const QString& text, Tone tone) {
 }
 
 void OperationProgress::setText(const QString& text) {
-    bar_.setFormat(text);
+    text_ = text;
+    bar_.setFormat(marked(text));
     // A screen reader is given only the bar's number; its description carries the words.
-    bar_.setAccessibleDescription(text);
+    bar_.setAccessibleDescription(bar_.format());
+}
+
+QString OperationProgress::marked(const QString& text) const {
+    if (!practice_)
+        return text;
+    return text.isEmpty() ? practiceMark : practiceMarkAhead + text;
+}
+
+void OperationProgress::setPractice(bool chosen) {
+    if (chosen == practice_)
+        return;
+    practice_ = chosen;
+    // The description begins with the text, and may go on with the tooltip's lines.
+    const QString rest = bar_.accessibleDescription().mid(bar_.format().size());
+    bar_.setFormat(marked(text_));
+    bar_.setAccessibleDescription(bar_.format() + rest);
 }

@@ -50,7 +50,7 @@ public:
     // A screen reader is given the tooltip's lines after the text.
     void result(const QString& text, Tone tone, const QString& toolTip = {});
     // A port's name as the bar shows it: shortened in its middle where it would leave no
-    // room on its line for the words after it.
+    // room on its line for the words after it and the practice panel's mark.
     QString barName(const QString& name) const;
 
     // A configuration file has been opened into the window: the bar names it and says the
@@ -69,6 +69,10 @@ public:
     // The window now holds what the panel holds: no notice comes back any more.
     void clearNotice();
 
+    // While the practice panel is chosen every text begins "PRACTICE PANEL — ", whatever the
+    // state, so that no screenshot or trace of it passes for a real panel's.
+    void setPractice(bool chosen);
+
     // The bar's maximum for an operation: the model location and the 25 configuration
     // locations, and for a write the 25 locations it checks at the end.
     static int steps(Kind kind);
@@ -81,11 +85,15 @@ private:
     // `name` shortened in its middle to one line of the bar, less `room` pixels.
     QString elided(const QString& name, int room) const;
     void setText(const QString& text);
+    // `text` as the bar shows it, marked while the practice panel is chosen.
+    QString marked(const QString& text) const;
     // Shows the notice, with `why` ahead of its tooltip.
     void showNotice(const QString& why);
     void show(int value, const QString& text, Tone tone);
 
     OutcomeBar& bar_;
+    QString text_; // the bar's text without the practice panel's mark
+    bool practice_ = false;
     // What the window holds when that is not what a panel holds, as the bar says it between
     // operations; empty when the window holds nothing else.
     QString notice_;

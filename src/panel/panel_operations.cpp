@@ -87,6 +87,8 @@ public:
 
     // Opens the chosen port; false (reported) when none is chosen or it cannot be opened.
     bool open() {
+        if (ops_.selector_.practiceChosen())
+            ops_.choosePracticeLine();
         if (!ops_.link_.portChosen())
             ops_.progress_.at(Step::ChoosingPort);
         return ops_.link_.open_link(ops_.selector_.reportedPorts());
@@ -106,8 +108,22 @@ PanelOperations::PanelOperations(Form1& form, CommPort& port, PortSource ports,
                                  const QStringList& requested)
     : form_(form), port_(port), link_(form, port), selector_(*form.Combo1, std::move(ports)),
       progress_(*form.ProgressBar1) {
+    QObject::connect(&selector_, &PortSelector::choiceChanged, &form_,
+                     [this] { progress_.setPractice(selector_.practiceChosen()); });
     selector_.start(requested.isEmpty() ? QStringList{port.portName()} : requested);
     port_.setPortName(selector_.current());
+}
+
+void PanelOperations::choosePracticeLine() {
+    QString error;
+    const QString line = practice_.device(error);
+    if (line.isEmpty()) {
+        link_.trace(QStringLiteral("the practice panel could not start: ") + error);
+        return;
+    }
+    port_.setPortName(line);
+    link_.trace(QStringLiteral("%1: a panel simulated inside this program, on %2")
+                    .arg(practicePanelName, line));
 }
 
 void PanelOperations::traceUnfinished(const QString& cause) {
@@ -270,6 +286,9 @@ void PanelOperations::FIND_PANEL_Click() {
         return;
     QList<search::PortResult> ports;
     for (const SerialPortEntry& entry : selector_.listed()) {
+        // A search is for a panel on the line: the practice panel is never tried nor chosen.
+        if (entry.practice)
+            continue;
         search::PortResult port;
         port.port = entry.systemLocation;
         port.name = progress_.barName(entry.portName);

@@ -5,6 +5,7 @@
 #include "panel_comparison.h"
 #include "panel_link.h"
 #include "panel_search.h"
+#include "practice_panel.h"
 #include "serial_ports.h"
 
 #include <array>
@@ -19,7 +20,8 @@ class Form1;
 // search for the panel behind FIND_PANEL and the comparison behind COMPARE_PANEL. Each runs to its
 // end inside the click, waiting in the event loop between commands; a click that arrives while one
 // waits starts nothing. The port is open only while one runs. The operations talk to the port
-// chosen in the window's port selector; the search tries every port it lists.
+// chosen in the window's port selector, the practice panel's line when it is chosen; the search
+// tries every serial port it lists.
 class PanelOperations {
 public:
     // The selector lists the ports the system reports (`ports`) and those the user named
@@ -54,6 +56,7 @@ public:
     PanelLink& link() { return link_; }
     PortSelector& portSelector() { return selector_; }
     OperationProgress& progress() { return progress_; }
+    PracticePanel& practicePanel() { return practice_; }
 
 private:
     class Session;
@@ -134,11 +137,15 @@ private:
     // Locations 0..24 written from the window and verified, then all read once more and
     // compared with what was written. False when the write failed (reported).
     bool writeLocations();
+    // The practice panel's line becomes the port to open, the panel started when first used;
+    // the trace names it. One that cannot start leaves the entry's name, which opens nothing.
+    void choosePracticeLine();
 
     Form1& form_;
     CommPort& port_;
     PanelLink link_;
     PortSelector selector_;
     OperationProgress progress_;
+    PracticePanel practice_;
     std::optional<OperationProgress::Kind> running_; // while an operation or a search runs
 };

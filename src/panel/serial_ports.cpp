@@ -20,6 +20,12 @@ QString SerialPortEntry::displayText() const {
 }
 
 QString SerialPortEntry::toolTip() const {
+    if (practice)
+        return QStringLiteral(
+            "A SWITCH PANEL SIMULATED INSIDE THIS PROGRAM, TO PRACTISE ON WITHOUT "
+            "A PANEL: NOTHING GOES TO A SERIAL PORT.\nIT HOLDS A SAMPLE "
+            "CONFIGURATION (corridor.qcf, OR THE FILE GIVEN WITH --practice=FILE) "
+            "AND KEEPS WHAT IS WRITTEN INTO IT UNTIL THE PROGRAM ENDS.");
     if (!reported)
         return QStringLiteral("%1\nNOT REPORTED BY THE SYSTEM AS A SERIAL PORT")
             .arg(systemLocation);
@@ -108,7 +114,7 @@ QString startPort(const QList<SerialPortEntry>& reported, const QString& request
     const auto isUsb = [](const SerialPortEntry& p) { return p.usb; };
     if (std::count_if(reported.cbegin(), reported.cend(), isUsb) == 1)
         return std::find_if(reported.cbegin(), reported.cend(), isUsb)->systemLocation;
-    return reported.isEmpty() ? first : reported.first().systemLocation;
+    return reported.isEmpty() ? practicePanelName : reported.first().systemLocation;
 }
 
 PortSelector::PortSelector(PortComboBox& combo, PortSource source, QObject* parent)
@@ -117,6 +123,7 @@ PortSelector::PortSelector(PortComboBox& combo, PortSource source, QObject* pare
     connect(&combo_, &QComboBox::currentIndexChanged, this, [this](int index) {
         combo_.setToolTip(combo_.itemData(index, Qt::ToolTipRole).toString());
     });
+    connect(&combo_, &QComboBox::currentTextChanged, this, &PortSelector::choiceChanged);
 }
 
 void PortSelector::start(const QStringList& requested) {
@@ -156,16 +163,20 @@ QStringList PortSelector::reportedPorts() const {
 
 void PortSelector::fill(const QString& chosen) {
     QList<SerialPortEntry> ports = reported_;
+    SerialPortEntry practice;
+    practice.portName = practice.systemLocation = practicePanelName;
+    practice.practice = true;
     // The ports named at start and the one chosen stay listed when the system does not
     // report them, so that the choice is kept and a failure to open it names it.
     for (const QString& name : requested_ + QStringList{chosen}) {
-        if (!name.isEmpty() && indexOf(ports, name) < 0) {
+        if (!name.isEmpty() && indexOf(ports, name) < 0 && !names(practice, name)) {
             SerialPortEntry named;
             named.portName = named.systemLocation = name;
             named.reported = false;
             ports << named;
         }
     }
+    ports << practice;
     listed_ = ports;
     const QSignalBlocker quiet(combo_);
     combo_.clear();
@@ -176,4 +187,5 @@ void PortSelector::fill(const QString& chosen) {
     const int index = indexOf(ports, chosen);
     combo_.setCurrentIndex(index);
     combo_.setToolTip(combo_.itemData(index, Qt::ToolTipRole).toString());
+    emit choiceChanged();
 }

@@ -19,6 +19,8 @@ struct SerialPortEntry {
     QString stableName;   // "/dev/serial/by-id/usb-FTDI_...": the same adapter on every plug-in
     bool usb = false;     // a USB adapter: the system knows its vendor
     bool reported = true; // false for a port the system does not report (named by the user)
+    // The practice panel, simulated inside the program: no serial port.
+    bool practice = false;
 
     // "ttyUSB0 — FT232R USB UART", or the name alone.
     QString displayText() const;
@@ -27,6 +29,10 @@ struct SerialPortEntry {
 };
 
 using PortSource = std::function<QList<SerialPortEntry>()>;
+
+// The practice panel's entry (see PracticePanel), always the selector's last: its text, and
+// the name that stands for it where a port is named (the start port, the port chosen).
+inline const QString practicePanelName = QStringLiteral("PRACTICE PANEL (SIMULATED)");
 
 // The ports the system reports now, with their stable /dev/serial/by-id names on Linux.
 QList<SerialPortEntry> systemSerialPorts();
@@ -37,13 +43,14 @@ QList<SerialPortEntry> systemSerialPorts();
 // 2. else the machine's built-in first port (/dev/ttyS0, COM1) when the system reports it;
 // 3. else the one USB adapter, when exactly one is present;
 // 4. else the first port reported;
-// 5. with none at all, the name of the first port, so that the failure names it.
+// 5. with none at all, the practice panel, so that the program can be tried without one.
 QString startPort(const QList<SerialPortEntry>& reported, const QString& requested);
 
 // The window's port selector: a combo box listing the reported ports, read afresh each time
 // its list opens and before each panel operation; a port it does not list can be typed in.
 // The chosen port stays chosen, and the ports named at start stay listed, even when the
-// system stops reporting them (an adapter pulled): the failure to open it then names it.
+// system stops reporting them (an adapter pulled): the failure to open it then names it. The
+// practice panel is listed last.
 class PortSelector : public QObject {
     Q_OBJECT
 
@@ -55,8 +62,9 @@ public:
     void start(const QStringList& requested);
     // Reads the ports afresh, keeping the choice.
     void refresh();
-    // The chosen port, as it is opened.
+    // The chosen port, as it is opened; practicePanelName for the practice panel.
     QString current() const;
+    bool practiceChosen() const { return current() == practicePanelName; }
     // Chooses the listed port that is opened as `port`.
     void choose(const QString& port);
     // Every port listed, in the list's order, as at the last reading.
@@ -64,6 +72,10 @@ public:
     // The ports the system reported at the last reading: "ttyUSB0 — FT232R USB UART
     // (/dev/ttyUSB0)", one each.
     QStringList reportedPorts() const;
+
+signals:
+    // Another entry was chosen, or another name typed in.
+    void choiceChanged();
 
 private:
     void fill(const QString& chosen);

@@ -2,9 +2,9 @@
 # The installed program's command line on a terminal without a display (ssh, a packaging
 # script, a man-page generator): --help, --help-all and --version print and exit 0; a mistyped option
 # prints the mistake and the usage on standard error and exits 2, as do two files to open. A
-# --trace FILE that is no plain file or cannot be written exits 2 with one line, never waiting
-# on the file and before any window. The window itself says in one line that there is no
-# display and exits 1; offscreen it needs none.
+# --trace FILE that is no plain file or cannot be written, or a --practice=FILE that cannot be
+# read, exits 2 with one line, never waiting on the file and before any window. The window
+# itself says in one line that there is no display and exits 1; offscreen it needs none.
 #
 # Usage: tst_command_line.sh PROGRAM VERSION
 set -u
@@ -46,6 +46,8 @@ check "unknown option shows the usage" 2 stderr "--port <NAME>" -- --baud 19200
 check "--port without a name" 2 stderr "Missing value after '--port'." -- --port
 check "--help names the file to open" 0 stdout "[FILE.qcf]" -- --help
 check "two files" 2 stderr "Only one configuration file can be opened, not 2." -- a.qcf b.qcf
+check "--practice= a file that is not there" 2 stderr \
+    "nvx10config: --practice: cannot read $scratch/none.qcf: " -- --practice="$scratch/none.qcf"
 # Refused before any window, offscreen as on a desktop.
 trace="nvx10config: cannot write the trace file"
 pipe="It is not a plain file but a pipe, a device or a socket."

@@ -93,6 +93,7 @@ private slots:
     void simulatorHoldsAFile();
     void traceFile();
     void panelToFileToPanel();
+    void practicePanel();
     void statusTextsFitTheStatusLine_data();
     void statusTextsFitTheStatusLine();
     void signalsCloseAsTheWindowDoes_data();
@@ -162,6 +163,16 @@ void TestProgram::commandLine_data() {
     QTest::newRow("two files") << L{"a.qcf", "b.qcf"} << A::Error << L{} << ""
                                << "nvx10config: Only one configuration file can be opened, not 2."
                                << "";
+    // The practice panel is chosen ahead of the adapter and of any port named; a file after
+    // --practice is the window's (--practice=FILE: simulatorHoldsAFile).
+    const QString practice = "PRACTICE PANEL (SIMULATED)";
+    QTest::newRow("--practice, --port NAME, a file to open")
+        << L{"--port", "ttyS1", "--practice", "hall.qcf"} << A::Run << L{practice, "ttyS1"} << ""
+        << "" << QDir::current().absoluteFilePath("hall.qcf");
+    QTest::newRow("--practice= without a file")
+        << L{"--practice="} << A::Error << L{} << ""
+        << "nvx10config: --practice= names no configuration file.\n\nUsage: "
+        << "";
 }
 
 void TestProgram::commandLine() {
@@ -265,7 +276,9 @@ void TestProgram::fileAtStart() {
 }
 
 // nvx10-panel-sim --config FILE starts with the file's values: a read then shows what opening
-// the file shows. A file the program refuses stops the simulator with the same cause.
+// the file shows. A file the program refuses stops the simulator with the same cause. The
+// practice panel holds a file given with --practice=FILE the same way, or refuses it on one
+// line before any window.
 void TestProgram::simulatorHoldsAFile_data() {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("refusal"); // on standard error; empty: the simulator runs
@@ -286,6 +299,10 @@ void TestProgram::simulatorHoldsAFile_data() {
 void TestProgram::simulatorHoldsAFile() {
     QFETCH(QString, file);
     QFETCH(QString, refusal);
+    const CommandLine practising = parseCommandLine({"nvx10config", "--practice=" + file});
+    QCOMPARE(practising.action == CommandLine::Action::Error, !refusal.isEmpty());
+    QVERIFY(practising.text.contains(QString(refusal).replace(":\n", ": ")) &&
+            practising.text.count('\n') == (refusal.isEmpty() ? 0 : 1));
     QProcess sim;
     sim.start(QStringLiteral(NVX_PANEL_SIM), {"--config", file});
     QVERIFY2(sim.waitForStarted(), qPrintable(sim.errorString()));
@@ -317,6 +334,12 @@ void TestProgram::simulatorHoldsAFile() {
     QCOMPARE(listRows(read.form), listRows(opened.form));
     QVERIFY(readMessages.shown.isEmpty());
     QVERIFY(openMessages.shown.isEmpty());
+    Program practice(practising.ports, readMessages, readDialog, noPorts);
+    QVERIFY(practising.practiceHolds);
+    practice.panel.practicePanel().hold(*practising.practiceHolds);
+    practice.panel.link().setPeriodForTests(shortPeriod, replyWait);
+    practice.form.READ_CONFIG->click();
+    QCOMPARE(listRows(practice.form), listRows(opened.form));
 }
 
 // --trace FILE: the trace of an operation lands in the file, one line per event, even with
@@ -447,7 +470,7 @@ void TestProgram::panelToFileToPanel() {
     sim.setShortReply(8, 3);
     program.form.READ_CONFIG->click();
     QCOMPARE(form.ProgressBar1->format(),
-             QString("PARTLY READ: LOCATIONS 1 TO 8 FROM THE PANEL, THE REST AS BEFORE"));
+             QString("PARTLY READ: LOCATIONS 1 TO 8, THE REST AS BEFORE"));
     QVERIFY(form.ProgressBar1->toolTip().startsWith(
         QStringLiteral("STOPPED AT LOCATION 9 OF 25: %1\n").arg(QLatin1String(texts::badData))));
     sim.clearReceived();
@@ -481,6 +504,47 @@ void TestProgram::panelToFileToPanel() {
     sim.setSilent(true);
     program.form.READ_CONFIG->click();
     QCOMPARE(form.ProgressBar1->format(), QString("STOPPED AT THE WAKE-UP"));
+}
+
+// nvx10config --practice: a round without hardware on the panel simulated inside the program,
+// which holds the sample corridor.qcf and keeps what a write puts into it. The bar says it is
+// the practice panel whatever it shows.
+void TestProgram::practicePanel() {
+    const CommandLine commandLine = parseCommandLine({"nvx10config", "--practice"});
+    ScriptedMessages messages;
+    ScriptedFileDialog dialog;
+    Program program(commandLine.ports, messages, dialog, builtIn2AndAdapter);
+    program.panel.link().setPeriodForTests(shortPeriod, replyWait);
+    Form1& form = program.form;
+    QCOMPARE(form.Combo1->currentIndex(), form.Combo1->count() - 1);
+    QCOMPARE(form.Combo1->currentText(), QString("PRACTICE PANEL (SIMULATED)"));
+    QVERIFY(form.Combo1->toolTip().startsWith("A SWITCH PANEL SIMULATED INSIDE THIS PROGRAM") &&
+            form.Combo1->toolTip().contains("IT HOLDS A SAMPLE CONFIGURATION"));
+    QCOMPARE(form.ProgressBar1->format(), QString("PRACTICE PANEL"));
+    const auto opened = [&dialog, &form](const char* name) {
+        dialog.choose = sample(name);
+        form.READ_FILE->click();
+        return listRows(form);
+    };
+    const QList<int> corridor = opened("corridor.qcf");
+    const QList<int> lobby = opened("lobby.qcf");
+    form.READ_CONFIG->click();
+    QCOMPARE(form.statusText(), QString("SWITCH PANEL DATA READ SUCCESSFUL"));
+    QCOMPARE(form.ProgressBar1->format(), QString("PRACTICE PANEL \u2014 ALL 25 LOCATIONS READ"));
+    QCOMPARE(listRows(form), corridor);
+    QCOMPARE(opened("lobby.qcf"), lobby);
+    QCOMPARE(form.ProgressBar1->format(),
+             QString("PRACTICE PANEL \u2014 OPENED lobby.qcf \u2014 NOT WRITTEN TO THE PANEL"));
+    form.WRITE_CONFIG->click();
+    QCOMPARE(form.statusText(), QString("SWITCH PANEL HAS BEEN PROGRAMMED"));
+    opened("corridor.qcf");
+    form.READ_CONFIG->click();
+    QCOMPARE(listRows(form), lobby);
+    // Another port chosen, the mark goes; the practice panel chosen again, it comes back.
+    form.Combo1->setCurrentIndex(0);
+    QCOMPARE(form.ProgressBar1->format(), QString("ALL 25 LOCATIONS READ"));
+    form.Combo1->setCurrentIndex(form.Combo1->count() - 1);
+    QCOMPARE(form.ProgressBar1->format(), QString("PRACTICE PANEL \u2014 ALL 25 LOCATIONS READ"));
 }
 
 void TestProgram::statusTextsFitTheStatusLine_data() {

@@ -212,7 +212,7 @@ void TestPanelLink::selectorChoosesThePort() {
     rig.reported = {builtIn, rig.simulatedAdapter()};
     rig.operations->portSelector().start({}); // the only USB adapter
     PortComboBox* combo = rig.form->Combo1;
-    QCOMPARE(combo->count(), 2);
+    QCOMPARE(combo->count(), 3); // the practice panel last
     QCOMPARE(combo->currentText(), rig.simulatedAdapter().displayText());
     QVERIFY(combo->toolTip().contains(rig.sim.devicePath()));
     // A screen reader describes the selector by where its port is.
@@ -240,7 +240,7 @@ void TestPanelLink::selectorChoosesThePort() {
     rig.reported = {builtIn};
     combo->showPopup(); // the list is read afresh as it opens
     combo->hidePopup();
-    QCOMPARE(combo->count(), 2);
+    QCOMPARE(combo->count(), 3);
     QCOMPARE(combo->currentData().toString(), rig.sim.devicePath());
     QVERIFY(combo->toolTip().contains(QStringLiteral("NOT REPORTED")));
     QVERIFY(selector->text(QAccessible::Description).contains(rig.sim.devicePath()));
@@ -259,7 +259,7 @@ void TestPanelLink::selectorChoosesThePort() {
     QTest::keyClicks(combo->lineEdit(), rig.sim.devicePath());
     rig.form->READ_CONFIG->click();
     QCOMPARE(rig.form->statusText(), QString::fromLatin1(texts::readSuccessful));
-    QCOMPARE(combo->count(), 2);
+    QCOMPARE(combo->count(), 3);
     QCOMPARE(combo->currentData().toString(), rig.sim.devicePath());
 }
 
@@ -435,8 +435,7 @@ void TestPanelLink::windowClosedDuringWait_data() {
     // a write runs to its end: wake-up, model, 25 writes each read back, and the check, the
     // bar saying why the window stays open.
     QTest::newRow("read") << false << 4 << QString::fromLatin1(texts::abandoned)
-                          << QStringLiteral(
-                                 "PARTLY READ: LOCATION 1 FROM THE PANEL, THE REST AS BEFORE");
+                          << QStringLiteral("PARTLY READ: LOCATION 1, THE REST AS BEFORE");
     QTest::newRow("write") << true << 2 + 2 * 25 + 25 << QString::fromLatin1(texts::programmed)
                            << QStringLiteral("CLOSING \u2014 ALL 25 LOCATIONS VERIFIED");
 }
@@ -482,7 +481,7 @@ void TestPanelLink::windowClosedDuringWait() {
     rig.checkIdle();
     if (write) {
         // From the close on, every step says the window closes once the write has ended.
-        const QString closing = QStringLiteral("CLOSING WHEN THE WRITE ENDS \u2014 ");
+        const QString closing = QStringLiteral("CLOSING AFTER THE WRITE \u2014 ");
         QStringList expected{QStringLiteral("WRITING LOCATION 1 OF 25"),
                              closing + QStringLiteral("LOCATION 1 OF 25")};
         for (int location = 2; location <= 25; ++location) {
@@ -551,7 +550,7 @@ void TestPanelLink::progress_data() {
     // The items have been read, the intensities not: the window is a mix.
     QTest::newRow("read, intensity out of range")
         << read << SimSetup([](PanelSim& s) { s.setOutOfRange(24); }) << true << 25 << 0
-        << "PARTLY READ: LOCATIONS 1 TO 22 FROM THE PANEL, THE REST AS BEFORE";
+        << "PARTLY READ: LOCATIONS 1 TO 22, THE REST AS BEFORE";
     QTest::newRow("panel silent") << read << SimSetup([](PanelSim& s) { s.setSilent(true); })
                                   << true << 0 << 0 << "STOPPED AT THE WAKE-UP";
     // After the mismatch box the bar names what answered, as a result, not a stop.
@@ -668,21 +667,23 @@ void TestPanelLink::barTextsFit_data() {
         << at(K::Read, S::OpeningPort, 0, false, true) << "NOT OPENED" << T::Attention;
     QTest::newRow("stopped, no port") << at(K::Write, S::ChoosingPort, 0, false, true)
                                       << "STOPPED: NO SERIAL PORT CHOSEN" << T::Attention;
+    QTest::newRow("closing, model location") << at(K::Write, S::ModelLocation, 0, true, false)
+                                             << "READING THE MODEL LOCATION" << T::Neutral;
     QTest::newRow("closing, wake-up")
         << at(K::Write, S::WakingPanel, 0, true, false) << "WAKING THE PANEL" << T::Neutral;
     QTest::newRow("closing, location 12") << at(K::Write, S::Location, 11, true, false)
-                                          << "ENDS \u2014 LOCATION 12 OF 25" << T::Neutral;
+                                          << "WRITE \u2014 LOCATION 12 OF 25" << T::Neutral;
     QTest::newRow("closing, stopped") << at(K::Write, S::Location, 24, true, true)
                                       << "STOPPED AT LOCATION 25 OF 25" << T::Attention;
     QTest::newRow("closing, verified")
         << at(K::Write, S::Finished, 0, true, false) << "ALL 25 LOCATIONS VERIFIED" << T::Success;
     QTest::newRow("closing, checking") << at(K::Write, S::Checking, 24, true, false)
-                                       << "ENDS \u2014 CHECKING LOCATION 25 OF 25" << T::Neutral;
+                                       << "WRITE \u2014 CHECKING LOCATION 25 OF 25" << T::Neutral;
     QTest::newRow("closing, check failed") << at(K::Write, S::Checking, 24, true, true)
                                            << "CHECK FAILED AT LOCATION 25 OF 25" << T::Attention;
     QTest::newRow("partly read") << ProgressSteps([](OperationProgress& p) {
         p.partlyRead(22, "STOPPED AT LOCATION 24 OF 25");
-    }) << "PARTLY READ: LOCATIONS 1 TO 22 FROM THE PANEL, THE REST AS BEFORE"
+    }) << "PARTLY READ: LOCATIONS 1 TO 22, THE REST AS BEFORE"
                                  << T::Attention;
     // A search's texts with a port name as long as a stable name of an adapter that is not
     // plugged in: the name is shortened, the words after it keep their line.
@@ -736,7 +737,8 @@ void TestPanelLink::barTextsFit_data() {
 
 // Whatever the bar says is readable whole: at most two lines, inside the bar's margins, dark
 // on light at 4.5:1 or more over its filled and its empty part; and a success never looks
-// like anything else.
+// like anything else. Each text is laid out at its longest, marked as the practice panel's:
+// without the mark ahead of it, it needs no more lines.
 void TestPanelLink::barTextsFit() {
     QFETCH(ProgressSteps, steps);
     QFETCH(QString, text);
@@ -746,8 +748,10 @@ void TestPanelLink::barTextsFit() {
     rig.form->show();
     QVERIFY(QTest::qWaitForWindowExposed(rig.form.get()));
     OperationProgress progress(*bar);
+    progress.setPractice(true);
     steps(progress);
     QVERIFY2(bar->format().contains(text), qPrintable(bar->format()));
+    QVERIFY(bar->format().startsWith(QStringLiteral("PRACTICE PANEL \u2014 ")));
     QCOMPARE(bar->tone(), tone);
     const OutcomeBar::Look look = OutcomeBar::look(tone);
     QVERIFY2(contrast(look.text, look.fill) >= 4.5, qPrintable(look.fill.name()));
@@ -819,6 +823,15 @@ void TestPanelLink::traceOfOneRead() {
     QCOMPARE(events, expected);
     // 27 pauses of a period each: the stamps count real time, not microseconds.
     QVERIFY2(last >= 26 * rig.period, qPrintable(traced.last()));
+
+    // The practice panel, paced as a real line, is named before its line is opened, and at the
+    // end by the bar's mark.
+    rig.operations->link().setPeriodForTests(rig.period, 1000);
+    rig.operations->portSelector().choose(QStringLiteral("PRACTICE PANEL (SIMULATED)"));
+    traceOf([&] { rig.operations->READ_CONFIG_Click(); });
+    QVERIFY(traceEvents().value(1).startsWith(
+        "PRACTICE PANEL (SIMULATED): a panel simulated inside this program, on /dev/pts/"));
+    QVERIFY(traceEvents().last().endsWith("; PRACTICE PANEL \u2014 ALL 25 LOCATIONS READ"));
 }
 
 // Replies that do not arrive in one piece: a real 9600 baud line delivers a byte every
@@ -1111,8 +1124,7 @@ void TestPanelLink::lineFaults() {
         QCOMPARE(rig.form->statusText(), QString::fromLatin1(texts::badData));
         QCOMPARE(rig.form->ProgressBar1->format(),
                  operation == read
-                     ? QStringLiteral("PARTLY READ: LOCATIONS 1 TO %1 FROM THE PANEL, THE REST "
-                                      "AS BEFORE")
+                     ? QStringLiteral("PARTLY READ: LOCATIONS 1 TO %1, THE REST AS BEFORE")
                            .arg(std::min(stopsAt, 22))
                      : QStringLiteral("STOPPED AT LOCATION %1 OF 25").arg(stopsAt + 1));
     }
@@ -1273,8 +1285,8 @@ void TestPanelLink::findPanel() {
     rig.reported = line.reported;
     PortSelector& selector = rig.operations->portSelector();
     selector.start(line.paths);
-    // Every port named is listed, and the first one named is chosen.
-    QCOMPARE(rig.form->Combo1->count(), int(line.paths.size()));
+    // Every port named is listed, then the practice panel, and the first one named is chosen.
+    QCOMPARE(rig.form->Combo1->count(), int(line.paths.size()) + 1);
     QCOMPARE(selector.current(), line.paths[0]);
     // The technician had chosen another port than the one to be found.
     const int before = found == 0 ? int(line.paths.size()) - 1 : 0;

@@ -273,8 +273,11 @@ void TestPanelProtocol::startPort_data() {
         << "/dev/ttyS1";
     QTest::newRow("no USB, no port 1: the first reported") << Ports{s1} << ""
                                                            << "/dev/ttyS1";
-    QTest::newRow("none at all: port 1, to name it") << Ports{} << ""
-                                                     << "/dev/ttyS0";
+    QTest::newRow("no port at all: the practice panel") << Ports{} << ""
+                                                        << "PRACTICE PANEL (SIMULATED)";
+    // --practice names it ahead of any port, reported or named.
+    QTest::newRow("--practice") << Ports{s0, usb0} << "PRACTICE PANEL (SIMULATED)"
+                                << "PRACTICE PANEL (SIMULATED)";
     QTest::newRow("--port naming an absent device") << Ports{s0, usb0} << "/dev/ttyUSB3"
                                                     << "/dev/ttyUSB3";
     QTest::newRow("--port over the built-in port") << Ports{s0} << "ttyUSB0"

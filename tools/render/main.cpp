@@ -3,8 +3,9 @@
 //
 // --sample shows states a technician really meets, reached through the window's own buttons:
 // the switch view right after the sample configuration corridor.qcf was opened, and the
-// lighting view after a simulated panel holding it was read. --status TEXT shows the status
-// line on red with TEXT, to check that a text fits.
+// lighting view after a simulated panel holding it was read. --practice shows both views after
+// a read of the practice panel, on which the window starts as with nvx10config --practice.
+// --status TEXT shows the status line on red with TEXT, to check that a text fits.
 #include "appearance.h"
 #include "file_dialog.h"
 #include "messages.h"
@@ -73,7 +74,9 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption statusOption(QStringLiteral("status"),
                                           QStringLiteral("Show TEXT on red in the status line."),
                                           QStringLiteral("TEXT"));
-    parser.addOptions({sampleOption, statusOption});
+    const QCommandLineOption practiceOption(
+        QStringLiteral("practice"), QStringLiteral("Show both views after a practice panel read."));
+    parser.addOptions({sampleOption, statusOption, practiceOption});
     parser.addPositionalArgument(QStringLiteral("folder"),
                                  QStringLiteral("Where the PNG files go (default: here)."));
     parser.process(app);
@@ -92,11 +95,15 @@ int main(int argc, char* argv[]) {
     SilentMessages messages;
     ChosenFile dialog(file);
     const QString port = sample ? sim.devicePath() : QString();
-    Program program({port}, messages, dialog, [sample, port] {
-        return sample ? oneAdapter(port) : QList<SerialPortEntry>();
-    });
+    const bool practice = parser.isSet(practiceOption);
+    const CommandLine practising = parseCommandLine({app.arguments().value(0), "--practice"});
+    Program program(
+        practice ? practising.ports : QStringList{port}, messages, dialog,
+        [sample, port] { return sample ? oneAdapter(port) : QList<SerialPortEntry>(); });
     Form1& form = program.form;
     form.show();
+    if (practice)
+        form.READ_CONFIG->click();
 
     if (sample) {
         // The panel holds the file, as nvx10-panel-sim --config does it.

@@ -55,6 +55,8 @@ public:
     // Reads a configuration file and holds it as above. A file the program would not open is
     // refused as the program refuses it: false, and `refusal` says why.
     bool loadConfiguration(const QString& file, QString& refusal);
+    // Reads a configuration file as loadConfiguration() does, without holding it.
+    static bool readConfiguration(const QString& file, qcf::Record& record, QString& refusal);
 
     // Sends and takes in bytes at the pace of the panel's line instead of at once.
     void setPacing(bool on) { pacing_ = on; }

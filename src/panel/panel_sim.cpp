@@ -89,6 +89,14 @@ void PanelSim::setConfiguration(const qcf::Record& record) {
 }
 
 bool PanelSim::loadConfiguration(const QString& file, QString& refusal) {
+    qcf::Record record;
+    if (!readConfiguration(file, record, refusal))
+        return false;
+    setConfiguration(record);
+    return true;
+}
+
+bool PanelSim::readConfiguration(const QString& file, qcf::Record& record, QString& refusal) {
     QByteArray bytes;
     qint64 size = 0;
     QString error;
@@ -101,7 +109,7 @@ bool PanelSim::loadConfiguration(const QString& file, QString& refusal) {
         refusal = QStringLiteral("%1 is refused:\n%2").arg(file, verdict.cause);
         return false;
     }
-    setConfiguration(verdict.read.record);
+    record = verdict.read.record;
     return true;
 }
 
