@@ -555,8 +555,7 @@ void TestProgram::statusTextsFitTheStatusLine_data() {
           texts::readSuccessful, texts::programmed, texts::switchesIncomplete,
           texts::lightingIncomplete, texts::portUnavailable, texts::noPortChosen,
           texts::connectionLost, texts::abandoned, texts::partlyReadNotWritten,
-          FileOperations::switchesIncomplete,
-          FileOperations::lightingIncomplete})
+          FileOperations::switchesIncomplete, FileOperations::lightingIncomplete})
         QTest::newRow(text) << QString::fromLatin1(text);
 }
 

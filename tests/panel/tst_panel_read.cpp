@@ -510,8 +510,7 @@ void TestPanelRead::compareWithPanel_data() {
     QTest::newRow("a partly read window")
         << readSample([](PanelSim& s) { s.setShortReply(8, 3); }) << asItIs << QByteArray()
         << "READ THE PANEL AGAIN OR OPEN A FILE BEFORE COMPARING"
-        << QStringList{"PARTLY READ: LOCATIONS 1 TO 8, THE REST AS BEFORE"}
-        << Marks{};
+        << QStringList{"PARTLY READ: LOCATIONS 1 TO 8, THE REST AS BEFORE"} << Marks{};
 }
 
 void TestPanelRead::compareWithPanel() {
