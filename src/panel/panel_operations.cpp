@@ -72,10 +72,12 @@ public:
         ops_.link_.trace(QStringLiteral("end: %1").arg(ops_.endText()));
         if (atEnd)
             atEnd();
-        // Said once, wherever the keyboard is: the status line's outcome, or the bar's for a
-        // search or a comparison, which leave the status line alone.
-        ops_.form_.announce(ops_.leavesStatusLine() ? ops_.form_.ProgressBar1->format()
-                                                    : ops_.form_.statusText());
+        // Said once, wherever the keyboard is: the status line's outcome, or the bar's where
+        // the status line holds none (a search, a comparison, a panel of another model).
+        const bool statusTells =
+            !ops_.leavesStatusLine() && ops_.form_.statusColour() != Form1::yellow;
+        ops_.form_.announce(statusTells ? ops_.form_.statusText()
+                                        : ops_.form_.ProgressBar1->format());
         ops_.link_.setQuiet(false);
         QGuiApplication::restoreOverrideCursor();
         ops_.form_.Combo1->setEnabled(true);
