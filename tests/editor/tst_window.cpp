@@ -511,6 +511,9 @@ void TestWindow::spokenNamesAreUnique() {
     QCOMPARE(statusText->offsetAtPoint(QPoint(c.right() - 1, c.center().y())), 0);
     QVERIFY(statusText->characterRect(-1).isNull() &&
             statusText->characterRect(status.size()).isNull());
+    int start = -1, end = -1; // one run of plain text: a reader's review walks it whole
+    statusText->attributes(15, &start, &end);
+    QVERIFY(start == 0 && end == status.size());
 
     const auto value = [](QWidget* w) {
         return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Value);
