@@ -138,10 +138,10 @@ void OperationProgress::lookingAt(const QString& name, int number, int ports) {
 }
 
 void OperationProgress::searched(const QString& text, const QString& toolTip, bool found) {
-    step_ = Step::Finished;
     // A range of 0..0 would turn the bar into a busy indicator.
     bar_.setRange(0, std::max(1, ports_));
-    show(bar_.maximum(), text, found ? Tone::Success : Tone::Attention);
+    result(text, found ? Tone::Success : Tone::Attention);
+    // What each port gave is for the eye: a screen reader is given what the search found.
     bar_.setToolTip(toolTip);
 }
 
