@@ -1,6 +1,8 @@
 // panel-bench: wall time and processor time of a whole panel read, a whole panel write and a
-// comparison of the panel with the window against nvx10-panel-sim with 9600 baud byte pacing,
-// and of FIND PANEL over ports where nothing answers. A measurement, not a test.
+// comparison of the panel with the window against nvx10-panel-sim with 9600 baud byte pacing
+// (or the practice panel inside the program), and of FIND PANEL over ports where nothing
+// answers; with --stop, how many of them still end green while the program is stopped now and
+// then, as a busy computer stops it. A measurement, not a test.
 
 #include "form1.h"
 #include "messages.h"
@@ -13,9 +15,14 @@
 #include <QProcess>
 #include <QProgressBar>
 
+#include <algorithm>
+
+#include <csignal>
 #include <cstdio>
+#include <ctime>
 #include <memory>
 #include <sys/resource.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -36,16 +43,22 @@ double cpuSeconds() {
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
+// Rounds that ended green, of all rounds run.
+int green = 0;
+int ran = 0;
+
 // `outcome` says how a round ended.
 template <typename Run, typename Outcome>
-void measure(const char* name, int rounds, Run run, Outcome outcome) {
-    for (int i = 0; i < rounds; ++i) {
+void measure(const char* name, int rounds, const OutcomeBar& bar, Run run, Outcome outcome) {
+    for (int i = 0; i < rounds; ++i, ++ran) {
         QElapsedTimer wall;
         const double cpu0 = cpuSeconds();
         wall.start();
         run();
         const double elapsed = wall.nsecsElapsed() / 1e9;
         const double cpu = cpuSeconds() - cpu0;
+        if (bar.tone() == OutcomeBar::Tone::Success)
+            ++green;
         std::printf("%-7s %d: wall %.3f s, cpu %.3f s (%.1f %%), %s\n", name, i + 1, elapsed, cpu,
                     100.0 * cpu / elapsed, qPrintable(outcome(elapsed)));
     }
@@ -61,24 +74,56 @@ QString startSim(QProcess& sim, const QStringList& arguments) {
     return QString::fromLocal8Bit(sim.readLine()).trimmed();
 }
 
+// A process of its own that stops this one for `ms` milliseconds about once a second, as a
+// busy computer stops a program, until this one ends. The second varies by up to a third
+// either way, so that the stops do not fall into step with the operation's own period and
+// always hit the same point of it. Only async-signal-safe calls after fork.
+void stopNowAndThen(int ms) {
+    const pid_t program = ::getpid();
+    if (::fork() != 0)
+        return;
+    const auto sleepMs = [](long t) {
+        timespec d{t / 1000, (t % 1000) * 1000000};
+        while (::nanosleep(&d, &d) != 0) {
+        }
+    };
+    unsigned long seed = static_cast<unsigned long>(program);
+    for (;;) {
+        seed = seed * 1103515245UL + 12345UL;
+        sleepMs(667 + long((seed >> 16) % 667) - ms);
+        if (::getppid() != program || ::kill(program, SIGSTOP) != 0)
+            ::_exit(0);
+        sleepMs(ms);
+        ::kill(program, SIGCONT);
+    }
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    // panel-bench [ROUNDS] [--port PATH] [--no-port-scan] [--find N]: without a port, starts
-    // its own paced nvx10-panel-sim. --no-port-scan leaves out the reading of the system's port
+    // panel-bench [ROUNDS] [--port PATH | --practice] [--no-port-scan] [--find N] [--stop MS]:
+    // without a port, starts its own paced nvx10-panel-sim; --practice uses the practice panel
+    // inside the program instead. --no-port-scan leaves out the reading of the system's port
     // list before each operation, to tell its cost from the rest. --find N also times FIND PANEL
-    // over N simulated panels that answer nothing, and nothing else.
+    // over N simulated panels that answer nothing, and nothing else. --stop MS stops the
+    // program for MS milliseconds about once a second throughout.
     const QStringList args = QCoreApplication::arguments();
     int rounds = 3;
     int silentPorts = 0;
+    int stopMs = 0;
     QString path;
     bool scanPorts = true;
+    bool practice = false;
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--port") && i + 1 < args.size())
             path = args[++i];
+        else if (args[i] == QLatin1String("--practice"))
+            practice = true;
+        else if (args[i] == QLatin1String("--stop") && i + 1 < args.size())
+            stopMs = std::clamp(args[++i].toInt(), 1, 600);
         else if (args[i] == QLatin1String("--no-port-scan"))
             scanPorts = false;
         else if (args[i] == QLatin1String("--find") && i + 1 < args.size())
@@ -88,7 +133,10 @@ int main(int argc, char* argv[]) {
     }
 
     QProcess sim;
-    if (path.isEmpty()) {
+    if (practice) {
+        path = practicePanelName;
+        std::printf("the practice panel inside the program\n");
+    } else if (path.isEmpty()) {
         path = startSim(
             sim, {QStringLiteral("--pace"), QStringLiteral("--value"), QStringLiteral("0=37"),
                   QStringLiteral("--value"), QStringLiteral("19=159"), QStringLiteral("--value"),
@@ -107,17 +155,42 @@ int main(int argc, char* argv[]) {
     const PortSource ports = scanPorts ? PortSource(systemSerialPorts)
                                        : PortSource([] { return QList<SerialPortEntry>(); });
     PanelOperations operations(form, port, ports);
+    if (stopMs > 0) {
+        // The window filled once first, so that a write and a comparison have something whole
+        // to send even when every read is stopped part-way.
+        operations.READ_CONFIG_Click();
+        std::printf("stopped for %d ms about once a second\n", stopMs);
+        std::fflush(stdout);
+        stopNowAndThen(stopMs);
+    }
+    // Each round stands on its own: a read stopped part-way leaves the window a mix that a
+    // write or a comparison refuses, but the mix is whole, and writing it is as good a round.
+    const auto whole = [&form] {
+        if (form.origin() == Form1::Origin::PartlyRead)
+            form.setOrigin(Form1::Origin::Panel);
+    };
     const auto status = [&form](double) {
         return QStringLiteral("status \"%1\"").arg(form.statusText());
     };
+    const OutcomeBar& bar = *form.ProgressBar1;
     measure(
-        "read", rounds, [&] { operations.READ_CONFIG_Click(); }, status);
+        "read", rounds, bar, [&] { operations.READ_CONFIG_Click(); }, status);
     measure(
-        "write", rounds, [&] { operations.WRITE_CONFIG_Click(); }, status);
+        "write", rounds, bar,
+        [&] {
+            whole();
+            operations.WRITE_CONFIG_Click();
+        },
+        status);
     // The panel now holds what the window shows.
     measure(
-        "compare", rounds, [&] { operations.COMPARE_PANEL_Click(); },
+        "compare", rounds, bar,
+        [&] {
+            whole();
+            operations.COMPARE_PANEL_Click();
+        },
         [&form](double) { return QStringLiteral("bar \"%1\"").arg(form.ProgressBar1->format()); });
+    std::printf("green: %d of %d\n", green, ran);
 
     std::vector<std::unique_ptr<QProcess>> silent;
     QStringList silentPaths;
@@ -137,7 +210,7 @@ int main(int argc, char* argv[]) {
             searchForm, searched, [] { return QList<SerialPortEntry>(); }, silentPaths);
         std::printf("FIND PANEL over %d ports where nothing answers\n", silentPorts);
         measure(
-            "find", rounds, [&] { search.FIND_PANEL_Click(); },
+            "find", rounds, *searchForm.ProgressBar1, [&] { search.FIND_PANEL_Click(); },
             [&](double elapsed) {
                 return QStringLiteral("%1 s a port, bar \"%2\"")
                     .arg(elapsed / silentPorts, 0, 'f', 3)
