@@ -19,7 +19,7 @@ constexpr int wakeUpTries = 6;
 
 } // namespace
 
-PanelLink::PanelLink(Form1& form, CommPort& port) : form_(form), port_(port) {}
+PanelLink::PanelLink(Form1& form, CommPort& port) : form_(form), port_(&port) {}
 
 void PanelLink::begin(const QString& operation) {
     loopEnded_ = false;
@@ -37,7 +37,7 @@ void PanelLink::trace(const QString& event) const {
 }
 
 bool PanelLink::portChosen() const {
-    return !port_.portName().trimmed().isEmpty();
+    return !port_->portName().trimmed().isEmpty();
 }
 
 bool PanelLink::open_link(const QStringList& reportedPorts) {
@@ -46,26 +46,26 @@ bool PanelLink::open_link(const QStringList& reportedPorts) {
         showStatus(Form1::red, texts::noPortChosen);
         return false;
     }
-    port_.setSettings(protocol::lineSettings());
-    if (port_.setPortOpen(true)) {
-        const QString device = port_.deviceName();
+    port_->setSettings(protocol::lineSettings());
+    if (port_->setPortOpen(true)) {
+        const QString device = port_->deviceName();
         trace(QStringLiteral("open %1%2 at %3, no flow control")
-                  .arg(port_.portName(),
+                  .arg(port_->portName(),
                        device.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(device),
-                       port_.settings()));
+                       port_->settings()));
         return true;
     }
-    const QString detail = port_.openFailure() == CommPort::OpenFailure::BadSettings
-                               ? port_.settings()
-                               : port_.errorString();
-    trace(QStringLiteral("open %1 failed: %2").arg(port_.portName(), detail));
+    const QString detail = port_->openFailure() == CommPort::OpenFailure::BadSettings
+                               ? port_->settings()
+                               : port_->errorString();
+    trace(QStringLiteral("open %1 failed: %2").arg(port_->portName(), detail));
     if (quiet_)
         return false;
     showStatus(Form1::red, texts::portUnavailable);
     // The group owning the device node, which the user needs to belong to.
-    const QString group = QFileInfo(SerialCommPort::devicePath(port_.portName())).group();
+    const QString group = QFileInfo(SerialCommPort::devicePath(port_->portName())).group();
     form_.messages().message(
-        openFailureMessage(port_.portName(), port_.openFailure(), detail, reportedPorts, group),
+        openFailureMessage(port_->portName(), port_->openFailure(), detail, reportedPorts, group),
         QString::fromLatin1(texts::portTitle));
     return false;
 }
@@ -117,19 +117,19 @@ QString PanelLink::openFailureMessage(const QString& portName, CommPort::OpenFai
 }
 
 void PanelLink::close_link() {
-    port_.setPortOpen(false);
+    port_->setPortOpen(false);
 }
 
 bool PanelLink::aborted() const {
-    return port_.deviceLost() || loopEnded_ || (abandonOnClose_ && form_.closeRequested());
+    return port_->deviceLost() || loopEnded_ || (abandonOnClose_ && form_.closeRequested());
 }
 
 PanelLink::Outcome PanelLink::outcome() {
     if (!aborted())
         return form_.r.error_flag == 1 ? Outcome::Failed : Outcome::Ok;
-    if (port_.deviceLost())
-        trace(QStringLiteral("device lost: %1").arg(port_.errorString()));
-    showStatus(Form1::red, port_.deviceLost() ? texts::connectionLost : texts::abandoned);
+    if (port_->deviceLost())
+        trace(QStringLiteral("device lost: %1").arg(port_->errorString()));
+    showStatus(Form1::red, port_->deviceLost() ? texts::connectionLost : texts::abandoned);
     close_link();
     return Outcome::Abandoned;
 }
@@ -157,7 +157,7 @@ template <typename Done> void PanelLink::waitUntil(Done done) {
     QEventLoop loop;
     const auto quit = [&loop] { loop.quit(); };
     const QMetaObject::Connection connections[] = {
-        QObject::connect(&port_, &CommPort::activity, &loop, quit),
+        QObject::connect(port_, &CommPort::activity, &loop, quit),
         QObject::connect(form_.Timer1, &QTimer::timeout, &loop, quit),
         QObject::connect(&form_, &Form1::closeRequestedDuringOperation, &loop, quit),
     };
@@ -185,12 +185,12 @@ void PanelLink::send(const QByteArray& command, Answers earlier) {
         sent_.clear();
     }
     sent_ += command;
-    port_.output(command);
+    port_->output(command);
     trace(QLatin1String("> ") + escapedBytes(command));
 }
 
 bool PanelLink::discardStray() {
-    const QByteArray stray = port_.input();
+    const QByteArray stray = port_->input();
     if (stray.isEmpty())
         return false;
     trace(QLatin1String("discarded: ") + escapedBytes(stray));
@@ -217,12 +217,12 @@ int PanelLink::echoLength(const QByteArray& waiting) const {
 }
 
 int PanelLink::answerLength() {
-    const QByteArray waiting = port_.peek();
+    const QByteArray waiting = port_->peek();
     return int(waiting.size()) - echoLength(waiting);
 }
 
 QByteArray PanelLink::take() {
-    QByteArray reply = port_.input();
+    QByteArray reply = port_->input();
     trace(reply.isEmpty() ? QStringLiteral("< (nothing)")
                           : QLatin1String("< ") + escapedBytes(reply));
     if (!sent_.isEmpty() && reply.startsWith(sent_)) {

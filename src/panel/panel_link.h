@@ -31,6 +31,9 @@ public:
 
     PanelLink(Form1& form, CommPort& port);
 
+    // The port the next operation talks to, until another is set.
+    void setPort(CommPort& port) { port_ = &port; }
+
     // An operation begins: the trace's clock starts and the trace names the operation.
     void begin(const QString& operation);
     // The operation has ended, however: Timer1 stops, so that an idle window does not wake
@@ -132,7 +135,7 @@ private:
     void setStatusText(const char* text);
 
     Form1& form_;
-    CommPort& port_;
+    CommPort* port_;
     bool abandonOnClose_ = true;
     bool loopEnded_ = false;
     bool inForm_ = false;

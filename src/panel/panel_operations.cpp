@@ -65,6 +65,7 @@ public:
         if (!operation_)
             return;
         ops_.link_.close_link();
+        ops_.link_.setPort(ops_.port_);
         ops_.link_.end();
         QObject::disconnect(closing_);
         ops_.asked_.clear();
@@ -118,14 +119,14 @@ PanelOperations::PanelOperations(Form1& form, CommPort& port, PortSource ports,
 
 void PanelOperations::choosePracticeLine() {
     QString error;
-    const QString line = practice_.device(error);
-    if (line.isEmpty()) {
+    if (!practice_.start(error)) {
         link_.trace(QStringLiteral("the practice panel could not start: ") + error);
         return;
     }
-    port_.setPortName(line);
-    link_.trace(QStringLiteral("%1: a panel simulated inside this program, on %2")
-                    .arg(practicePanelName, line));
+    link_.setPort(practice_);
+    link_.trace(QStringLiteral("%1: a panel simulated inside this program, paced as a %2 baud line")
+                    .arg(practicePanelName)
+                    .arg(protocol::line.baud));
 }
 
 void PanelOperations::traceUnfinished(const QString& cause) {

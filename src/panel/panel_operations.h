@@ -137,8 +137,8 @@ private:
     // Locations 0..24 written from the window and verified, then all read once more and
     // compared with what was written. False when the write failed (reported).
     bool writeLocations();
-    // The practice panel's line becomes the port to open, the panel started when first used;
-    // the trace names it. One that cannot start leaves the entry's name, which opens nothing.
+    // The practice panel becomes the port the link opens, started when first used; the trace
+    // names it. One that cannot start leaves the entry's name, which opens nothing.
     void choosePracticeLine();
 
     Form1& form_;

@@ -150,15 +150,19 @@ void PanelSim::onReadable() {
         notifier_->setEnabled(false);
         return;
     }
-    received_.append(buffer, static_cast<int>(n));
+    feed(QByteArray(buffer, static_cast<int>(n)));
+}
+
+void PanelSim::feed(const QByteArray& bytes) {
+    received_.append(bytes);
     if (echo_)
-        transmit(QByteArray(buffer, static_cast<int>(n)), 0, echoSplitAt_, echoSplitGapMs_);
-    for (ssize_t i = 0; i < n; ++i) {
+        transmit(bytes, 0, echoSplitAt_, echoSplitGapMs_);
+    for (const char byte : bytes) {
         if (pacing_) {
             rxFree_ = std::max(now(), rxFree_) + byteTimeNs;
-            schedule(rxFree_, {false, buffer[i]});
+            schedule(rxFree_, {false, byte});
         } else {
-            takeIn(buffer[i]);
+            takeIn(byte);
         }
         if (hungUp_)
             return;
@@ -330,9 +334,13 @@ void PanelSim::arm() {
 }
 
 void PanelSim::runDue() {
+    // What fell due while the event loop was held up is done as at its own moment, so that
+    // what it sets off falls due as it would have on time.
+    const qint64 until = clock_.nsecsElapsed();
     bool sent = false;
     QByteArray out;
-    while (!queue_.empty() && queue_.begin()->first <= now()) {
+    while (!queue_.empty() && queue_.begin()->first <= until) {
+        dueNow_ = queue_.begin()->first;
         const Event e = queue_.begin()->second;
         queue_.erase(queue_.begin());
         if (e.transmit) {
@@ -344,10 +352,13 @@ void PanelSim::runDue() {
                 out.clear();
             }
             takeIn(e.byte);
-            if (hungUp_)
+            if (hungUp_) {
+                dueNow_ = -1;
                 return;
+            }
         }
     }
+    dueNow_ = -1;
     if (!out.isEmpty())
         writeLine(out);
     arm();
@@ -356,8 +367,12 @@ void PanelSim::runDue() {
 }
 
 void PanelSim::writeLine(const QByteArray& bytes) {
-    if (master_ < 0)
+    if (master_ < 0) {
+        // Driven without a pseudo-terminal (see feed()): lineWritten() is the line.
+        if (!hungUp_)
+            emit lineWritten(bytes);
         return;
+    }
     qsizetype done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(master_, bytes.constData() + done, size_t(bytes.size() - done));

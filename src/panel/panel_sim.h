@@ -109,6 +109,14 @@ public:
     }
     void setHangUpAfter(int commands) { hangUpAfter_ = commands; } // then hangs up
 
+    // Without a pseudo-terminal (start() not called) the panel is driven by its owner: feed()
+    // hands it what the program sends, at the moment it is sent, and what the panel puts on the
+    // line comes out through lineWritten() once it is due. catchUp() does at once whatever has
+    // fallen due, each thing as at its own moment: an owner that looks at the line after the
+    // program was held up finds every byte a panel at this pace would have sent by then.
+    void feed(const QByteArray& bytes);
+    void catchUp() { runDue(); }
+
     // Puts bytes on the line now, as line noise or a reply nobody asked for would arrive.
     void inject(const QByteArray& bytes);
     // Drops the line: both ends of the pseudo-terminal are closed, as if unplugged.
@@ -151,7 +159,7 @@ private:
     void runDue();
     void arm();
     void writeLine(const QByteArray& bytes);
-    qint64 now() const { return clock_.nsecsElapsed(); }
+    qint64 now() const { return dueNow_ >= 0 ? dueNow_ : clock_.nsecsElapsed(); }
 
     int master_ = -1;
     int slave_ = -1; // held open so the line stays up while the program's port is closed
@@ -161,6 +169,7 @@ private:
     QTimer* timer_ = nullptr;
     QElapsedTimer clock_;
     std::multimap<qint64, Event> queue_;
+    qint64 dueNow_ = -1; // while due events run late: the moment the one in hand was due
     qint64 rxFree_ = 0;
     qint64 txFree_ = 0;
 

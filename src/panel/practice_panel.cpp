@@ -1,25 +1,75 @@
 #include "practice_panel.h"
 
 #include "panel_sim.h"
+#include "serial_ports.h"
 
 const QString PracticePanel::sample = QStringLiteral(":/practice/corridor.qcf");
 
-PracticePanel::PracticePanel() = default;
+PracticePanel::PracticePanel(QObject* parent) : CommPort(parent) {}
 PracticePanel::~PracticePanel() = default;
 
-QString PracticePanel::device(QString& error) {
-    if (!sim_) {
-        auto sim = std::make_unique<PanelSim>();
-        sim->setPacing(true);
-        if (!sim->start()) {
-            error = sim->errorString();
-            return QString();
-        }
-        if (held_)
-            sim->setConfiguration(*held_);
-        else if (!sim->loadConfiguration(sample, error))
-            return QString();
-        sim_ = std::move(sim);
-    }
-    return sim_->devicePath();
+QString PracticePanel::portName() const {
+    return practicePanelName;
+}
+
+QString PracticePanel::errorString() const {
+    return sim_ ? QString() : QStringLiteral("the practice panel has not started");
+}
+
+bool PracticePanel::start(QString& error) {
+    if (sim_)
+        return true;
+    auto sim = std::make_unique<PanelSim>();
+    sim->setPacing(true);
+    if (held_)
+        sim->setConfiguration(*held_);
+    else if (!sim->loadConfiguration(sample, error))
+        return false;
+    // A closed port hears nothing: what the panel sends then is lost, as on a real line.
+    connect(sim.get(), &PanelSim::lineWritten, this, [this](const QByteArray& bytes) {
+        if (!open_)
+            return;
+        waiting_ += bytes;
+        emit activity();
+    });
+    sim_ = std::move(sim);
+    return true;
+}
+
+bool PracticePanel::setPortOpen(bool open) {
+    if (open && !sim_)
+        return false;
+    catchUp();
+    waiting_.clear();
+    open_ = open;
+    return true;
+}
+
+void PracticePanel::catchUp() const {
+    if (sim_)
+        sim_->catchUp();
+}
+
+void PracticePanel::output(const QByteArray& bytes) {
+    if (!open_)
+        return;
+    catchUp();
+    sim_->feed(bytes);
+    // The panel acts on commands as they arrive; nothing it was sent needs keeping.
+    sim_->clearReceived();
+}
+
+int PracticePanel::inBufferCount() const {
+    catchUp();
+    return int(waiting_.size());
+}
+
+QByteArray PracticePanel::peek() {
+    catchUp();
+    return waiting_;
+}
+
+QByteArray PracticePanel::input() {
+    catchUp();
+    return std::exchange(waiting_, QByteArray());
 }

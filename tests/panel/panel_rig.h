@@ -67,12 +67,13 @@ struct PanelRig {
     }
 
     // The window's first `count` items, composed as a write would send them, are what the
-    // panel holds at their locations.
-    void checkItemsAsThePanelHolds(int count = 22) const {
+    // panel (the rig's own unless another is named) holds at their locations.
+    void checkItemsAsThePanelHolds(int count = 22, const PanelSim* panel = nullptr) const {
         form->r.error_flag = 0;
         form->compose_panel_values();
         for (int location = 0; location < count; ++location)
-            QCOMPARE(int(form->r.*(assignmentItems()[location].composed)), sim.value(location));
+            QCOMPARE(int(form->r.*(assignmentItems()[location].composed)),
+                     (panel ? *panel : sim).value(location));
     }
 
     // After every operation, however it ended: the port closed, Timer1 at rest, the normal
