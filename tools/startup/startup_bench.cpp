@@ -141,63 +141,72 @@ int main(int argc, char* argv[]) {
     if (argc > 1 && qstrcmp(argv[1], "--bare-window") == 0)
         return bareWindow(argc, argv);
     QCoreApplication app(argc, argv);
-    // startup-bench [RUNS] [--program PATH]: RUNS turns of each (15), nvx10config of this
-    // build unless PATH is given.
+    // startup-bench [RUNS] [--program PATH]...: RUNS turns of each (15), nvx10config of this
+    // build unless one or more PATHs are given (an earlier build beside this one, say).
     const QStringList args = QCoreApplication::arguments();
     int runs = 15;
-    QString program =
-        QCoreApplication::applicationDirPath() + QStringLiteral("/../../src/app/nvx10config");
+    QStringList programs;
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--program") && i + 1 < args.size())
-            program = args[++i];
+            programs << args[++i];
         else
             runs = std::max(1, args[i].toInt());
     }
+    if (programs.isEmpty())
+        programs << QCoreApplication::applicationDirPath() +
+                        QStringLiteral("/../../src/app/nvx10config");
 
-    // An X server of its own: no window manager, no desktop, nothing else drawing.
+    // An X server and a session bus of its own, as a desktop has them: no window manager, no
+    // other client drawing, and no bus started on demand by the first program that asks.
     QProcess server;
     server.start(QStringLiteral("Xvfb"),
                  {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
                   QStringLiteral("0"), QStringLiteral("1600x1200x24"), QStringLiteral("-nolisten"),
                   QStringLiteral("tcp")});
-    if (!server.waitForReadyRead(10000)) {
-        std::fprintf(stderr, "startup-bench: Xvfb did not start\n");
+    QProcess bus;
+    bus.start(QStringLiteral("dbus-daemon"),
+              {QStringLiteral("--session"), QStringLiteral("--nofork"),
+               QStringLiteral("--print-address")});
+    if (!server.waitForReadyRead(10000) || !bus.waitForReadyRead(10000)) {
+        std::fprintf(stderr, "startup-bench: Xvfb or dbus-daemon did not start\n");
         return 2;
     }
     const QByteArray display = ':' + server.readLine().trimmed();
+    const QString busAddress = QString::fromLocal8Bit(bus.readLine().trimmed());
     int status = 0;
     {
         Screen screen(display);
         if (!screen.ok()) {
             std::fprintf(stderr, "startup-bench: no connection to Xvfb on %s\n",
                          display.constData());
-            server.kill();
-            server.waitForFinished();
-            return 2;
+            status = 2;
         }
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display));
+        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), busAddress);
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
-        const struct {
-            const char* name;
+        struct Measured {
+            QString name;
             QString path;
             QStringList arguments;
-        } programs[] = {
-            {"bare Qt window",
-             QCoreApplication::applicationFilePath(),
-             {QStringLiteral("--bare-window")}},
-            {"nvx10config", program, {}},
+            std::vector<double> mapped, painted;
         };
-        std::vector<double> mapped[2], painted[2];
-        // In turns, so that a change in the machine's load falls on both alike.
+        std::vector<Measured> measured{{QStringLiteral("bare Qt window"),
+                                        QCoreApplication::applicationFilePath(),
+                                        {QStringLiteral("--bare-window")},
+                                        {},
+                                        {}}};
+        for (const QString& program : programs)
+            measured.push_back({program, program, {}, {}, {}});
+        // In turns, so that a change in the machine's load falls on all alike.
         for (int run = 1; run <= runs && status == 0; ++run) {
-            for (int p = 0; p < 2; ++p) {
+            for (Measured& m : measured) {
                 QProcess process;
                 process.setProcessEnvironment(environment);
-                process.setProcessChannelMode(QProcess::ForwardedChannels);
-                const std::optional<Times> times =
-                    screen.time(process, programs[p].path, programs[p].arguments);
+                process.setProcessChannelMode(QProcess::ForwardedOutputChannel);
+                process.setStandardErrorFile(QProcess::nullDevice());
+                const std::optional<Times> times = screen.time(process, m.path, m.arguments);
                 process.terminate();
                 if (!process.waitForFinished(5000)) {
                     process.kill();
@@ -205,24 +214,28 @@ int main(int argc, char* argv[]) {
                 }
                 screen.settle();
                 if (!times) {
-                    std::fprintf(stderr, "startup-bench: %s showed no window\n", programs[p].name);
+                    std::fprintf(stderr, "startup-bench: %s showed no window\n",
+                                 qPrintable(m.name));
                     status = 1;
                     break;
                 }
-                mapped[p].push_back(times->mapped);
-                painted[p].push_back(times->painted);
-                std::printf("%2d %-15s mapped %6.1f ms, painted %6.1f ms\n", run, programs[p].name,
+                m.mapped.push_back(times->mapped);
+                m.painted.push_back(times->painted);
+                std::printf("%2d %s: mapped %6.1f ms, painted %6.1f ms\n", run, qPrintable(m.name),
                             times->mapped, times->painted);
             }
         }
         if (status == 0) {
-            const double bare = median(painted[0]), ours = median(painted[1]);
-            std::printf("median of %d: bare Qt window %.1f ms (mapped %.1f), nvx10config %.1f ms "
-                        "(mapped %.1f): x%.2f\n",
-                        runs, bare, median(mapped[0]), ours, median(mapped[1]), ours / bare);
+            const double bare = median(measured[0].painted);
+            std::printf("median of %d, until the first paint (until mapped):\n", runs);
+            for (const Measured& m : measured)
+                std::printf("  %6.1f ms (%6.1f) x%.2f  %s\n", median(m.painted), median(m.mapped),
+                            median(m.painted) / bare, qPrintable(m.name));
         }
     }
-    server.terminate();
-    server.waitForFinished(5000);
+    for (QProcess* process : {&server, &bus}) {
+        process->terminate();
+        process->waitForFinished(5000);
+    }
     return status;
 }
