@@ -74,7 +74,9 @@ int main(int argc, char* argv[]) {
 
     QtMessageBoxes messages;
     QtFileDialog dialog;
-    Program program(commandLine.ports, messages, dialog);
+    // The window shows at once; the serial ports are listed beside it.
+    Program program(commandLine.ports, messages, dialog, systemSerialPorts,
+                    PortSelector::Listing::InBackground);
     if (commandLine.practiceHolds)
         program.panel.practicePanel().hold(*commandLine.practiceHolds);
     messages.setParent(&program.form);

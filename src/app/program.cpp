@@ -10,9 +10,9 @@
 #include <QTimer>
 
 Program::Program(const QStringList& requestedPorts, MessageBoxes& messages, FileDialog& dialog,
-                 PortSource ports)
+                 PortSource ports, PortSelector::Listing listing)
     : form(messages), port(requestedPorts.value(0)),
-      panel(form, port, std::move(ports), requestedPorts), files(form, dialog) {
+      panel(form, port, std::move(ports), requestedPorts, listing), files(form, dialog) {
     panel.connectButtons();
     QObject::connect(form.READ_FILE, &QPushButton::clicked, &form,
                      [this] { files.READ_FILE_Click(); });

@@ -18,9 +18,11 @@ class Program {
 public:
     // `requestedPorts` are the ports the user named, listed in the window's port selector,
     // which starts on the first; without any it starts on the port that `ports` (the system's
-    // serial ports) suggest. Message boxes and the file dialog must outlive the program.
+    // serial ports) suggest; `listing` says whether the window waits for them (see
+    // PortSelector). Message boxes and the file dialog must outlive the program.
     Program(const QStringList& requestedPorts, MessageBoxes& messages, FileDialog& dialog,
-            PortSource ports = systemSerialPorts);
+            PortSource ports = systemSerialPorts,
+            PortSelector::Listing listing = PortSelector::Listing::Now);
 
     // Opens `fileName` (nothing when empty) as OPEN CONFIGURATION FILE does, once the event
     // loop runs, so that a refusal's box stands over the shown window.

@@ -108,12 +108,12 @@ private:
 };
 
 PanelOperations::PanelOperations(Form1& form, CommPort& port, PortSource ports,
-                                 const QStringList& requested)
+                                 const QStringList& requested, PortSelector::Listing listing)
     : form_(form), port_(port), link_(form, port), selector_(*form.Combo1, std::move(ports)),
       progress_(*form.ProgressBar1) {
     QObject::connect(&selector_, &PortSelector::choiceChanged, &form_,
                      [this] { progress_.setPractice(selector_.practiceChosen()); });
-    selector_.start(requested.isEmpty() ? QStringList{port.portName()} : requested);
+    selector_.start(requested.isEmpty() ? QStringList{port.portName()} : requested, listing);
     port_.setPortName(selector_.current());
 }
 

@@ -27,9 +27,10 @@ public:
     // The selector lists the ports the system reports (`ports`) and those the user named
     // (`requested`), and starts on the first one named. Without any, it starts on the port
     // `port` was created with, when it has a name; otherwise on the start port the system's
-    // ports give.
+    // ports give. `listing` says whether the window waits for the ports (see PortSelector).
     PanelOperations(Form1& form, CommPort& port, PortSource ports = systemSerialPorts,
-                    const QStringList& requested = {});
+                    const QStringList& requested = {},
+                    PortSelector::Listing listing = PortSelector::Listing::Now);
 
     // Connects the READ_CONFIG, WRITE_CONFIG, FIND_PANEL and COMPARE_PANEL buttons.
     void connectButtons();

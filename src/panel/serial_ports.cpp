@@ -5,10 +5,13 @@
 
 #include <QCollator>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QHash>
 #include <QSerialPortInfo>
+#include <QThread>
 
 #include <algorithm>
 
@@ -126,17 +129,63 @@ PortSelector::PortSelector(PortComboBox& combo, PortSource source, QObject* pare
     connect(&combo_, &QComboBox::currentTextChanged, this, &PortSelector::choiceChanged);
 }
 
-void PortSelector::start(const QStringList& requested) {
+PortSelector::~PortSelector() {
+    // The lister hands its list to this selector: it ends first.
+    if (lister_)
+        lister_->wait();
+}
+
+void PortSelector::start(const QStringList& requested, Listing listing) {
     requested_.clear();
     for (const QString& name : requested) {
         if (!name.trimmed().isEmpty())
             requested_ << name;
     }
-    reported_ = source_();
+    const quint64 start = ++starts_;
+    if (lister_)
+        lister_->wait();
+    if (listing == Listing::Now) {
+        listed(start, source_());
+        return;
+    }
+    // The list comes back to this thread, where the window is.
+    lister_.reset(QThread::create([this, start, source = source_] {
+        const QList<SerialPortEntry> ports = source();
+        QMetaObject::invokeMethod(
+            this, [this, start, ports] { listed(start, ports); }, Qt::QueuedConnection);
+    }));
+    lister_->start();
+}
+
+void PortSelector::listed(quint64 start, const QList<SerialPortEntry>& ports) {
+    if (start != starts_)
+        return;
+    if (lister_) {
+        lister_->wait();
+        lister_.reset();
+    }
+    reported_ = ports;
     fill(startPort(reported_, requested_.value(0)));
+    emit started();
+}
+
+void PortSelector::awaitStart() {
+    if (!lister_)
+        return;
+    QEventLoop loop;
+    connect(this, &PortSelector::started, &loop, &QEventLoop::quit);
+    while (lister_ && loop.exec() == 0) {
+    }
+    // Once the program has been told to exit, an event loop returns at once without running
+    // anything: the list is taken as soon as it is there.
+    if (lister_) {
+        lister_->wait();
+        QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    }
 }
 
 void PortSelector::refresh() {
+    awaitStart();
     const QString chosen = current();
     reported_ = source_();
     fill(chosen);
@@ -150,6 +199,7 @@ QString PortSelector::current() const {
 }
 
 void PortSelector::choose(const QString& port) {
+    awaitStart();
     // The tooltip follows the choice through currentIndexChanged.
     combo_.setCurrentIndex(combo_.findData(port));
 }

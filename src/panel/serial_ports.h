@@ -6,6 +6,9 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
+
+class QThread;
 
 class PortComboBox;
 
@@ -55,11 +58,21 @@ class PortSelector : public QObject {
     Q_OBJECT
 
 public:
+    // Whether start() lists the ports before it returns, or beside the window, which then
+    // shows at once: the system takes its time to report its ports (it opens built-in ones to
+    // see whether they are there).
+    enum class Listing { Now, InBackground };
+
     PortSelector(PortComboBox& combo, PortSource source, QObject* parent = nullptr);
+    ~PortSelector() override;
 
     // Lists the ports, those named in `requested` among them, and chooses the start port
-    // for the first one named (see startPort()). Empty or blank names are no ports.
-    void start(const QStringList& requested);
+    // for the first one named (see startPort()). Empty or blank names are no ports. Listed in
+    // the background, nothing is listed or chosen until the ports are there; whatever needs
+    // the list before then (refresh(), choose()) waits for it in the event loop.
+    void start(const QStringList& requested, Listing listing = Listing::Now);
+    // Whether the ports of the start are still being listed.
+    bool listing() const { return bool(lister_); }
     // Reads the ports afresh, keeping the choice.
     void refresh();
     // The chosen port, as it is opened; practicePanelName for the practice panel.
@@ -76,13 +89,21 @@ public:
 signals:
     // Another entry was chosen, or another name typed in.
     void choiceChanged();
+    // The ports of the start are listed and the start port chosen.
+    void started();
 
 private:
     void fill(const QString& chosen);
+    // The ports of a start have been listed.
+    void listed(quint64 start, const QList<SerialPortEntry>& ports);
+    // Returns once the ports of the start are listed.
+    void awaitStart();
 
     PortComboBox& combo_;
     PortSource source_;
     QStringList requested_;
     QList<SerialPortEntry> reported_;
     QList<SerialPortEntry> listed_;
+    std::unique_ptr<QThread> lister_; // while the ports of the start are listed beside the window
+    quint64 starts_ = 0;              // so that a start's list never lands after a later start
 };

@@ -17,6 +17,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSemaphore>
 #include <QSerialPort>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -261,6 +262,28 @@ void TestPanelLink::selectorChoosesThePort() {
     QCOMPARE(rig.form->statusText(), QString::fromLatin1(texts::readSuccessful));
     QCOMPARE(combo->count(), 3);
     QCOMPARE(combo->currentData().toString(), rig.sim.devicePath());
+
+    // Listed beside the window, the ports come late: a read clicked before they are there
+    // waits for them, sending nothing, then reads the port the start rule chose.
+    QSemaphore listing;
+    const QList<SerialPortEntry> late{builtIn, rig.simulatedAdapter()};
+    Form1 window(rig.messages);
+    SerialCommPort unnamed{QString()};
+    PanelOperations operations(
+        window, unnamed,
+        [&] { return listing.tryAcquire(1, 10000) ? late : QList<SerialPortEntry>{}; }, {},
+        PortSelector::Listing::InBackground);
+    operations.link().setPeriodForTests(rig.period);
+    QCOMPARE(window.Combo1->count(), 0);
+    rig.sim.clearReceived();
+    QTimer::singleShot(0, [&] {
+        QCOMPARE(rig.sim.received(), QByteArray());
+        listing.release(2); // the start's list, then the read's own
+    });
+    operations.READ_CONFIG_Click();
+    QCOMPARE(window.statusText(), QString::fromLatin1(texts::readSuccessful));
+    QCOMPARE(window.Combo1->currentData().toString(), rig.sim.devicePath());
+    QCOMPARE(listing.available(), 0);
 }
 
 void TestPanelLink::portCannotOpen_data() {

@@ -10,6 +10,10 @@
 #include "serial_ports.h"
 #include "serial_trace.h"
 
+#include "widgets.h"
+
+#include <QSemaphore>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <optional>
@@ -292,6 +296,21 @@ void TestPanelProtocol::startPort() {
     QSKIP("the table names Linux ports");
 #endif
     QCOMPARE(::startPort(present, requested), chosen);
+
+    // Listed beside the window, the ports come when the test lets them: nothing is chosen
+    // before, the same port as soon as they are there.
+    QSemaphore listing;
+    PortComboBox combo;
+    PortSelector selector(
+        combo, [&] { return listing.tryAcquire(1, 10000) ? present : QList<SerialPortEntry>{}; });
+    QSignalSpy started(&selector, &PortSelector::started);
+    selector.start({requested}, PortSelector::Listing::InBackground);
+    QVERIFY(selector.listing());
+    QCOMPARE(combo.count(), 0);
+    listing.release();
+    QVERIFY(started.wait());
+    QVERIFY(!selector.listing());
+    QCOMPARE(selector.current(), chosen);
 }
 
 void TestPanelProtocol::traceText_data() {
@@ -467,5 +486,5 @@ void TestPanelProtocol::comparison() {
     QCOMPARE(toolTip.mid(0, lines.size()), lines);
 }
 
-QTEST_GUILESS_MAIN(TestPanelProtocol)
+QTEST_MAIN(TestPanelProtocol)
 #include "tst_panel_protocol.moc"
