@@ -1,5 +1,6 @@
 #include "appearance.h"
 
+#include <QImageReader>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -73,7 +74,11 @@ QPixmap panelPlate() {
 }
 
 QIcon windowIcon() {
-    return QIcon(QStringLiteral(":/window-icon.png"));
+    // Read as the PNG it is: left to guess its format, the reader first loads every image
+    // format plugin installed (the SVG one brings Qt Svg with it) before the window can show.
+    QImageReader reader(QStringLiteral(":/window-icon.png"), "png");
+    reader.setAutoDetectImageFormat(false);
+    return QIcon(QPixmap::fromImage(reader.read()));
 }
 
 } // namespace appearance
