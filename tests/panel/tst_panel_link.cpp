@@ -421,6 +421,13 @@ void TestPanelLink::deviceVanishes() {
     showAllNotAssigned(*rig.form);
     rig.sim.setHangUpAfter(answered);
     QSignalSpy hungUp(&rig.sim, &PanelSim::lineHungUp);
+    // The device is opened by a name that goes with it, as a pulled adapter's does: the number
+    // of a pseudo-terminal is soon another's.
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("ttyVANISHING"));
+    QVERIFY(QFile::link(rig.sim.devicePath(), name));
+    QObject::connect(&rig.sim, &PanelSim::lineHungUp, [&name] { QFile::remove(name); });
+    rig.operations->portSelector().start({name});
 
     QElapsedTimer wall;
     wall.start();
