@@ -4,7 +4,8 @@
 # prints the mistake and the usage on standard error and exits 2, as do two files to open. A
 # --trace FILE that is no plain file or cannot be written, or a --practice=FILE that cannot be
 # read, exits 2 with one line, never waiting on the file and before any window. The window
-# itself says in one line that there is no display and exits 1; offscreen it needs none.
+# itself says in one line that there is no display and exits 1; offscreen it needs none. So
+# does scripts/run, before it builds.
 #
 # Usage: tst_command_line.sh PROGRAM VERSION
 set -u
@@ -67,6 +68,14 @@ with=(QT_QPA_PLATFORM=offscreen)
 check "-platform chooses over QT_QPA_PLATFORM" 1 stderr "$no_display" -- -platform xcb
 with=(WAYLAND_DISPLAY=)
 check "an empty WAYLAND_DISPLAY names none" 1 stderr "$no_display" --
+# scripts/run says what it needs before it installs or builds anything (the timeout would end
+# a build), by the same rule as the program.
+run=(bash "$(dirname "$0")/../../scripts/run")
+no_session="scripts/run: cannot open the window: no display; run it in a desktop session, or set DISPLAY (X) or WAYLAND_DISPLAY (Wayland). Nothing was built."
+with=("${run[@]}")
+check "scripts/run without a display" 1 stderr "$no_session" -- --practice
+with=(QT_QPA_PLATFORM=offscreen "${run[@]}")
+check "scripts/run, -platform xcb without a display" 1 stderr "$no_session" -- -platform xcb
 # Offscreen the window opens and runs until the signal that ends it, 143 (128 + SIGTERM).
 with=(QT_QPA_PLATFORM=offscreen timeout --preserve-status -s TERM 2)
 check "offscreen needs no display" 143 stderr "" --
