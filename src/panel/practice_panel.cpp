@@ -25,10 +25,7 @@ bool PracticePanel::start(QString& error) {
         sim->setConfiguration(*held_);
     else if (!sim->loadConfiguration(sample, error))
         return false;
-    // A closed port hears nothing: what the panel sends then is lost, as on a real line.
     connect(sim.get(), &PanelSim::lineWritten, this, [this](const QByteArray& bytes) {
-        if (!open_)
-            return;
         waiting_ += bytes;
         emit activity();
     });
@@ -39,6 +36,7 @@ bool PracticePanel::start(QString& error) {
 bool PracticePanel::setPortOpen(bool open) {
     if (open && !sim_)
         return false;
+    // What the panel sent while the port was closed is lost, as on a real line.
     catchUp();
     waiting_.clear();
     open_ = open;

@@ -129,11 +129,9 @@ PortSelector::PortSelector(PortComboBox& combo, PortSource source, QObject* pare
     connect(&combo_, &QComboBox::currentTextChanged, this, &PortSelector::choiceChanged);
 }
 
-PortSelector::~PortSelector() {
-    // The lister hands its list to this selector: it ends first.
-    if (lister_)
-        lister_->wait();
-}
+// The lister hands its list to this selector: a thread made by QThread::create waits for its
+// end as it goes, before the selector stops taking events.
+PortSelector::~PortSelector() = default;
 
 void PortSelector::start(const QStringList& requested, Listing listing) {
     requested_.clear();

@@ -284,6 +284,28 @@ void TestPanelLink::selectorChoosesThePort() {
     QCOMPARE(window.statusText(), QString::fromLatin1(texts::readSuccessful));
     QCOMPARE(window.Combo1->currentData().toString(), rig.sim.devicePath());
     QCOMPARE(listing.available(), 0);
+
+    // A start's list that comes after a later start is not taken; a selector that goes while
+    // its ports are listed (the window closed at once) waits for the list, which lands nowhere.
+    std::atomic<int> lists{0};
+    const auto slowFirst = [&] {
+        if (lists++ > 0)
+            return late;
+        QThread::msleep(50);
+        return QList<SerialPortEntry>{builtIn};
+    };
+    {
+        PortComboBox combo;
+        PortSelector selector(combo, slowFirst);
+        selector.start({}, PortSelector::Listing::InBackground);
+        selector.start({});
+        QCoreApplication::processEvents();
+        QCOMPARE(selector.current(), rig.sim.devicePath());
+        lists = 0;
+        selector.start({}, PortSelector::Listing::InBackground);
+    }
+    QCoreApplication::processEvents();
+    QCOMPARE(lists, 1);
 }
 
 void TestPanelLink::portCannotOpen_data() {
@@ -1228,7 +1250,24 @@ void TestPanelLink::busyComputer() {
         QThread::msleep(20);
         QCOMPARE(port.inBufferCount(), 5);
         QCOMPARE(port.input(), QByteArray("D000D"));
+        QCOMPARE(port.peek(), QByteArray());
+        // Closed, the port hears nothing: an answer that falls due meanwhile is lost, and a
+        // command sent to it goes nowhere.
+        port.output(protocol::wakeUpCommand());
         QVERIFY(port.setPortOpen(false));
+        QThread::msleep(20);
+        QVERIFY(port.setPortOpen(true));
+        QCOMPARE(port.peek(), QByteArray());
+        QVERIFY(port.setPortOpen(false));
+        port.output(protocol::wakeUpCommand());
+        QVERIFY(port.setPortOpen(true));
+        QThread::msleep(20);
+        QCOMPARE(port.peek(), QByteArray());
+        QVERIFY(port.setPortOpen(false));
+        // Before it has started there is no panel to open.
+        PracticePanel unstarted;
+        QVERIFY(!unstarted.setPortOpen(true));
+        QCOMPARE(unstarted.openFailure(), CommPort::OpenFailure::Other);
     } else {
         QVERIFY(rig.sim.received().startsWith(wakeUps(1) + reads({63})));
         rig.checkItemsAsThePanelHolds();
