@@ -301,6 +301,11 @@ void TestPanelLink::selectorChoosesThePort() {
         selector.start({});
         QCoreApplication::processEvents();
         QCOMPARE(selector.current(), rig.sim.devicePath());
+        // A port chosen while the ports are listed is chosen from the list once it is there.
+        lists = 0;
+        selector.start({}, PortSelector::Listing::InBackground);
+        selector.choose(practicePanelName);
+        QCOMPARE(selector.current(), practicePanelName);
         lists = 0;
         selector.start({}, PortSelector::Listing::InBackground);
     }
@@ -348,6 +353,10 @@ void TestPanelLink::portCannotOpen() {
     const QString text = rig.messages.shown[0].text;
     QVERIFY2(text.contains(missing), qPrintable(text));
     QVERIFY2(text.contains(QLatin1String("DOES NOT EXIST")), qPrintable(text));
+    // The system's own words follow the reason.
+    QVERIFY(!rig.port->errorString().isEmpty());
+    QVERIFY2(text.contains(QLatin1Char('(') + rig.port->errorString() + QLatin1Char(')')),
+             qPrintable(text));
     QVERIFY2(text.endsWith(QLatin1String("NO SERIAL PORT WAS FOUND ON THIS COMPUTER.")),
              qPrintable(text));
     QCOMPARE(rig.messages.shown[0].title, QString::fromLatin1(texts::portTitle));
@@ -1245,9 +1254,13 @@ void TestPanelLink::busyComputer() {
         // whether the event loop has run or not.
         PracticePanel& port = rig.operations->practicePanel();
         QVERIFY(port.setPortOpen(true));
+        QElapsedTimer sent;
+        sent.start();
         port.output(protocol::wakeUpCommand());
-        QVERIFY(QByteArray("D000D").startsWith(port.peek()));
-        QThread::msleep(20);
+        for (int i = 0; i < 1000 && port.peek() != "D000D"; ++i)
+            QThread::usleep(100);
+        // Paced as the line: the answer is whole no sooner than six bytes after the "A" left.
+        QVERIFY(sent.nsecsElapsed() >= 6 * PanelSim::byteTimeNs);
         QCOMPARE(port.inBufferCount(), 5);
         QCOMPARE(port.input(), QByteArray("D000D"));
         QCOMPARE(port.peek(), QByteArray());
@@ -1267,6 +1280,7 @@ void TestPanelLink::busyComputer() {
         // Before it has started there is no panel to open.
         PracticePanel unstarted;
         QVERIFY(!unstarted.setPortOpen(true));
+        QVERIFY(!unstarted.portOpen());
         QCOMPARE(unstarted.openFailure(), CommPort::OpenFailure::Other);
     } else {
         QVERIFY(rig.sim.received().startsWith(wakeUps(1) + reads({63})));
