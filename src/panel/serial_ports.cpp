@@ -129,9 +129,12 @@ PortSelector::PortSelector(PortComboBox& combo, PortSource source, QObject* pare
     connect(&combo_, &QComboBox::currentTextChanged, this, &PortSelector::choiceChanged);
 }
 
-// The lister hands its list to this selector: a thread made by QThread::create waits for its
-// end as it goes, before the selector stops taking events.
-PortSelector::~PortSelector() = default;
+PortSelector::~PortSelector() {
+    // A window closed while the ports are listed: the lister hands its list to this selector,
+    // so it ends first. Its list, posted meanwhile, goes with the selector.
+    if (lister_)
+        lister_->wait();
+}
 
 void PortSelector::start(const QStringList& requested, Listing listing) {
     requested_.clear();
