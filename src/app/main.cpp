@@ -10,12 +10,9 @@
 #include "trace_file.h"
 
 #include <QApplication>
-#include <QFontDatabase>
-#include <QThread>
 
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 
 namespace {
 
@@ -74,10 +71,6 @@ int main(int argc, char* argv[]) {
     // Ties the window to its menu entry (the Wayland app id, the taskbar's icon).
     QGuiApplication::setDesktopFileName(QStringLiteral("org.nvx10.nvx10config"));
     appearance::installFontSubstitutes();
-    // The system's fonts are read beside the window's construction, which needs them only
-    // once it lays out its first caption (the thread is waited for as it goes).
-    const std::unique_ptr<QThread> fonts(QThread::create([] { QFontDatabase::families(); }));
-    fonts->start();
 
     QtMessageBoxes messages;
     QtFileDialog dialog;
