@@ -23,7 +23,7 @@ const QString practiceMarkAhead = practiceMark + QStringLiteral(" \u2014 ");
 } // namespace
 
 int OperationProgress::steps(Kind kind) {
-    return 1 + locations + (kind == Kind::Write ? locations : 0);
+    return 1 + locations + (kind == Kind::Write ? locations + 1 : 0);
 }
 
 void OperationProgress::begin(Kind kind) {
@@ -62,6 +62,8 @@ QString OperationProgress::stepText() const {
     }
     case Step::Checking:
         return QStringLiteral("CHECKING LOCATION %1 OF %2").arg(address_ + 1).arg(locations);
+    case Step::CheckingModel:
+        return QStringLiteral("CHECKING THE MODEL LOCATION");
     case Step::TryingPort:
         return QStringLiteral("LOOKING FOR THE PANEL: ") + portCount();
     case Step::Finished:
@@ -75,12 +77,14 @@ QString OperationProgress::stepText() const {
 void OperationProgress::at(Step step, int address) {
     step_ = step;
     address_ = address;
+    otherValue_ = false;
     // The bar counts what is done: the model location and the locations before this one, and
     // for a check the 25 locations written before it.
-    const int done = step == Step::Location   ? 1 + address
-                     : step == Step::Checking ? 1 + locations + address
-                     : step == Step::Finished ? steps(kind_)
-                                              : 0;
+    const int done = step == Step::Location        ? 1 + address
+                     : step == Step::Checking      ? 1 + locations + address
+                     : step == Step::CheckingModel ? 1 + 2 * locations
+                     : step == Step::Finished      ? steps(kind_)
+                                                   : 0;
     const QString prefix = !closing_                ? QString()
                            : step == Step::Finished ? closingAtTheEnd
                                                     : closingWhileRunning;
@@ -110,8 +114,14 @@ void OperationProgress::stopped() {
         where = QStringLiteral("STOPPED AT LOCATION %1 OF %2").arg(address_ + 1).arg(locations);
         break;
     case Step::Checking:
-        where =
-            QStringLiteral("CHECK FAILED AT LOCATION %1 OF %2").arg(address_ + 1).arg(locations);
+        where = QStringLiteral("CHECK %1 AT LOCATION %2 OF %3")
+                    .arg(QLatin1String(otherValue_ ? "FAILED" : "STOPPED"))
+                    .arg(address_ + 1)
+                    .arg(locations);
+        break;
+    case Step::CheckingModel:
+        where = QStringLiteral("CHECK %1 AT THE MODEL LOCATION")
+                    .arg(QLatin1String(otherValue_ ? "FAILED" : "STOPPED"));
         break;
     case Step::TryingPort:
         where = QStringLiteral("SEARCH STOPPED AT ") + portCount();

@@ -21,7 +21,8 @@ public:
         WakingPanel,
         ModelLocation,
         Location,
-        Checking, // a write reads every location once more and compares it with what it wrote
+        Checking,      // a write reads every location once more and compares it with what it wrote
+        CheckingModel, // ... and then the model location, which no write may have changed
         TryingPort,
         Finished
     };
@@ -37,6 +38,9 @@ public:
     void at(Step step, int address = 0);
     // The operation failed at the step it was at.
     void stopped();
+    // The location a write's check is at holds another value than it should: a stop there says
+    // the check failed. Any other stop of a check is the line's, not the panel's.
+    void otherValue() { otherValue_ = true; }
     // The user asked to close the window while a write runs to its end: from now on the bar
     // says why the window stays open.
     void closing();
@@ -74,7 +78,7 @@ public:
     void setPractice(bool chosen);
 
     // The bar's maximum for an operation: the model location and the 25 configuration
-    // locations, and for a write the 25 locations it checks at the end.
+    // locations, and for a write the 25 locations and the model location it checks at the end.
     static int steps(Kind kind);
 
 private:
@@ -102,6 +106,7 @@ private:
     Kind kind_ = Kind::Read;
     Step step_ = Step::OpeningPort;
     int address_ = 0;
+    bool otherValue_ = false;
     QString port_;
     int portNumber_ = 0;
     int ports_ = 0;

@@ -154,33 +154,52 @@ void PanelOperations::connectButtons() {
 }
 
 PanelLink::Outcome PanelOperations::exchange(Exchange next) {
-    for (bool askedAgain = false;; askedAgain = true) {
-        showStep(next);
+    // An answer other than the expected one is asked for twice more at most: a third that
+    // agrees with neither leaves the line at fault.
+    constexpr int rounds = 3;
+    for (int round = 0;; ++round) {
         bool inDoubt = false;
         bool stands = true;
         Outcome outcome = link_.step([&] {
-            inDoubt = !asked_.empty() && !link_.settled();
+            // Bytes waiting now are discarded whatever else is in doubt.
+            const bool stray = !asked_.empty() && !link_.settled();
+            const bool other = !asked_.empty() && asked_.back().unconfirmed();
+            inDoubt = stray || other;
             if (!inDoubt) {
+                // The bar comes to a location once the one before it stands.
+                showStep(next);
                 if (next.ask)
                     next.answer = next.ask();
-            } else if (!askedAgain) {
-                stands = askAgain(asked_.size() - 1);
-            } else {
-                const Exchange& last = asked_.back();
-                showStep(last);
-                link_.trace(QStringLiteral("in doubt again: location %1 fails").arg(last.address));
-                link_.fail(texts::corrupted);
+                return;
             }
+            const std::size_t last = asked_.size() - 1;
+            const Exchange& doubted = asked_.back();
+            if (stray && round > 0)
+                giveUp(last, QStringLiteral("in doubt again: location %1 fails"));
+            else if (round + 1 >= rounds)
+                giveUp(last, QStringLiteral("answers disagree: location %1 fails"));
+            else if (stray)
+                stands = askAgain(last,
+                                  QStringLiteral("in doubt: the answer of location %1; asked again")
+                                      .arg(doubted.address));
+            else
+                stands = askAgain(last, QStringLiteral("in doubt: location %1 answered %2, not %3; "
+                                                       "asked again")
+                                            .arg(doubted.address)
+                                            .arg(doubted.answer)
+                                            .arg(*doubted.expected));
         });
         // An answer that changed when asked again was another's, taken out of step: the
         // location before it may have been given another's too, and is asked again, back to
-        // one whose answer stands.
+        // one whose answer stands. Bytes after an answer asked again fail it.
         for (std::size_t i = asked_.size() - 1; outcome == Outcome::Ok && !stands && i > 0; --i)
             outcome = link_.step([&] {
                 if (link_.settled())
-                    stands = askAgain(i - 1);
+                    stands = askAgain(
+                        i - 1, QStringLiteral("in doubt: the answer of location %1; asked again")
+                                   .arg(asked_[i - 1].address));
                 else
-                    link_.fail(texts::corrupted);
+                    giveUp(i, QStringLiteral("in doubt again: location %1 fails"));
             });
         if (outcome != Outcome::Ok)
             return outcome;
@@ -192,17 +211,38 @@ PanelLink::Outcome PanelOperations::exchange(Exchange next) {
     }
 }
 
-bool PanelOperations::askAgain(std::size_t i) {
+bool PanelOperations::askAgain(std::size_t i, const QString& why) {
     Exchange& exchange = asked_[i];
     showStep(exchange);
-    link_.trace(
-        QStringLiteral("in doubt: the answer of location %1; asked again").arg(exchange.address));
+    link_.trace(why);
     const int first = exchange.answer;
     exchange.answer = exchange.askAgain();
     const bool stands = exchange.answer == first;
-    if (!stands && exchange.mustStand)
-        link_.fail(texts::corrupted);
+    exchange.agreed = stands;
+    if (form_.r.error_flag != 0)
+        return stands;
+    const bool other = exchange.expected && exchange.answer != *exchange.expected;
+    // The last answer may still be confirmed by one more; an earlier one that changes into
+    // another value than expected leaves nothing to go back to.
+    const bool last = i + 1 == asked_.size();
+    if (!stands && (exchange.mustStand || (other && !last))) {
+        giveUp(i, QStringLiteral("answers disagree: location %1 fails"));
+    } else if (stands && other && exchange.otherFails) {
+        link_.trace(QStringLiteral("check: location %1 holds %2, not %3")
+                        .arg(exchange.address)
+                        .arg(exchange.answer)
+                        .arg(*exchange.expected));
+        progress_.otherValue();
+        link_.fail(texts::failedToVerify);
+    }
     return stands;
+}
+
+void PanelOperations::giveUp(std::size_t i, const QString& why) {
+    const Exchange& exchange = asked_[i];
+    showStep(exchange);
+    link_.trace(why.arg(exchange.address));
+    link_.fail(texts::corrupted);
 }
 
 void PanelOperations::showStep(const Exchange& exchange) {
@@ -245,7 +285,7 @@ PanelOperations::ModelAnswer PanelOperations::readModel(std::optional<Step> step
     return {false, link_.lastReplyInForm() ? std::optional<int>(r.A) : std::nullopt};
 }
 
-bool PanelOperations::wakeUpAndCheckModel(const char* mismatchText) {
+std::optional<int> PanelOperations::wakeUpAndCheckModel(const char* mismatchText) {
     progress_.at(Step::WakingPanel);
     if (const Outcome woke = link_.wake(); woke != Outcome::Ok) {
         // Something that is not the panel answered: most likely another device on this port.
@@ -253,17 +293,17 @@ bool PanelOperations::wakeUpAndCheckModel(const char* mismatchText) {
             progress_.result(QStringLiteral("AN ANSWER THAT IS NOT THE PANEL'S ON %1")
                                  .arg(progress_.barName(selector_.current())),
                              OperationProgress::Tone::Attention);
-        return false;
+        return std::nullopt;
     }
     const ModelAnswer answer = readModel(Step::ModelLocation);
     if (answer.abandoned)
-        return false;
+        return std::nullopt;
     // Only a whole answer names a model. A short, late or garbled one is a fault of the line,
     // not a panel of another model; nor may a model left in A by an earlier operation pass
     // for this panel's.
     if (!answer.model) {
         showBadData();
-        return false;
+        return std::nullopt;
     }
     if (!protocol::isKnownModel(*answer.model)) {
         form_.messages().message(QString::fromLatin1(mismatchText),
@@ -277,9 +317,9 @@ bool PanelOperations::wakeUpAndCheckModel(const char* mismatchText) {
                              .arg(*answer.model)
                              .arg(QLatin1String(notDone)),
                          OperationProgress::Tone::Attention);
-        return false;
+        return std::nullopt;
     }
-    return true;
+    return answer.model;
 }
 
 void PanelOperations::FIND_PANEL_Click() {
@@ -377,18 +417,24 @@ void PanelOperations::showWhatTheWindowHolds(const ReadResult& read) {
 
 PanelLink::Outcome
 PanelOperations::readLocations(Step step, PanelValues& values,
-                               const std::function<bool(const PanelLocation&)>& take) {
+                               const std::function<bool(const PanelLocation&)>& take,
+                               const PanelValues* expected, bool otherFails) {
     ConfigRecord& r = form_.r;
     for (const PanelLocation& location : configurationLocations()) {
         const auto ask = [this, &r, &values, &take, location] {
             r.address_l = static_cast<Integer>(location.address);
             link_.read_location();
             values[location.address] = r.A;
-            if (!take(location))
+            if (take && !take(location))
                 r.error_flag = 1;
             return values[location.address];
         };
-        const Outcome outcome = exchange({step, location.address, ask, ask});
+        Exchange next{step, location.address, ask, ask};
+        if (expected) {
+            next.expected = (*expected)[location.address];
+            next.otherFails = otherFails;
+        }
+        const Outcome outcome = exchange(std::move(next));
         if (outcome != Outcome::Ok)
             return outcome;
     }
@@ -457,7 +503,8 @@ void PanelOperations::WRITE_CONFIG_Click() {
                                                                      : texts::lightingIncomplete));
         return;
     }
-    if (!wakeUpAndCheckModel(texts::writeMismatch) || !writeLocations())
+    const std::optional<int> model = wakeUpAndCheckModel(texts::writeMismatch);
+    if (!model || !writeLocations(*model))
         return;
     form_.showStatus(Form1::green, QLatin1String(texts::programmed));
     progress_.at(Step::Finished);
@@ -481,7 +528,7 @@ int PanelOperations::intensityShown(const PanelLocation& location) const {
                                 codes::intensityEntries[0].value);
 }
 
-bool PanelOperations::writeLocations() {
+bool PanelOperations::writeLocations(int model) {
     ConfigRecord& r = form_.r;
     PanelValues written{};
     const auto forget = qScopeGuard([this] { asked_.clear(); });
@@ -504,15 +551,21 @@ bool PanelOperations::writeLocations() {
     }
     // Each location was verified right after its write, but a command whose address was
     // changed on the way lands elsewhere and still verifies where the value already stood.
-    // Only the whole panel read back once more shows that it holds what was written.
+    // Only the whole panel read back once more, the model location included, shows that it
+    // holds what was written. An answer that differs is asked again: a late copy of another
+    // answer is no value the panel holds.
     PanelValues found{};
-    const auto compare = [this, &r, &found, &written](const PanelLocation& location) {
-        if (r.error_flag != 0 || found[location.address] == written[location.address])
-            return true;
-        form_.setStatusText(QLatin1String(texts::failedToVerify));
+    if (!completed(readLocations(Step::Checking, found, nullptr, &written, true)))
         return false;
+    const auto askModel = [this, &r] {
+        r.address_l = protocol::modelLocation;
+        link_.read_location();
+        return int(r.A);
     };
-    return completed(readLocations(Step::Checking, found, compare)) && completed(lastPause());
+    Exchange modelCheck{Step::CheckingModel, protocol::modelLocation, askModel, askModel};
+    modelCheck.expected = model;
+    modelCheck.otherFails = true;
+    return completed(exchange(std::move(modelCheck))) && completed(lastPause());
 }
 
 void PanelOperations::COMPARE_PANEL_Click() {
@@ -537,9 +590,10 @@ void PanelOperations::COMPARE_PANEL_Click() {
         return;
     PanelValues held{};
     const auto forget = qScopeGuard([this] { asked_.clear(); });
-    const auto takeAll = [](const PanelLocation&) { return true; };
-    // Only a whole read is compared: a fault of the line leaves the bar where it stopped.
-    if (!completed(readLocations(Step::Location, held, takeAll)) || !completed(lastPause()))
+    // Only a whole read is compared: a fault of the line leaves the bar where it stopped. A
+    // difference counts once two answers agree on it.
+    if (!completed(readLocations(Step::Location, held, nullptr, &*shown, false)) ||
+        !completed(lastPause()))
         return;
     showComparison(comparison::compare(*shown, held));
 }

@@ -121,6 +121,10 @@ void PanelSim::setReadReply(int address, const QByteArray& reply) {
     readReplies_[address] = reply;
 }
 
+void PanelSim::setReadReplies(int address, const QList<QByteArray>& replies) {
+    readQueues_[address] = replies;
+}
+
 void PanelSim::setShortReply(int address, int length) {
     shortReplies_[address] = length;
 }
@@ -218,7 +222,8 @@ void PanelSim::command(char kind, int address, int value) {
     case 'V':
         if (!silent_) {
             const int delay = readDelays_.value(address, delayMs_) + lateMs;
-            const QByteArray text = readReply(address);
+            QList<QByteArray>& queued = readQueues_[address];
+            const QByteArray text = queued.isEmpty() ? readReply(address) : queued.takeFirst();
             reply(repeated_.contains(address) ? text + text : text, delay);
             if (repeatedLate_.contains(address))
                 lateCopy_ = text;

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QHash>
+#include <QList>
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -83,9 +84,12 @@ public:
     // Faults.
     void setSilent(bool on) { silent_ = on; }            // answers nothing
     void setWakeAfter(int tries) { wakeAfter_ = tries; } // ignores the first tries-1 "A"
-    void setWakeReply(const QByteArray& reply) { wakeReply_ = reply; }    // instead of "D000D"
-    void setAckReply(int address, const QByteArray& reply);               // write acknowledgement
-    void setReadReply(int address, const QByteArray& reply);              // read reply, verbatim
+    void setWakeReply(const QByteArray& reply) { wakeReply_ = reply; } // instead of "D000D"
+    void setAckReply(int address, const QByteArray& reply);            // write acknowledgement
+    void setReadReply(int address, const QByteArray& reply);           // read reply, verbatim
+    // The next reads of `address` are answered with `replies`, one each and verbatim, as a line
+    // that garbles a few answers delivers them; after them the panel answers as usual again.
+    void setReadReplies(int address, const QList<QByteArray>& replies);
     void setShortReply(int address, int length);                          // read reply cut short
     void setOutOfRange(int address);                                      // reads answer 161
     void setMismatch(int address);                                        // writes store value + 1
@@ -172,6 +176,7 @@ private:
     QByteArray wakeReply_ = QByteArrayLiteral("D000D");
     QHash<int, QByteArray> ackReplies_;
     QHash<int, QByteArray> readReplies_;
+    QHash<int, QList<QByteArray>> readQueues_;
     QHash<int, int> shortReplies_;
     QSet<int> outOfRange_;
     QSet<int> mismatch_;

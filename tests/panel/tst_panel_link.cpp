@@ -432,11 +432,11 @@ void TestPanelLink::windowClosedDuringWait_data() {
     QTest::addColumn<QString>("status");
     QTest::addColumn<QString>("bar");
     // A read is abandoned at once (at location 1, the second), which leaves the first read;
-    // a write runs to its end: wake-up, model, 25 writes each read back, and the check, the
-    // bar saying why the window stays open.
+    // a write runs to its end: wake-up, model, 25 writes each read back, and the check with
+    // the model location, the bar saying why the window stays open.
     QTest::newRow("read") << false << 4 << QString::fromLatin1(texts::abandoned)
                           << QStringLiteral("PARTLY READ: LOCATION 1, THE REST AS BEFORE");
-    QTest::newRow("write") << true << 2 + 2 * 25 + 25 << QString::fromLatin1(texts::programmed)
+    QTest::newRow("write") << true << 2 + 2 * 25 + 25 + 1 << QString::fromLatin1(texts::programmed)
                            << QStringLiteral("CLOSING \u2014 ALL 25 LOCATIONS VERIFIED");
 }
 
@@ -491,7 +491,8 @@ void TestPanelLink::windowClosedDuringWait() {
         }
         for (int location = 1; location <= 25; ++location)
             expected << closing + QStringLiteral("CHECKING LOCATION %1 OF 25").arg(location);
-        expected << QStringLiteral("CLOSING \u2014 ALL 25 LOCATIONS VERIFIED");
+        expected << closing + QStringLiteral("CHECKING THE MODEL LOCATION")
+                 << QStringLiteral("CLOSING \u2014 ALL 25 LOCATIONS VERIFIED");
         QCOMPARE(texts, expected);
     }
     if (write) {
@@ -540,13 +541,17 @@ void TestPanelLink::progress_data() {
     QTest::addColumn<QString>("lastText");
     const SimSetup asItIs = [](PanelSim&) {};
     QTest::newRow("read") << read << asItIs << true << 25 << 26 << "ALL 25 LOCATIONS READ";
-    QTest::newRow("write") << write << asItIs << true << 50 << 51 << "ALL 25 LOCATIONS VERIFIED";
+    QTest::newRow("write") << write << asItIs << true << 50 << 52 << "ALL 25 LOCATIONS VERIFIED";
     QTest::newRow("write failing at location 7")
         << write << SimSetup([](PanelSim& s) { s.setMismatch(7); }) << true << 8 << 8
         << "STOPPED AT LOCATION 8 OF 25";
     QTest::newRow("write, the check failing at location 4")
         << write << SimSetup([](PanelSim& s) { s.setMisdirectedWrite(22, 3); }) << true << 29 << 29
         << "CHECK FAILED AT LOCATION 4 OF 25";
+    // A command that landed on the model location: the check reads it last, and asks again.
+    QTest::newRow("write, the check failing at the model location")
+        << write << SimSetup([](PanelSim& s) { s.setMisdirectedWrite(22, 63); }) << true << 50 << 51
+        << "CHECK FAILED AT THE MODEL LOCATION";
     // The items have been read, the intensities not: the window is a mix.
     QTest::newRow("read, intensity out of range")
         << read << SimSetup([](PanelSim& s) { s.setOutOfRange(24); }) << true << 25 << 0
@@ -555,7 +560,7 @@ void TestPanelLink::progress_data() {
                                   << true << 0 << 0 << "STOPPED AT THE WAKE-UP";
     // After the mismatch box the bar names what answered, as a result, not a stop.
     QTest::newRow("another model") << write << SimSetup([](PanelSim& s) { s.setModel(71); }) << true
-                                   << 0 << 51 << "A MODEL 71 PANEL ANSWERED \u2014 NOT WRITTEN";
+                                   << 0 << 52 << "A MODEL 71 PANEL ANSWERED \u2014 NOT WRITTEN";
     QTest::newRow("another device answers the wake-up")
         << read << SimSetup([](PanelSim& s) { s.setWakeReply("OK\r\n"); }) << true << 0 << 26
         << "AN ANSWER THAT IS NOT THE PANEL'S ON {port}";
@@ -605,11 +610,14 @@ void TestPanelLink::progress() {
                              : reading  ? "READING"
                                         : "WRITING")
                         .arg(step % 25 + 1);
-    if (lastValue != reached)
+    int shown = reached;
+    if (!reading && reached == 50) // the check ends at the model location
+        expected << QStringLiteral("%1 CHECKING THE MODEL LOCATION").arg(++shown);
+    if (lastValue != shown)
         expected << QStringLiteral("%1 %2").arg(lastValue).arg(lastText);
     QCOMPARE(steps, expected);
     QCOMPARE(rig.form->ProgressBar1->value(), lastValue);
-    QCOMPARE(rig.form->ProgressBar1->maximum(), reading ? 26 : 51);
+    QCOMPARE(rig.form->ProgressBar1->maximum(), reading ? 26 : 52);
     QCOMPARE(rig.form->ProgressBar1->format(), lastText);
     // A screen reader is given the bar's words as well as its number.
     QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(rig.form->ProgressBar1);
@@ -680,8 +688,16 @@ void TestPanelLink::barTextsFit_data() {
         << at(K::Write, S::Finished, 0, true, false) << "ALL 25 LOCATIONS VERIFIED" << T::Success;
     QTest::newRow("closing, checking") << at(K::Write, S::Checking, 24, true, false)
                                        << "WRITE \u2014 CHECKING LOCATION 25 OF 25" << T::Neutral;
-    QTest::newRow("closing, check failed") << at(K::Write, S::Checking, 24, true, true)
-                                           << "CHECK FAILED AT LOCATION 25 OF 25" << T::Attention;
+    QTest::newRow("closing, check stopped") << at(K::Write, S::Checking, 24, true, true)
+                                            << "CHECK STOPPED AT LOCATION 25 OF 25" << T::Attention;
+    QTest::newRow("closing, check failed at the model") << ProgressSteps([](OperationProgress& p) {
+        p.begin(K::Write);
+        p.at(S::CheckingModel);
+        p.closing();
+        p.otherValue();
+        p.stopped();
+    }) << "CLOSING \u2014 CHECK FAILED AT THE MODEL LOCATION"
+                                                        << T::Attention;
     QTest::newRow("partly read") << ProgressSteps([](OperationProgress& p) {
         p.partlyRead(22, "STOPPED AT LOCATION 24 OF 25");
     }) << "PARTLY READ: LOCATIONS 1 TO 22, THE REST AS BEFORE"
@@ -1013,6 +1029,7 @@ void TestPanelLink::lineFaults_data() {
     QTest::addColumn<SimSetup>("setup");
     QTest::addColumn<int>("strayAt"); // the read whose answer stray bytes follow, -1 for none
     QTest::addColumn<QByteArray>("stray");
+    QTest::addColumn<int>("strays");    // how many answers of strayAt the stray bytes follow
     QTest::addColumn<int>("stopsAt");   // the location the operation ends red at, -1 for none
     QTest::addColumn<QString>("piece"); // a piece of the trace, or empty
     const SimSetup asItIs = [](PanelSim&) {};
@@ -1021,58 +1038,66 @@ void TestPanelLink::lineFaults_data() {
     };
     // Bytes that answer nothing, between two commands: dropped, and the operation is exact.
     QTest::newRow("read, a stray reply after 5")
-        << read << asItIs << 5 << QByteArray("1600\r") << -1 << "discarded: 1600\\r";
+        << read << asItIs << 5 << QByteArray("1600\r") << 1 << -1 << "discarded: 1600\\r";
     QTest::newRow("read, stray digits after 3")
-        << read << asItIs << 3 << QByteArray("12") << -1 << "discarded: 12";
+        << read << asItIs << 3 << QByteArray("12") << 1 << -1 << "discarded: 12";
     QTest::newRow("read, noise after 21")
-        << read << asItIs << 21 << QByteArray("\xff\x13") << -1 << "discarded: \\xFF\\x13";
+        << read << asItIs << 21 << QByteArray("\xff\x13") << 1 << -1 << "discarded: \\xFF\\x13";
     QTest::newRow("write, a stray reply after the read-back of 4")
-        << write << asItIs << 4 << QByteArray("0450\r") << -1 << "discarded: 0450\\r";
+        << write << asItIs << 4 << QByteArray("0450\r") << 1 << -1 << "discarded: 0450\\r";
     // A reply doubled as the next location is asked is taken as that location's answer; the
     // real one comes after it and puts it in doubt. Read again, it differs: the answer before
     // it may have been out of step too, and is read again as well. The read is exact.
     QTest::newRow("read, a reply doubled as the next location is asked")
-        << read << SimSetup([](PanelSim& s) { s.setRepeatedLate(5); }) << -1 << QByteArray() << -1
-        << "in doubt: the answer of location 5; asked again";
+        << read << SimSetup([](PanelSim& s) { s.setRepeatedLate(5); }) << -1 << QByteArray() << 0
+        << -1 << "in doubt: the answer of location 5; asked again";
     QTest::newRow("read, the last reply doubled before the success")
-        << read << asItIs << 24 << QByteArray("0100\r") << -1
+        << read << asItIs << 24 << QByteArray("0100\r") << 1 << -1
         << "in doubt: the answer of location 24; asked again";
     // Doubled ahead of an acknowledgement, it spoils the acknowledgement.
     QTest::newRow("write, a read-back doubled as the next location is written")
-        << write << SimSetup([](PanelSim& s) { s.setRepeatedLate(7); }) << -1 << QByteArray() << 8
-        << "";
+        << write << SimSetup([](PanelSim& s) { s.setRepeatedLate(7); }) << -1 << QByteArray() << 0
+        << 8 << "";
     QTest::newRow("read, a digit lost at 9")
         << read << SimSetup([=](PanelSim& s) { s.setReadReply(9, reply(9).remove(1, 1)); }) << -1
-        << QByteArray() << 9 << "";
+        << QByteArray() << 0 << 9 << "";
     // Bytes inside an answer: the location fails, nothing after it is touched.
     QTest::newRow("read, a reply sent twice at 5")
-        << read << SimSetup([](PanelSim& s) { s.setRepeatedReply(5); }) << -1 << QByteArray() << 5
-        << "";
+        << read << SimSetup([](PanelSim& s) { s.setRepeatedReply(5); }) << -1 << QByteArray() << 0
+        << 5 << "";
     QTest::newRow("read, stray bytes before the answer at 12")
         << read << SimSetup([=](PanelSim& s) { s.setReadReply(12, "\x13" + reply(12)); }) << -1
-        << QByteArray() << 12 << "";
+        << QByteArray() << 0 << 12 << "";
     QTest::newRow("read, stray digit after the answer at 20")
         << read << SimSetup([=](PanelSim& s) { s.setReadReply(20, reply(20) + '7'); }) << -1
-        << QByteArray() << 20 << "";
+        << QByteArray() << 0 << 20 << "";
     QTest::newRow("read, two answers at 24")
         << read << SimSetup([](PanelSim& s) { s.setReadReply(24, "0100\r0100\r"); }) << -1
-        << QByteArray() << 24 << "";
+        << QByteArray() << 0 << 24 << "";
     QTest::newRow("write, a read-back sent twice at 7")
-        << write << SimSetup([](PanelSim& s) { s.setRepeatedReply(7); }) << -1 << QByteArray() << 7
-        << "";
+        << write << SimSetup([](PanelSim& s) { s.setRepeatedReply(7); }) << -1 << QByteArray() << 0
+        << 7 << "";
     QTest::newRow("write, an acknowledgement sent twice at 9")
         << write << SimSetup([](PanelSim& s) { s.setAckReply(9, "D000DD000D"); }) << -1
-        << QByteArray() << 9 << "";
+        << QByteArray() << 0 << 9 << "";
     QTest::newRow("write, noise before the acknowledgement at 15")
         << write << SimSetup([](PanelSim& s) { s.setAckReply(15, QByteArray("\x13") + "D000D"); })
-        << -1 << QByteArray() << 15 << "";
+        << -1 << QByteArray() << 0 << 15 << "";
+    // Bytes once more after the answer read again, or while the answers before it are read
+    // again, leave nothing that stands: the location fails.
+    QTest::newRow("read, stray bytes again after the answer read once more at 7")
+        << read << asItIs << 7 << QByteArray("\x13") << 2 << 7
+        << "in doubt again: location 7 fails";
+    QTest::newRow("read, noise while the answer before 5 is read again")
+        << read << SimSetup([](PanelSim& s) { s.setRepeatedLate(4); }) << 5 << QByteArray("\x13")
+        << 2 << 5 << "in doubt again: location 5 fails";
     // A comparison reads as a read does: it compares only what it read whole.
     QTest::newRow("compare, a stray reply after 5, the dimmed intensity changed")
         << compare << SimSetup([](PanelSim& s) { s.setValue(24, 2); }) << 5 << QByteArray("1600\r")
-        << -1 << "differs: DIMMED BACKLIGHTING AND INDICATOR: WINDOW 100 %, PANEL 40 %";
+        << 1 << -1 << "differs: DIMMED BACKLIGHTING AND INDICATOR: WINDOW 100 %, PANEL 40 %";
     QTest::newRow("compare, a digit lost at 9")
         << compare << SimSetup([=](PanelSim& s) { s.setReadReply(9, reply(9).remove(1, 1)); }) << -1
-        << QByteArray() << 9 << "";
+        << QByteArray() << 0 << 9 << "";
 }
 
 // A line that misbehaves as real lines do never ends green with a value the panel does not
@@ -1083,6 +1108,7 @@ void TestPanelLink::lineFaults() {
     QFETCH(SimSetup, setup);
     QFETCH(int, strayAt);
     QFETCH(QByteArray, stray);
+    QFETCH(int, strays);
     QFETCH(int, stopsAt);
     QFETCH(QString, piece);
     PanelRig rig;
@@ -1096,14 +1122,14 @@ void TestPanelLink::lineFaults() {
     // next command: whatever the timing of the computer, they belong to no command.
     const QString readCommand = QLatin1String("> ") + escapedBytes(protocol::readCommand(strayAt));
     bool armed = false;
-    bool injected = false; // once: the location read again finds the line quiet
+    int injected = 0; // mostly once: the location read again finds the line quiet
     onTraced = [&](const QString& line) {
         if (line.endsWith(readCommand))
-            armed = !injected;
+            armed = injected < strays;
         else if (armed && line.contains(QLatin1String("  < "))) {
             rig.sim.inject(stray);
             armed = false;
-            injected = true;
+            ++injected;
         }
     };
     traceOf([&] { (rig.operations.get()->*operation)(); });
@@ -1206,7 +1232,7 @@ void TestPanelLink::echoingAdapter() {
                         : protocol::writeCommand(location, value) + reads({location});
     }
     if (!reading)
-        wire += readsFromTo(0, 24); // the check
+        wire += readsFromTo(0, 24) + reads({63}); // the check
     QCOMPARE(rig.sim.received(), wire);
     rig.checkIdle();
 }

@@ -481,8 +481,11 @@ void TestPanelRead::compareWithPanel_data() {
     const QByteArray whole = wakeUps(1) + reads({63}) + readsFromTo(0, 24);
     const QString a3 = "THE PANEL HOLDS A 3";
 
+    // Each difference is read twice: it counts once two answers agree on it.
     QTest::newRow("two locations changed")
-        << sample << SimSetup([](PanelSim& s) { s.setValue(8, 2), s.setValue(24, 3); }) << whole
+        << sample << SimSetup([](PanelSim& s) { s.setValue(8, 2), s.setValue(24, 3); })
+        << wakeUps(1) + reads({63}) + readsFromTo(0, 8) + reads({8}) + readsFromTo(9, 24) +
+               reads({24})
         << "THE PANEL DIFFERS AT 2 OF 25 LOCATIONS"
         << QStringList{"SW9: WINDOW N/A, PANEL A 3",
                        "DIMMED BACKLIGHTING AND INDICATOR: WINDOW 30 %, PANEL 50 %"}
@@ -498,8 +501,32 @@ void TestPanelRead::compareWithPanel_data() {
     // Only a whole read is compared: location 9 differs, but the read stops at 14.
     QTest::newRow("no reply at 14")
         << sample << SimSetup([](PanelSim& s) { s.setValue(8, 2), s.setShortReply(13, 0); })
-        << wakeUps(1) + reads({63}) + readsFromTo(0, 13) << "STOPPED AT LOCATION 14 OF 25"
-        << QStringList{} << Marks{};
+        << wakeUps(1) + reads({63}) + readsFromTo(0, 8) + reads({8}) + readsFromTo(9, 13)
+        << "STOPPED AT LOCATION 14 OF 25" << QStringList{} << Marks{};
+    // A digit changed on the line gives an answer in form with another value: asked again,
+    // the panel says what it holds, and the answer before it is asked again too. Answers that
+    // keep disagreeing are a fault of the line; a third answer may confirm the second.
+    QTest::newRow("a digit changed once at 11")
+        << sample << SimSetup([](PanelSim& s) { s.setReadReplies(10, {"0710\r"}); })
+        << wakeUps(1) + reads({63}) + readsFromTo(0, 10) + reads({10, 9}) + readsFromTo(11, 24)
+        << "THE PANEL HOLDS WHAT THE WINDOW SHOWS" << QStringList{} << Marks{};
+    QTest::newRow("a digit changed once at the last location")
+        << sample << SimSetup([](PanelSim& s) { s.setReadReplies(24, {"0020\r"}); })
+        << whole + reads({24, 23}) << "THE PANEL HOLDS WHAT THE WINDOW SHOWS" << QStringList{}
+        << Marks{};
+    QTest::newRow("answers that keep disagreeing at 11") << sample << SimSetup([](PanelSim& s) {
+        s.setReadReplies(10, {"0710\r", "0720\r", "0730\r"});
+    }) << wakeUps(1) + reads({63}) + readsFromTo(0, 10) + reads({10, 9, 10, 9})
+                                                         << "STOPPED AT LOCATION 11 OF 25"
+                                                         << QStringList{} << Marks{};
+    QTest::newRow("a difference the third answer confirms")
+        << sample << SimSetup([](PanelSim& s) {
+               s.setValue(10, 72);
+               s.setReadReplies(10, {"0710\r"});
+           })
+        << wakeUps(1) + reads({63}) + readsFromTo(0, 10) + reads({10, 9, 10}) + readsFromTo(11, 24)
+        << "THE PANEL DIFFERS AT 1 OF 25 LOCATIONS" << QStringList{"LED1: WINDOW H 1, PANEL H 3"}
+        << Marks{{21, "THE PANEL HOLDS H 3"}, {22, "THE PANEL HOLDS H 3"}};
     QTest::newRow("model 71") << sample << SimSetup([](PanelSim& s) { s.setModel(71); })
                               << wakeUps(1) + reads({63})
                               << "A MODEL 71 PANEL ANSWERED \u2014 NOT COMPARED" << QStringList{}
