@@ -195,9 +195,8 @@ void OperationProgress::fileOpened(const QString& path) {
 }
 
 void OperationProgress::partlyRead(int read, const QString& why) {
-    const QString from = read == 0   ? QStringLiteral("LOCATION 1 FAILED")
-                         : read == 1 ? QStringLiteral("LOCATION 1")
-                                     : QStringLiteral("LOCATIONS 1 TO %1").arg(read);
+    const QString from =
+        read == 1 ? QStringLiteral("LOCATION 1") : QStringLiteral("LOCATIONS 1 TO %1").arg(read);
     notice_ = QStringLiteral("PARTLY READ: %1, THE REST AS BEFORE").arg(from);
     noticeToolTip_ =
         QStringLiteral("THE WINDOW SHOWS A MIX THAT NEITHER THE PANEL NOR A FILE HOLDS. "

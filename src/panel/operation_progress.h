@@ -60,7 +60,8 @@ public:
     // A configuration file has been opened into the window: the bar names it and says the
     // panel does not hold it yet; the tooltip gives the whole path.
     void fileOpened(const QString& path);
-    // A read stopped part-way, after `read` locations had been read whole: the bar says the
+    // A read stopped part-way, after `read` locations (one or more) had been read whole, the
+    // window giving back what it showed to the rest: the bar says the
     // window is a mix until it is read again or a file is opened; the tooltip says where the
     // read stopped and why (`why`).
     void partlyRead(int read, const QString& why);

@@ -385,7 +385,6 @@ void PanelOperations::READ_CONFIG_Click() {
     Session session(*this, OperationProgress::Kind::Read, texts::startingRead);
     if (!session)
         return;
-    form_.Text(2)->setText(QString());
     ReadResult read;
     if (session.open() && wakeUpAndCheckModel(texts::readMismatch))
         read = readIntoWindow();
@@ -393,6 +392,15 @@ void PanelOperations::READ_CONFIG_Click() {
     r.config_flag = 1;
     form_.show_switch_view();
     r.config_flag = 0;
+    // The view keeps hidden the designations the read emptied; those it did not take stay in
+    // view as they were.
+    for (const AssignmentItem& item : assignmentItems()) {
+        if (item.kind != AssignmentItem::Kind::Switch)
+            continue;
+        QLineEdit* box = form_.Text(item.designationText);
+        if (!box->text().isEmpty())
+            box->show();
+    }
     session.atEnd = [this, read] { showWhatTheWindowHolds(read); };
 }
 
@@ -404,7 +412,7 @@ void PanelOperations::showWhatTheWindowHolds(const ReadResult& read) {
     }
     const QString why =
         QStringLiteral("%1: %2").arg(form_.ProgressBar1->format(), form_.statusText());
-    if (!read.changed) {
+    if (read.taken == 0) {
         progress_.keepNotice(why);
         return;
     }
@@ -446,15 +454,30 @@ PanelOperations::ReadResult PanelOperations::readIntoWindow() {
     ReadResult result;
     PanelValues values{};
     const auto forget = qScopeGuard([this] { asked_.clear(); });
+    // What the window shows now, given back to every location whose answer does not stand
+    // when the read stops: no value of a bad, missing or misplaced answer stays in a list.
+    struct Shown {
+        int module;
+        int channel;
+        QString designation;
+    };
+    std::vector<Shown> before;
+    for (const AssignmentItem& item : assignmentItems())
+        before.push_back(
+            {form_.List(item.moduleList)->currentRow(), form_.List(item.channelList)->currentRow(),
+             item.designationText ? form_.Text(item.designationText)->text() : QString()});
+    const QString panelName = form_.Text(2)->text();
     const auto take = [this, &r, &result](const PanelLocation& location) {
         // Every location before this one has been taken whole.
         result.taken = location.address;
         const AssignmentItem* item = location.item;
-        if (!item)
-            return true; // intensities are shown together once all three have arrived
-        // A location that failed is still shown from A as it stands, as the panel's answer
-        // left it; the read stops after it.
-        result.changed = true;
+        // A failed answer reaches no list; intensities are shown together once all three have
+        // arrived.
+        if (r.error_flag != 0 || !item)
+            return true;
+        // The panel keeps no name: the window's goes once the panel's first location is in.
+        if (location.address == 0)
+            form_.Text(2)->setText(QString());
         split_assignment(r);
         const bool shown = form_.select(form_.List(item->moduleList), r.m_index) &&
                            form_.select(form_.List(item->channelList), r.c_index);
@@ -465,8 +488,18 @@ PanelOperations::ReadResult PanelOperations::readIntoWindow() {
         }
         return shown;
     };
-    if (!completed(readLocations(Step::Location, values, take)) || !completed(lastPause()))
+    if (!completed(readLocations(Step::Location, values, take)) || !completed(lastPause())) {
+        for (std::size_t i = std::size_t(result.taken); i < before.size(); ++i) {
+            const AssignmentItem& item = assignmentItems()[i];
+            form_.select(form_.List(item.moduleList), before[i].module);
+            form_.select(form_.List(item.channelList), before[i].channel);
+            if (item.designationText != 0)
+                form_.Text(item.designationText)->setText(before[i].designation);
+        }
+        if (result.taken == 0)
+            form_.Text(2)->setText(panelName);
         return result;
+    }
     // The intensities are shown together, so the indicator rule compares the panel's own pair.
     for (std::size_t i = 0; i < intensityItems().size(); ++i)
         r.*(intensityItems()[i].code) = Integer(values[assignmentItems().size() + i]);

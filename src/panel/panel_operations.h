@@ -127,11 +127,11 @@ private:
                                      const std::function<bool(const PanelLocation&)>& take,
                                      const PanelValues* expected = nullptr,
                                      bool otherFails = false);
-    // What a read put into the window: every location, or some of them, or nothing.
+    // What a read put into the window: every location, or the locations before `taken`, or
+    // nothing. Whatever else it had changed was given back when it stopped.
     struct ReadResult {
         bool whole = false;
-        bool changed = false; // some lists were set from the panel's answers
-        int taken = 0;        // the last location whose answer was taken; those before it whole
+        int taken = 0; // the locations whose answers stand, counted from the first
     };
     ReadResult readIntoWindow();
     // After a read: what the window now holds, as its origin and the bar's notice say it.

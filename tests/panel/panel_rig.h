@@ -13,6 +13,7 @@
 #include <QAccessible>
 #include <QGuiApplication>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QTest>
 #include <QTimer>
 
@@ -85,6 +86,38 @@ struct PanelRig {
         QVERIFY(!form->operationRunning());
         QCOMPARE(form->r.config_flag, Integer(0));
     }
+};
+
+// Every text the status line is given, and those it is painted with: a text set and replaced
+// before it was painted was never seen.
+class StatusTexts : public QObject {
+public:
+    explicit StatusTexts(Form1& form) : form_(form) {
+        form.Text1->viewport()->installEventFilter(this);
+        connect(form.Text1, &QPlainTextEdit::textChanged, this,
+                [this] { set_ << form_.statusText(); });
+    }
+    // The texts set that were never painted.
+    QStringList unseen() const {
+        QStringList never;
+        for (const QString& text : set_) {
+            if (!painted_.contains(text))
+                never << text;
+        }
+        return never;
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            painted_ << form_.statusText();
+        return false;
+    }
+
+private:
+    Form1& form_;
+    QStringList set_;
+    QStringList painted_;
 };
 
 using SimSetup = std::function<void(PanelSim&)>;

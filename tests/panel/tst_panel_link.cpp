@@ -1156,8 +1156,11 @@ void TestPanelLink::lineFaults() {
                      : QStringLiteral("STOPPED AT LOCATION %1 OF 25").arg(stopsAt + 1));
     }
     // Every location before the failing one, and all of them on success, as the panel holds it;
-    // a comparison leaves the window showing them all.
+    // a comparison leaves the window showing them all. A read gives the rest back as they were,
+    // a misplaced answer or one read again included.
     rig.checkItemsAsThePanelHolds(stopsAt < 0 || operation == compare ? 22 : std::min(stopsAt, 22));
+    for (int location = stopsAt; operation == read && location >= 0 && location < 22; ++location)
+        QCOMPARE(rig.row(assignmentItems()[location].moduleList), -1);
     const QString trace = traced.join(QLatin1Char('\n'));
     QVERIFY2(trace.contains(piece), qPrintable(trace));
     rig.checkIdle();

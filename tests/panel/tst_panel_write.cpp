@@ -204,6 +204,9 @@ void TestPanelWrite::failures() {
     PanelRig rig;
     prepare(rig);
     setup(rig.sim);
+    rig.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(rig.form.get()));
+    const StatusTexts shown(*rig.form);
     std::array<int, 25> before{};
     for (int location = 0; location < 25; ++location)
         before[location] = rig.sim.value(location);
@@ -222,6 +225,7 @@ void TestPanelWrite::failures() {
         QVERIFY(rig.messages.shown.isEmpty());
     }
     rig.checkIdle();
+    QCOMPARE(shown.unseen(), QStringList()); // DATA FAILED TO VERIFY as well
     for (int location = 0; location < 25; ++location) {
         if (location < writtenUpTo)
             QCOMPARE(rig.sim.value(location), writtenValue(location));
