@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStringList>
 
 #include <algorithm>
 #include <tuple>
@@ -29,6 +30,7 @@ int OperationProgress::steps(Kind kind) {
 void OperationProgress::begin(Kind kind) {
     kind_ = kind;
     closing_ = false;
+    written_ = -1;
     bar_.setToolTip(QString());
     bar_.setTone(Tone::Neutral);
     bar_.setRange(0, steps(kind));
@@ -111,6 +113,20 @@ void OperationProgress::stopped() {
         where = QStringLiteral("STOPPED AT THE MODEL LOCATION");
         break;
     case Step::Location:
+        if (halfWritten()) {
+            // The bar has room for what was written; its tooltip says the whole.
+            QStringList written = halfWrittenParts();
+            if (written.last().endsWith(QLatin1String(" AS BEFORE")))
+                written.removeLast();
+            const QString shown =
+                QStringLiteral("HALF WRITTEN: ") + written.join(QStringLiteral(", "));
+            setText(closing_ ? closingAtTheEnd + shown
+                             : shown + QStringLiteral(" \u2014 WRITE AGAIN"));
+            bar_.setTone(Tone::Attention);
+            bar_.setToolTip(halfWrittenText());
+            bar_.setAccessibleDescription(bar_.format() + QLatin1Char('\n') + halfWrittenText());
+            return;
+        }
         where = QStringLiteral("STOPPED AT LOCATION %1 OF %2").arg(address_ + 1).arg(locations);
         break;
     case Step::Checking:
@@ -131,6 +147,35 @@ void OperationProgress::stopped() {
     }
     setText(closing_ ? closingAtTheEnd + where : where);
     bar_.setTone(Tone::Attention);
+}
+
+bool OperationProgress::halfWritten() const {
+    return kind_ == Kind::Write && step_ == Step::Location && (address_ > 0 || written_ >= 0);
+}
+
+QStringList OperationProgress::halfWrittenParts() const {
+    // The locations before the one the write stopped at were verified; from there to the last
+    // one sent they may or may not hold the new value; the rest were never sent.
+    const auto range = [](int first, int last) {
+        return first == last ? QString::number(first)
+                             : QStringLiteral("%1 TO %2").arg(first).arg(last);
+    };
+    QStringList parts;
+    if (address_ > 0)
+        parts << range(1, address_) + QStringLiteral(" NEW");
+    if (written_ >= address_)
+        parts << range(address_ + 1, written_ + 1) + QStringLiteral(" IN DOUBT");
+    const int untouched = std::max(address_, written_ + 1);
+    if (untouched < locations)
+        parts << range(untouched + 1, locations) + QStringLiteral(" AS BEFORE");
+    return parts;
+}
+
+QString OperationProgress::halfWrittenText() const {
+    const QStringList parts = halfWrittenParts();
+    const bool several = parts.first().contains(QLatin1String(" TO "));
+    return QStringLiteral("PANEL HALF WRITTEN: %1 %2 \u2014 WRITE AGAIN")
+        .arg(QLatin1String(several ? "LOCATIONS" : "LOCATION"), parts.join(QStringLiteral(", ")));
 }
 
 QString OperationProgress::portCount() const {

@@ -69,15 +69,21 @@ public:
         QObject::disconnect(closing_);
         ops_.asked_.clear();
         ops_.progress_.stopped();
+        const bool halfWritten = ops_.progress_.halfWritten();
+        if (halfWritten)
+            ops_.link_.trace(ops_.progress_.halfWrittenText());
         ops_.link_.trace(QStringLiteral("end: %1").arg(ops_.endText()));
         if (atEnd)
             atEnd();
         // Said once, wherever the keyboard is: the status line's outcome, or the bar's where
-        // the status line holds none (a search, a comparison, a panel of another model).
+        // the status line holds none (a search, a comparison, a panel of another model), and
+        // what a write that stopped half way left in the panel.
         const bool statusTells =
             !ops_.leavesStatusLine() && ops_.form_.statusColour() != Form1::yellow;
-        ops_.form_.announce(statusTells ? ops_.form_.statusText()
-                                        : ops_.form_.ProgressBar1->format());
+        QString said = statusTells ? ops_.form_.statusText() : ops_.form_.ProgressBar1->format();
+        if (statusTells && halfWritten)
+            said += QLatin1Char('\n') + ops_.progress_.halfWrittenText();
+        ops_.form_.announce(said);
         ops_.link_.setQuiet(false);
         QGuiApplication::restoreOverrideCursor();
         ops_.form_.Combo1->setEnabled(true);
@@ -570,6 +576,7 @@ bool PanelOperations::writeLocations(int model) {
             r.address_l = static_cast<Integer>(location.address);
             r.data_l = static_cast<Integer>(valueToWrite(location));
             written[location.address] = r.data_l;
+            progress_.written(location.address);
             link_.write_location();
             return int(r.A);
         };

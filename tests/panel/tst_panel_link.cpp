@@ -544,7 +544,7 @@ void TestPanelLink::progress_data() {
     QTest::newRow("write") << write << asItIs << true << 50 << 52 << "ALL 25 LOCATIONS VERIFIED";
     QTest::newRow("write failing at location 7")
         << write << SimSetup([](PanelSim& s) { s.setMismatch(7); }) << true << 8 << 8
-        << "STOPPED AT LOCATION 8 OF 25";
+        << "HALF WRITTEN: 1 TO 7 NEW, 8 IN DOUBT \u2014 WRITE AGAIN";
     QTest::newRow("write, the check failing at location 4")
         << write << SimSetup([](PanelSim& s) { s.setMisdirectedWrite(22, 3); }) << true << 29 << 29
         << "CHECK FAILED AT LOCATION 4 OF 25";
@@ -621,12 +621,16 @@ void TestPanelLink::progress() {
     QCOMPARE(rig.form->ProgressBar1->format(), lastText);
     // A screen reader is given the bar's words as well as its number.
     QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(rig.form->ProgressBar1);
-    QCOMPARE(bar->text(QAccessible::Description), lastText);
+    QCOMPARE(bar->text(QAccessible::Description).section('\n', 0, 0), lastText);
     QCOMPARE(bar->valueInterface()->currentValue().toInt(), lastValue);
     // The status line's outcome is what the reader is told, wherever its keyboard is; where
-    // it holds none (a comparison, the mismatch box's yellow), the bar's.
+    // it holds none (a comparison, the mismatch box's yellow), the bar's. A panel left half
+    // written is said too.
     const bool statusTells = operation != compare && rig.form->statusColour() != Form1::yellow;
-    QCOMPARE(rig.announced(), statusTells ? rig.form->statusText() : lastText);
+    QString said = statusTells ? rig.form->statusText() : lastText;
+    if (statusTells && lastText.startsWith(QLatin1String("HALF WRITTEN")))
+        said += '\n' + rig.form->ProgressBar1->toolTip(); // PANEL HALF WRITTEN: ..., whole
+    QCOMPARE(rig.announced(), said);
     QCOMPARE(busyChecks, rig.sim.commandCount());
     rig.checkIdle();
 }
@@ -682,8 +686,25 @@ void TestPanelLink::barTextsFit_data() {
         << at(K::Write, S::WakingPanel, 0, true, false) << "WAKING THE PANEL" << T::Neutral;
     QTest::newRow("closing, location 12") << at(K::Write, S::Location, 11, true, false)
                                           << "WRITE \u2014 LOCATION 12 OF 25" << T::Neutral;
-    QTest::newRow("closing, stopped") << at(K::Write, S::Location, 24, true, true)
-                                      << "STOPPED AT LOCATION 25 OF 25" << T::Attention;
+    // A write that stopped half way: what it wrote, on two lines at most.
+    const auto halfWritten = [](int address, int written, bool closing) {
+        return ProgressSteps([=](OperationProgress& p) {
+            p.begin(K::Write);
+            p.at(S::Location, address);
+            p.written(written);
+            if (closing)
+                p.closing();
+            p.stopped();
+        });
+    };
+    QTest::newRow("closing, stopped before the last location was sent")
+        << halfWritten(24, 23, true) << "CLOSING \u2014 HALF WRITTEN: 1 TO 24 NEW" << T::Attention;
+    QTest::newRow("half written, two in doubt")
+        << halfWritten(22, 23, false)
+        << "HALF WRITTEN: 1 TO 22 NEW, 23 TO 24 IN DOUBT \u2014 WRITE AGAIN" << T::Attention;
+    QTest::newRow("closing, half written")
+        << halfWritten(22, 24, true)
+        << "CLOSING \u2014 HALF WRITTEN: 1 TO 22 NEW, 23 TO 25 IN DOUBT" << T::Attention;
     QTest::newRow("closing, verified")
         << at(K::Write, S::Finished, 0, true, false) << "ALL 25 LOCATIONS VERIFIED" << T::Success;
     QTest::newRow("closing, checking") << at(K::Write, S::Checking, 24, true, false)
@@ -1054,6 +1075,9 @@ void TestPanelLink::lineFaults_data() {
     QTest::newRow("read, the last reply doubled before the success")
         << read << asItIs << 24 << QByteArray("0100\r") << 1 << -1
         << "in doubt: the answer of location 24; asked again";
+    QTest::newRow("write, stray bytes again after the read-back of 4 read once more")
+        << write << asItIs << 4 << QByteArray("0450\r") << 2 << 4
+        << "in doubt again: location 4 fails";
     // Doubled ahead of an acknowledgement, it spoils the acknowledgement.
     QTest::newRow("write, a read-back doubled as the next location is written")
         << write << SimSetup([](PanelSim& s) { s.setRepeatedLate(7); }) << -1 << QByteArray() << 0
@@ -1153,7 +1177,20 @@ void TestPanelLink::lineFaults() {
                  operation == read
                      ? QStringLiteral("PARTLY READ: LOCATIONS 1 TO %1, THE REST AS BEFORE")
                            .arg(std::min(stopsAt, 22))
-                     : QStringLiteral("STOPPED AT LOCATION %1 OF 25").arg(stopsAt + 1));
+                     : QStringLiteral("HALF WRITTEN: 1 TO %1 NEW, %2 IN DOUBT \u2014 WRITE AGAIN")
+                           .arg(stopsAt)
+                           .arg(stopsAt + 1));
+        // A write says what the panel now holds, whole, in the bar's tooltip and the trace.
+        const QString halfWritten =
+            QStringLiteral("PANEL HALF WRITTEN: LOCATIONS 1 TO %1 NEW, %2 "
+                           "IN DOUBT, %3 TO 25 AS BEFORE \u2014 WRITE AGAIN")
+                .arg(stopsAt)
+                .arg(stopsAt + 1)
+                .arg(stopsAt + 2);
+        if (operation == write) {
+            QCOMPARE(rig.form->ProgressBar1->toolTip(), halfWritten);
+            QVERIFY(traceEvents().contains(halfWritten));
+        }
     }
     // Every location before the failing one, and all of them on success, as the panel holds it;
     // a comparison leaves the window showing them all. A read gives the rest back as they were,
