@@ -98,11 +98,16 @@ public:
 
     // The text of the message box for a port that could not be opened: its name, the
     // reason, the system's own words (or the refused settings), and the ports that exist.
-    // A refused permission names the group that owns the device (dialout on Debian, uucp on
-    // Arch); dialout when the owner is unknown or root.
+    // A refused permission names the group that owns the device and may open it (dialout on
+    // Debian, uucp on Arch; dialout when it is unknown); for a device only root may open
+    // ("root"), it says to ask for a udev rule that gives it to dialout, and for membership. A
+    // port another program holds names the programs (`heldBy`).
     static QString openFailureMessage(const QString& portName, CommPort::OpenFailure failure,
                                       const QString& detail, const QStringList& reportedPorts,
-                                      const QString& deviceGroup = {});
+                                      const QString& deviceGroup = {},
+                                      const QStringList& heldBy = {});
+    // "THE PORT IS OPEN IN socat (PROCESS 4242): CLOSE IT, THEN TRY AGAIN"
+    static QString heldOpenText(const QStringList& heldBy);
 
 private:
     // The device vanished, the window is closing during an operation that closing abandons,

@@ -99,7 +99,15 @@ public:
             ops_.choosePracticeLine();
         if (!ops_.link_.portChosen())
             ops_.progress_.at(Step::ChoosingPort);
-        return ops_.link_.open_link(ops_.selector_.reportedPorts());
+        if (ops_.link_.open_link(ops_.selector_.reportedPorts()))
+            return true;
+        // Another program reads the line: the bar names it, nothing has been sent.
+        const QStringList heldBy = ops_.port_.heldBy();
+        if (ops_.port_.openFailure() == CommPort::OpenFailure::HeldOpen && !heldBy.isEmpty())
+            ops_.progress_.result(
+                QStringLiteral("OPEN IN %1: CLOSE IT, TRY AGAIN").arg(heldBy.first()),
+                OperationProgress::Tone::Attention, PanelLink::heldOpenText(heldBy));
+        return false;
     }
 
     // Run at the end, once the bar shows where the operation stopped and the trace says so:
@@ -365,6 +373,7 @@ bool PanelOperations::tryPort(search::PortResult& port) {
     if (!link_.open_link({})) {
         port.kind = Kind::NotOpened;
         port.failure = port_.openFailure();
+        port.heldBy = port_.heldBy();
         return true;
     }
     Outcome outcome = link_.wake();

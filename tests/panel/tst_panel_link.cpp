@@ -14,6 +14,7 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QLoggingCategory>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -86,10 +87,11 @@ QStringList traceEvents() {
 }
 
 // One port on the list a search tries: a simulated panel set up as the row says, a port that
-// does not exist, or a panel that another program holds open. A simulated panel may be one
-// the system reports as a USB adapter, by its short name ("pts/3").
+// does not exist, a panel that another program holds for itself, or one that a program in
+// another process merely has open. A simulated panel may be one the system reports as a USB
+// adapter, by its short name ("pts/3").
 struct Peer {
-    enum Kind { Sim, Missing, Held };
+    enum Kind { Sim, Missing, Held, OpenElsewhere };
     Kind kind = Sim;
     SimSetup setup = [](PanelSim&) {};
     bool reported = false;
@@ -103,6 +105,17 @@ Peer peer(SimSetup setup) {
 const Peer silent = peer([](PanelSim& s) { s.setSilent(true); });
 const Peer missing{Peer::Missing};
 const Peer held{Peer::Held};
+const Peer openElsewhere{Peer::OpenElsewhere};
+
+// A program in a process of its own that has `device` open (as its input) and does nothing.
+std::unique_ptr<QProcess> holdElsewhere(const QString& device) {
+    auto holder = std::make_unique<QProcess>();
+    holder->setStandardInputFile(device);
+    holder->start(QStringLiteral("sleep"), {QStringLiteral("60")});
+    if (!holder->waitForStarted())
+        qFatal("cannot start sleep");
+    return holder;
+}
 // Reported ports come first in the list, before those only named.
 Peer reported(Peer p) {
     p.reported = true;
@@ -114,12 +127,15 @@ Peer reported(Peer p) {
 struct Peers {
     std::vector<std::unique_ptr<PanelSim>> sims; // null for a missing port
     std::vector<std::unique_ptr<QSerialPort>> holders;
+    std::vector<std::unique_ptr<QProcess>> others;
+    QStringList processes; // "{p1}": the process that has peer 1 open
     QStringList paths;
     QStringList names;
     QList<SerialPortEntry> reported;
 
     explicit Peers(const QList<Peer>& peers) {
         for (const Peer& p : peers) {
+            processes << QString();
             if (p.kind == Peer::Missing) {
                 sims.emplace_back();
                 paths << QStringLiteral("/dev/nvx-no-such-port-%1").arg(paths.size());
@@ -134,6 +150,10 @@ struct Peers {
             if (p.reported)
                 reported << adapterEntry(*sim);
             names << (p.reported ? reported.last().portName : paths.last());
+            if (p.kind == Peer::OpenElsewhere) {
+                others.push_back(holdElsewhere(sim->devicePath()));
+                processes.last() = QString::number(others.back()->processId());
+            }
             if (p.kind == Peer::Held) {
                 holders.push_back(std::make_unique<QSerialPort>(sim->devicePath()));
                 if (!holders.back()->open(QIODevice::ReadWrite))
@@ -145,8 +165,10 @@ struct Peers {
     QByteArray received(int i) const { return sims[i] ? sims[i]->received() : QByteArray(); }
     // "{1}" in a row's text stands for the path of peer 1, or the name the bar gives it.
     QString fill(QString text, bool byName = false) const {
-        for (int i = 0; i < paths.size(); ++i)
+        for (int i = 0; i < paths.size(); ++i) {
             text.replace(QStringLiteral("{%1}").arg(i), byName ? names[i] : paths[i]);
+            text.replace(QStringLiteral("{p%1}").arg(i), processes.value(i));
+        }
         return text;
     }
     QStringList fill(const QStringList& texts) const {
@@ -325,8 +347,33 @@ void TestPanelLink::portInUse() {
     QCOMPARE(rig.form->statusColour(), Form1::red);
     QVERIFY(!rig.port->portOpen());
 
-    // Once the other program lets go, the port works again.
+    // A program in another process that merely has the line open does not keep this one
+    // out, but would take some of the panel's bytes: refused before anything is sent, named
+    // in the box and on the bar. A comparison, which shows no box, names it on the bar too.
     other.close();
+    const std::unique_ptr<QProcess> elsewhere = holdElsewhere(rig.sim.devicePath());
+    const QString held = QStringLiteral("THE PORT IS OPEN IN sleep (PROCESS %1): CLOSE IT, THEN "
+                                        "TRY AGAIN")
+                             .arg(elsewhere->processId());
+    showAllNotAssigned(*rig.form);
+    for (const Operation operation : {read, compare}) {
+        rig.messages.shown.clear();
+        (rig.operations.get()->*operation)();
+        QVERIFY(rig.sim.received().isEmpty());
+        QCOMPARE(rig.form->ProgressBar1->format(),
+                 QStringLiteral("OPEN IN sleep (PROCESS %1): CLOSE IT, TRY AGAIN")
+                     .arg(elsewhere->processId()));
+        QVERIFY(rig.form->ProgressBar1->toolTip().startsWith(held));
+        QCOMPARE(rig.messages.shown.size(), operation == read ? 1 : 0);
+        if (operation == read)
+            QVERIFY2(rig.messages.shown[0].text.contains(held + '.'),
+                     qPrintable(rig.messages.shown[0].text));
+        rig.checkIdle();
+    }
+
+    // Once the other program lets go, the port works again.
+    elsewhere->kill();
+    QVERIFY(elsewhere->waitForFinished());
     rig.messages.shown.clear();
     rig.sim.setModel(71);
     rig.operations->READ_CONFIG_Click();
@@ -735,7 +782,8 @@ void TestPanelLink::barTextsFit_data() {
                 p.stopped();
         });
     };
-    const auto searched = [longName](search::PortResult::Kind kind, int ports) {
+    const auto searched = [longName](search::PortResult::Kind kind, int ports,
+                                     CommPort::OpenFailure failure = CommPort::OpenFailure::None) {
         return ProgressSteps([=](OperationProgress& p) {
             p.begin(K::Find);
             QList<search::PortResult> results;
@@ -745,6 +793,7 @@ void TestPanelLink::barTextsFit_data() {
                 port.name = p.barName(longName);
                 port.kind = kind;
                 port.model = 255;
+                port.failure = failure;
                 results << port;
             }
             const search::Decision decision = search::decide(results);
@@ -761,7 +810,15 @@ void TestPanelLink::barTextsFit_data() {
     QTest::newRow("no model number, long name")
         << searched(R::NoModel, 1) << "NUMBER ON /dev/" << T::Attention;
     QTest::newRow("12 ports, none opened")
-        << searched(R::NotOpened, 12) << "ON 12 PORTS; 12 COULD NOT BE OPENED" << T::Attention;
+        << searched(R::NotOpened, 12) << "ON 12 PORTS; REFUSED ON 12" << T::Attention;
+    QTest::newRow("12 ports, permission denied")
+        << searched(R::NotOpened, 12, CommPort::OpenFailure::NoPermission)
+        << "ON 12 PORTS; PERMISSION DENIED ON 12" << T::Attention;
+    QTest::newRow("a port another program has open") << ProgressSteps([](OperationProgress& p) {
+        p.begin(K::Read);
+        p.result("OPEN IN ModemManager (PROCESS 4194304): CLOSE IT, TRY AGAIN", T::Attention);
+    }) << "OPEN IN ModemManager (PROCESS 4194304): CLOSE IT, TRY AGAIN"
+                                                     << T::Attention;
     QTest::newRow("file opened") << ProgressSteps([](OperationProgress& p) {
         p.fileOpened("/home/tech/east-wing.qcf");
     }) << "OPENED east-wing.qcf \u2014 NOT WRITTEN TO THE PANEL"
@@ -1295,7 +1352,7 @@ void TestPanelLink::findPanel_data() {
                        "{2}: A MODEL 70 PANEL, CHOSEN"};
     QTest::newRow("no panel anywhere")
         << QList<Peer>{silent, missing, silent} << Wire{silence, "", silence} << -1
-        << "NO PANEL ANSWERED ON 3 PORTS; 1 COULD NOT BE OPENED"
+        << "NO PANEL ANSWERED ON 3 PORTS; NO SUCH PORT ON 1"
         << QStringList{"{0}: " + noAnswer, "{1}: NOT OPENED: DOES NOT EXIST", "{2}: " + noAnswer};
     QTest::newRow("another model, a port in use, then a model 79 panel")
         << QList<Peer>{panel(71), held, panel(79)} << Wire{model, "", model} << 2
@@ -1303,6 +1360,12 @@ void TestPanelLink::findPanel_data() {
         << QStringList{"{0}: A MODEL 71 PANEL, NOT ONE THIS PROGRAM CONFIGURES",
                        "{1}: NOT OPENED: IN USE BY ANOTHER PROGRAM",
                        "{2}: A MODEL 79 PANEL, CHOSEN"};
+    // A program in another process that has the line open would take some of the panel's
+    // bytes: the port is not tried, and the program named.
+    QTest::newRow("a port another program has open, then a panel")
+        << QList<Peer>{openElsewhere, panel(70)} << Wire{"", model} << 1 << "PANEL FOUND ON {1}"
+        << QStringList{"{0}: NOT OPENED: OPEN IN sleep (PROCESS {p0})",
+                       "{1}: A MODEL 70 PANEL, CHOSEN"};
     QTest::newRow("another model only: named, not chosen")
         << QList<Peer>{silent, panel(71)} << Wire{silence, model} << -1
         << "A MODEL 71 PANEL ANSWERED ON {1}"
