@@ -137,6 +137,23 @@ void PanelSim::setMismatch(int address) {
     mismatch_.insert(address);
 }
 
+void PanelSim::setNoise(double rate, quint32 seed) {
+    noise_ = rate;
+    random_.seed(seed);
+}
+
+QByteArray PanelSim::noisy(QByteArray bytes) {
+    if (noise_ <= 0)
+        return bytes;
+    std::bernoulli_distribution changed(noise_);
+    std::uniform_int_distribution<int> bit(0, 7);
+    for (char& byte : bytes) {
+        if (changed(random_))
+            byte = char(byte ^ (1 << bit(random_)));
+    }
+    return bytes;
+}
+
 int PanelSim::pendingBytes() const {
     int n = 0;
     for (const auto& e : queue_)
@@ -154,6 +171,8 @@ void PanelSim::onReadable() {
         notifier_->setEnabled(false);
         return;
     }
+    const QByteArray heard = noisy(QByteArray(buffer, static_cast<int>(n)));
+    std::copy(heard.cbegin(), heard.cend(), buffer);
     received_.append(buffer, static_cast<int>(n));
     if (echo_)
         transmit(QByteArray(buffer, static_cast<int>(n)), 0, echoSplitAt_, echoSplitGapMs_);
@@ -360,9 +379,10 @@ void PanelSim::runDue() {
         emit repliesSent();
 }
 
-void PanelSim::writeLine(const QByteArray& bytes) {
+void PanelSim::writeLine(const QByteArray& sent) {
     if (master_ < 0)
         return;
+    const QByteArray bytes = noisy(sent);
     qsizetype done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(master_, bytes.constData() + done, size_t(bytes.size() - done));

@@ -13,6 +13,7 @@
 
 #include <array>
 #include <map>
+#include <random>
 
 class QSocketNotifier;
 class QTimer;
@@ -112,6 +113,9 @@ public:
         echoSplitGapMs_ = gapMs;
     }
     void setHangUpAfter(int commands) { hangUpAfter_ = commands; } // then hangs up
+    // A noisy line: each byte, either way, has one bit changed with probability `rate`, the
+    // changes drawn from `seed`, so that a run can be repeated.
+    void setNoise(double rate, quint32 seed = 1);
 
     // Puts bytes on the line now, as line noise or a reply nobody asked for would arrive.
     void inject(const QByteArray& bytes);
@@ -155,6 +159,8 @@ private:
     void runDue();
     void arm();
     void writeLine(const QByteArray& bytes);
+    // `bytes` as the noise of the line leaves them.
+    QByteArray noisy(QByteArray bytes);
     qint64 now() const { return clock_.nsecsElapsed(); }
 
     int master_ = -1;
@@ -192,6 +198,8 @@ private:
     int splitAt_ = 0;
     int splitGapMs_ = 0;
     int hangUpAfter_ = -1;
+    double noise_ = 0;
+    std::mt19937 random_;
 
     bool hungUp_ = false;
     QByteArray received_;
