@@ -88,36 +88,26 @@ struct PanelRig {
     }
 };
 
-// Every text the status line is given, and those it is painted with: a text set and replaced
-// before it was painted was never seen.
+// The texts the status line is given that it was never painted with: a text set and
+// replaced before it was painted was never seen.
 class StatusTexts : public QObject {
 public:
     explicit StatusTexts(Form1& form) : form_(form) {
         form.Text1->viewport()->installEventFilter(this);
         connect(form.Text1, &QPlainTextEdit::textChanged, this,
-                [this] { set_ << form_.statusText(); });
+                [this] { unseen << form_.statusText(); });
     }
-    // The texts set that were never painted.
-    QStringList unseen() const {
-        QStringList never;
-        for (const QString& text : set_) {
-            if (!painted_.contains(text))
-                never << text;
-        }
-        return never;
-    }
+    QStringList unseen;
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
         if (event->type() == QEvent::Paint)
-            painted_ << form_.statusText();
+            unseen.removeAll(form_.statusText());
         return false;
     }
 
 private:
     Form1& form_;
-    QStringList set_;
-    QStringList painted_;
 };
 
 using SimSetup = std::function<void(PanelSim&)>;

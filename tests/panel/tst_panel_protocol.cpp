@@ -362,27 +362,20 @@ void TestPanelProtocol::searchDecision_data() {
         << Ports{tried("ttyS1", K::NotOpened, 0, F::BadSettings)} << ""
         << "NO PANEL ANSWERED ON 1 PORT; SETTINGS REFUSED ON 1"
         << QStringList{"/dev/ttyS1: NOT OPENED: REFUSES 9600,N,8,1"};
-    // The bar names the cause most ports share; a port another program holds is in use, and
-    // the tooltip names the program.
-    QTest::newRow("missing, then two denied: the most common cause")
-        << Ports{tried("ttyUSB3", K::NotOpened, 0, F::NotFound),
-                 tried("ttyUSB0", K::NotOpened, 0, F::NoPermission),
-                 tried("ttyUSB1", K::NotOpened, 0, F::NoPermission)}
-        << ""
-        << "NO PANEL ANSWERED ON 3 PORTS; PERMISSION DENIED ON 2"
-        << QStringList{"/dev/ttyUSB3: NOT OPENED: DOES NOT EXIST",
-                       "/dev/ttyUSB0: NOT OPENED: PERMISSION DENIED",
-                       "/dev/ttyUSB1: NOT OPENED: PERMISSION DENIED"};
+    // The bar names the cause most ports share, a port another program has open counted as
+    // in use; the tooltip names the programs.
     search::PortResult held = tried("ttyUSB1", K::NotOpened, 0, F::HeldOpen);
     held.heldBy = QStringList{"socat (PROCESS 4242)", "cat (PROCESS 17)"};
-    QTest::newRow("denied, held by two programs, in use")
-        << Ports{tried("ttyUSB0", K::NotOpened, 0, F::NoPermission), held,
-                 tried("ttyUSB2", K::NotOpened, 0, F::InUse)}
+    QTest::newRow("missing, held by two programs, in use, denied: the most common cause")
+        << Ports{tried("ttyUSB0", K::NotOpened, 0, F::NotFound), held,
+                 tried("ttyUSB2", K::NotOpened, 0, F::InUse),
+                 tried("ttyUSB3", K::NotOpened, 0, F::NoPermission)}
         << ""
-        << "NO PANEL ANSWERED ON 3 PORTS; IN USE ON 2"
-        << QStringList{"/dev/ttyUSB0: NOT OPENED: PERMISSION DENIED",
+        << "NO PANEL ANSWERED ON 4 PORTS; IN USE ON 2"
+        << QStringList{"/dev/ttyUSB0: NOT OPENED: DOES NOT EXIST",
                        "/dev/ttyUSB1: NOT OPENED: OPEN IN socat (PROCESS 4242), cat (PROCESS 17)",
-                       "/dev/ttyUSB2: NOT OPENED: IN USE BY ANOTHER PROGRAM"};
+                       "/dev/ttyUSB2: NOT OPENED: IN USE BY ANOTHER PROGRAM",
+                       "/dev/ttyUSB3: NOT OPENED: PERMISSION DENIED"};
     QTest::newRow("a panel: chosen, the ports after it not tried")
         << Ports{silent("ttyS0"), tried("ttyUSB1", K::Found, 79), tried("ttyUSB2", K::NotTried)}
         << "/dev/ttyUSB1"

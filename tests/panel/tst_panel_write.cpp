@@ -153,7 +153,7 @@ void TestPanelWrite::failures_data() {
         << Form1::red << noBox << 2
         << SimCheck([](PanelSim& s) { QCOMPARE(s.value(2), writtenValue(5)); });
     // The check asks again where an answer differs: a copy of the answer before it is no
-    // value the panel holds, nor are answers that keep disagreeing (a fault of the line).
+    // value the panel holds.
     const auto reply = [](int location) {
         return QByteArray::number(writtenValue(location) * 10).rightJustified(4, '0') + '\r';
     };
@@ -164,12 +164,6 @@ void TestPanelWrite::failures_data() {
         << wakeUps(1) + reads({63}) + writes(0, 24) + readsFromTo(0, 12) + reads({12, 11}) +
                readsFromTo(13, 24) + reads({63})
         << QString::fromLatin1(texts::programmed) << Form1::green << noBox << 25 << nothingMore;
-    QTest::newRow("the check's answers keep disagreeing at 12")
-        << complete << SimSetup([=](PanelSim& s) {
-               s.setReadReplies(12, {reply(12), reply(11), reply(13), reply(14)});
-           })
-        << wakeUps(1) + reads({63}) + writes(0, 24) + readsFromTo(0, 12) + reads({12, 11, 12, 11})
-        << badData << Form1::red << noBox << 25 << nothingMore;
     // A command that lands on the model location leaves a panel that every later operation
     // would refuse as another model: the check reads it last.
     QTest::newRow("an address changed into the model location")
@@ -225,7 +219,7 @@ void TestPanelWrite::failures() {
         QVERIFY(rig.messages.shown.isEmpty());
     }
     rig.checkIdle();
-    QCOMPARE(shown.unseen(), QStringList()); // DATA FAILED TO VERIFY as well
+    QCOMPARE(shown.unseen, QStringList()); // DATA FAILED TO VERIFY as well
     for (int location = 0; location < 25; ++location) {
         if (location < writtenUpTo)
             QCOMPARE(rig.sim.value(location), writtenValue(location));
