@@ -62,16 +62,21 @@ bool PanelLink::open_link(const QStringList& reportedPorts) {
     if (quiet_)
         return false;
     showStatus(Form1::red, texts::portUnavailable);
-    // The group owning the device node, which the user needs to belong to; root's when the
-    // group may not open it either.
-    const QFileInfo node(SerialCommPort::devicePath(port_.portName()));
-    const auto groupRights = QFile::ReadGroup | QFile::WriteGroup;
-    const QString group =
-        (node.permissions() & groupRights) == groupRights ? node.group() : QStringLiteral("root");
+    const QString group = openingGroup(SerialCommPort::devicePath(port_.portName()));
     form_.messages().message(openFailureMessage(port_.portName(), port_.openFailure(), detail,
                                                 reportedPorts, group, port_.heldBy()),
                              QString::fromLatin1(texts::portTitle));
     return false;
+}
+
+QString PanelLink::openingGroup(const QString& device) {
+    const QFileInfo node(device);
+    if (!node.exists())
+        return QString();
+    // A group without both rights gives its members nothing: only root may open the device.
+    const auto groupRights = QFile::ReadGroup | QFile::WriteGroup;
+    return (node.permissions() & groupRights) == groupRights ? node.group()
+                                                             : QStringLiteral("root");
 }
 
 QString PanelLink::heldOpenText(const QStringList& heldBy) {

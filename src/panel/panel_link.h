@@ -108,6 +108,10 @@ public:
                                       const QStringList& heldBy = {});
     // "THE PORT IS OPEN IN socat (PROCESS 4242): CLOSE IT, THEN TRY AGAIN"
     static QString heldOpenText(const QStringList& heldBy);
+    // The group whose members may open `device`, which the user needs to belong to: the group
+    // that owns it when that group may read and write it, else "root"; empty when the device is
+    // not there to look at.
+    static QString openingGroup(const QString& device);
 
 private:
     // The device vanished, the window is closing during an operation that closing abandons,

@@ -10,9 +10,14 @@
 #include "serial_ports.h"
 #include "serial_trace.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <optional>
+
+#ifdef Q_OS_LINUX
+#include <unistd.h>
+#endif
 
 Q_DECLARE_METATYPE(std::optional<long long>)
 Q_DECLARE_METATYPE(CommPort::OpenFailure)
@@ -230,6 +235,27 @@ void TestPanelProtocol::openFailureMessage() {
              qPrintable(text));
     for (const QString& part : mustContain)
         QVERIFY2(text.contains(part), qPrintable(text));
+#ifdef Q_OS_LINUX
+    // Where the root row's group comes from: a node its group may not both read and write.
+    if (group != QLatin1String("root"))
+        return;
+    QTemporaryDir dir;
+    const QString node = dir.filePath(QStringLiteral("ttyUSB7"));
+    QCOMPARE(PanelLink::openingGroup(node), QString());
+    QFile file(node);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    if (QFileInfo(node).groupId() == 0) // run by root: a group that is not root's own
+        QCOMPARE(::chown(QFile::encodeName(node).constData(), uid_t(-1), gid_t(1)), 0);
+    const QString owning = QFileInfo(node).group();
+    QVERIFY(owning != QLatin1String("root"));
+    const auto rw = QFile::ReadOwner | QFile::WriteOwner;
+    QVERIFY(file.setPermissions(rw | QFile::ReadGroup | QFile::WriteGroup));
+    QCOMPARE(PanelLink::openingGroup(node), owning);
+    QVERIFY(file.setPermissions(rw | QFile::ReadGroup | QFile::ReadOther | QFile::WriteOther));
+    QCOMPARE(PanelLink::openingGroup(node), QStringLiteral("root"));
+    QVERIFY(file.setPermissions(rw));
+    QCOMPARE(PanelLink::openingGroup(node), QStringLiteral("root"));
+#endif
 }
 
 void TestPanelProtocol::firstSerialPort() {
