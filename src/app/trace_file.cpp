@@ -41,13 +41,9 @@ void writeTrace(QtMsgType type, const QMessageLogContext& context, const QString
 
 bool TraceFile::open(const QString& path, QString& error) {
     // A pipe without a reader would hold the start for ever; a device or a folder is no trace.
-    QString reason = qcf::notPlainFile(path);
-    if (reason.isEmpty()) {
-        file_.setFileName(path);
-        if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
-            reason = file_.errorString();
-    }
-    if (!reason.isEmpty()) {
+    QString reason;
+    if (!qcf::openPlainFile(file_, path,
+                            QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text, reason)) {
         error = QStringLiteral("cannot write the trace file %1: %2").arg(path, reason);
         return false;
     }

@@ -75,6 +75,10 @@ void Form1::showStatus(const QColor& colour, const QString& text) {
 
 void Form1::setStatusText(const QString& text) {
     Text1->setPlainText(text);
+    // Painted at once: an operation may replace a text (the cause of a failure) before it
+    // next waits, and the status line must have shown it.
+    if (Text1->isVisible())
+        Text1->viewport()->repaint();
 }
 
 void Form1::setStatusColour(const QColor& colour) {

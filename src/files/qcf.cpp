@@ -7,6 +7,14 @@
 
 #include <algorithm>
 
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace qcf {
 
 const char* const modelIdentity = "51-20417-MDL or 51-20426-MDL";
@@ -347,6 +355,15 @@ QString codeCause(const Record& record) {
     return QString();
 }
 
+// Saved as "Unicode" by a Windows editor, a file is UTF-16: two bytes a character, one of them
+// 00 for every character a configuration file holds, mostly after a byte-order mark. Its first
+// character is then the quote that opens the model.
+bool isUtf16(const QByteArray& bytes) {
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
+        return true;
+    return bytes.startsWith(QByteArray("\"\0", 2)) || bytes.startsWith(QByteArray("\0\"", 2));
+}
+
 } // namespace
 
 Verdict judge(const QByteArray& bytes, qint64 fileSize) {
@@ -362,8 +379,11 @@ Verdict judge(const QByteArray& bytes, qint64 fileSize) {
     } else {
         cause = codeCause(r.record);
     }
-    // A control byte explains every other fault at once: this is not a text file.
-    if (!cause.isEmpty() && r.controlAt >= 0)
+    // Its own encoding explains a Unicode file's faults, which are many; a control byte
+    // explains every other fault at once: this is not a text file.
+    if (isUtf16(bytes))
+        cause = QStringLiteral("THE FILE IS SAVED AS UNICODE (UTF-16); SAVE IT AS ANSI OR UTF-8");
+    else if (!cause.isEmpty() && r.controlAt >= 0)
         cause = QStringLiteral("THE FILE IS NOT TEXT: BYTE %1 HOLDS THE CONTROL CODE %2 (HEX)")
                     .arg(QString::number(r.controlAt + 1),
                          QString::number(static_cast<unsigned char>(bytes[r.controlAt]), 16)
@@ -372,24 +392,85 @@ Verdict judge(const QByteArray& bytes, qint64 fileSize) {
     return verdict;
 }
 
-QString notPlainFile(const QString& fileName) {
-    const QFileInfo info(fileName);
-    if (info.isDir())
-        return QStringLiteral("It is a folder, not a file.");
-    if (info.exists() && !info.isFile())
-        return QStringLiteral("It is not a plain file but a pipe, a device or a socket.");
-    return QString();
-}
+namespace {
 
-bool readFileStart(const QString& fileName, QByteArray& bytes, qint64& fileSize, QString& error) {
-    error = notPlainFile(fileName);
-    if (!error.isEmpty())
+const char* const folder = "It is a folder, not a file.";
+const char* const notPlain = "It is not a plain file but a pipe, a device or a socket.";
+
+} // namespace
+
+namespace {
+
+// A file that is no file of the system, such as one built into the program, which nothing
+// can replace, or a system without another way.
+bool openByName(QFile& file, const QString& fileName, QIODevice::OpenMode mode, QString& error) {
+    const QFileInfo info(fileName);
+    if (info.isDir() || (info.exists() && !info.isFile())) {
+        error = QLatin1String(info.isDir() ? folder : notPlain);
         return false;
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
+    }
+    file.setFileName(fileName);
+    if (!file.open(mode)) {
         error = file.errorString();
         return false;
     }
+    return true;
+}
+
+} // namespace
+
+#ifdef Q_OS_UNIX
+
+bool openPlainFile(QFile& file, const QString& fileName, QIODevice::OpenMode mode, QString& error) {
+    if (!QFileInfo(fileName).isNativePath())
+        return openByName(file, fileName, mode, error);
+    const bool write = mode & QIODevice::WriteOnly;
+    // Without O_TRUNC: nothing is emptied before it is known to be a plain file.
+    const int flags = (write ? O_WRONLY | O_CREAT : O_RDONLY) | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    const int fd = ::open(QFile::encodeName(fileName).constData(), flags, 0666);
+    if (fd < 0) {
+        // A pipe opened for writing without a reader, or a folder, cannot be opened at all.
+        const int cause = errno;
+        const QFileInfo info(fileName);
+        error = cause == EISDIR || info.isDir() ? QLatin1String(folder)
+                : cause == ENXIO && info.exists() && !info.isFile()
+                    ? QLatin1String(notPlain)
+                    : QString::fromLocal8Bit(std::strerror(cause));
+        return false;
+    }
+    struct stat opened {};
+    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+        error = S_ISDIR(opened.st_mode) ? QLatin1String(folder) : QLatin1String(notPlain);
+        ::close(fd);
+        return false;
+    }
+    // A plain file: reads and writes wait as usual from here on.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (write && (mode & QIODevice::Truncate) && ::ftruncate(fd, 0) != 0) {
+        error = QString::fromLocal8Bit(std::strerror(errno));
+        ::close(fd);
+        return false;
+    }
+    if (!file.open(fd, mode & ~QIODevice::Truncate, QFileDevice::AutoCloseHandle)) {
+        error = file.errorString();
+        ::close(fd);
+        return false;
+    }
+    return true;
+}
+
+#else
+
+bool openPlainFile(QFile& file, const QString& fileName, QIODevice::OpenMode mode, QString& error) {
+    return openByName(file, fileName, mode, error);
+}
+
+#endif
+
+bool readFileStart(const QString& fileName, QByteArray& bytes, qint64& fileSize, QString& error) {
+    QFile file;
+    if (!openPlainFile(file, fileName, QIODevice::ReadOnly, error))
+        return false;
     fileSize = file.size();
     bytes = file.read(maxFileSize);
     if (file.error() != QFileDevice::NoError) {

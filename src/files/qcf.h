@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 
 #include <array>
@@ -102,10 +103,13 @@ struct Verdict {
 // its first maxFileSize bytes.
 Verdict judge(const QByteArray& bytes, qint64 fileSize = -1);
 
-// Why `fileName` is not to be opened at all: opening a pipe waits for its other end, a device
-// may never end, a folder or a socket holds no file. Empty for a plain file, and for a name
-// that is no file yet.
-QString notPlainFile(const QString& fileName);
+// Opens `fileName` into `file` with `mode` (ReadOnly, or WriteOnly with Truncate and Text:
+// created when missing, emptied) when it is a plain file. A pipe would wait for its other end,
+// a device may never end, a folder or a socket holds no file: the name is opened first
+// without waiting and without becoming a terminal's, and what was opened is looked at, so no
+// other file can take the name's place in between. False, with the reason in `error`, when it
+// is no plain file or cannot be opened; nothing stays open then.
+bool openPlainFile(QFile& file, const QString& fileName, QIODevice::OpenMode mode, QString& error);
 
 // The first maxFileSize bytes of a file and the file's size. False, with the system's words
 // in `error`, when the file cannot be opened or read.

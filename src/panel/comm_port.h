@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 // The serial line to the panel, shaped like the comm control the window once used: a port
 // name, a settings string, PortOpen, Output, InBufferCount and Input. Received bytes stay
@@ -11,8 +12,9 @@ class CommPort : public QObject {
     Q_OBJECT
 
 public:
-    // Why the last attempt to open the port failed.
-    enum class OpenFailure { None, NotFound, InUse, NoPermission, BadSettings, Other };
+    // Why the last attempt to open the port failed. HeldOpen: another program has it open,
+    // which heldBy() names.
+    enum class OpenFailure { None, NotFound, InUse, HeldOpen, NoPermission, BadSettings, Other };
 
     using QObject::QObject;
     ~CommPort() override = default;
@@ -40,6 +42,9 @@ public:
     virtual QByteArray peek() = 0;
 
     virtual OpenFailure openFailure() const = 0;
+    // The programs that hold the port open, when the last open found any: "socat (PROCESS
+    // 4242)". The program's own process never counts.
+    virtual QStringList heldBy() const { return {}; }
     virtual QString errorString() const = 0;
     // True once the device failed while open (unplugged, hung up): the port has been closed
     // and stays unusable until it is opened again.

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStringList>
 
 #include <algorithm>
 #include <tuple>
@@ -23,12 +24,13 @@ const QString practiceMarkAhead = practiceMark + QStringLiteral(" \u2014 ");
 } // namespace
 
 int OperationProgress::steps(Kind kind) {
-    return 1 + locations + (kind == Kind::Write ? locations : 0);
+    return 1 + locations + (kind == Kind::Write ? locations + 1 : 0);
 }
 
 void OperationProgress::begin(Kind kind) {
     kind_ = kind;
     closing_ = false;
+    written_ = -1;
     bar_.setToolTip(QString());
     bar_.setTone(Tone::Neutral);
     bar_.setRange(0, steps(kind));
@@ -62,6 +64,8 @@ QString OperationProgress::stepText() const {
     }
     case Step::Checking:
         return QStringLiteral("CHECKING LOCATION %1 OF %2").arg(address_ + 1).arg(locations);
+    case Step::CheckingModel:
+        return QStringLiteral("CHECKING THE MODEL LOCATION");
     case Step::TryingPort:
         return QStringLiteral("LOOKING FOR THE PANEL: ") + portCount();
     case Step::Finished:
@@ -75,12 +79,14 @@ QString OperationProgress::stepText() const {
 void OperationProgress::at(Step step, int address) {
     step_ = step;
     address_ = address;
+    otherValue_ = false;
     // The bar counts what is done: the model location and the locations before this one, and
     // for a check the 25 locations written before it.
-    const int done = step == Step::Location   ? 1 + address
-                     : step == Step::Checking ? 1 + locations + address
-                     : step == Step::Finished ? steps(kind_)
-                                              : 0;
+    const int done = step == Step::Location        ? 1 + address
+                     : step == Step::Checking      ? 1 + locations + address
+                     : step == Step::CheckingModel ? 1 + 2 * locations
+                     : step == Step::Finished      ? steps(kind_)
+                                                   : 0;
     const QString prefix = !closing_                ? QString()
                            : step == Step::Finished ? closingAtTheEnd
                                                     : closingWhileRunning;
@@ -107,11 +113,31 @@ void OperationProgress::stopped() {
         where = QStringLiteral("STOPPED AT THE MODEL LOCATION");
         break;
     case Step::Location:
+        if (halfWritten()) {
+            // The bar has room for what was written; its tooltip says the whole.
+            QStringList written = halfWrittenParts();
+            if (written.last().endsWith(QLatin1String(" AS BEFORE")))
+                written.removeLast();
+            const QString shown =
+                QStringLiteral("HALF WRITTEN: ") + written.join(QStringLiteral(", "));
+            setText(closing_ ? closingAtTheEnd + shown
+                             : shown + QStringLiteral(" \u2014 WRITE AGAIN"));
+            bar_.setTone(Tone::Attention);
+            bar_.setToolTip(halfWrittenText());
+            bar_.setAccessibleDescription(bar_.format() + QLatin1Char('\n') + halfWrittenText());
+            return;
+        }
         where = QStringLiteral("STOPPED AT LOCATION %1 OF %2").arg(address_ + 1).arg(locations);
         break;
     case Step::Checking:
-        where =
-            QStringLiteral("CHECK FAILED AT LOCATION %1 OF %2").arg(address_ + 1).arg(locations);
+        where = QStringLiteral("CHECK %1 AT LOCATION %2 OF %3")
+                    .arg(QLatin1String(otherValue_ ? "FAILED" : "STOPPED"))
+                    .arg(address_ + 1)
+                    .arg(locations);
+        break;
+    case Step::CheckingModel:
+        where = QStringLiteral("CHECK %1 AT THE MODEL LOCATION")
+                    .arg(QLatin1String(otherValue_ ? "FAILED" : "STOPPED"));
         break;
     case Step::TryingPort:
         where = QStringLiteral("SEARCH STOPPED AT ") + portCount();
@@ -121,6 +147,35 @@ void OperationProgress::stopped() {
     }
     setText(closing_ ? closingAtTheEnd + where : where);
     bar_.setTone(Tone::Attention);
+}
+
+bool OperationProgress::halfWritten() const {
+    return kind_ == Kind::Write && step_ == Step::Location && (address_ > 0 || written_ >= 0);
+}
+
+QStringList OperationProgress::halfWrittenParts() const {
+    // The locations before the one the write stopped at were verified; from there to the last
+    // one sent they may or may not hold the new value; the rest were never sent.
+    const auto range = [](int first, int last) {
+        return first == last ? QString::number(first)
+                             : QStringLiteral("%1 TO %2").arg(first).arg(last);
+    };
+    QStringList parts;
+    if (address_ > 0)
+        parts << range(1, address_) + QStringLiteral(" NEW");
+    if (written_ >= address_)
+        parts << range(address_ + 1, written_ + 1) + QStringLiteral(" IN DOUBT");
+    const int untouched = std::max(address_, written_ + 1);
+    if (untouched < locations)
+        parts << range(untouched + 1, locations) + QStringLiteral(" AS BEFORE");
+    return parts;
+}
+
+QString OperationProgress::halfWrittenText() const {
+    const QStringList parts = halfWrittenParts();
+    const bool several = parts.first().contains(QLatin1String(" TO "));
+    return QStringLiteral("PANEL HALF WRITTEN: %1 %2 \u2014 WRITE AGAIN")
+        .arg(QLatin1String(several ? "LOCATIONS" : "LOCATION"), parts.join(QStringLiteral(", ")));
 }
 
 QString OperationProgress::portCount() const {
@@ -185,9 +240,8 @@ void OperationProgress::fileOpened(const QString& path) {
 }
 
 void OperationProgress::partlyRead(int read, const QString& why) {
-    const QString from = read == 0   ? QStringLiteral("LOCATION 1 FAILED")
-                         : read == 1 ? QStringLiteral("LOCATION 1")
-                                     : QStringLiteral("LOCATIONS 1 TO %1").arg(read);
+    const QString from =
+        read == 1 ? QStringLiteral("LOCATION 1") : QStringLiteral("LOCATIONS 1 TO %1").arg(read);
     notice_ = QStringLiteral("PARTLY READ: %1, THE REST AS BEFORE").arg(from);
     noticeToolTip_ =
         QStringLiteral("THE WINDOW SHOWS A MIX THAT NEITHER THE PANEL NOR A FILE HOLDS. "

@@ -3,6 +3,9 @@
 #include "widgets.h"
 
 #include <QString>
+#include <QStringList>
+
+#include <algorithm>
 
 // How far a panel read or write has got, on the window's progress bar: the wake-up, the
 // model location, then the 25 configuration locations, counted from 1 as a technician counts
@@ -21,7 +24,8 @@ public:
         WakingPanel,
         ModelLocation,
         Location,
-        Checking, // a write reads every location once more and compares it with what it wrote
+        Checking,      // a write reads every location once more and compares it with what it wrote
+        CheckingModel, // ... and then the model location, which no write may have changed
         TryingPort,
         Finished
     };
@@ -35,8 +39,22 @@ public:
     // The operation goes on to `step`; for Step::Location and Step::Checking, to location
     // `address`.
     void at(Step step, int address = 0);
-    // The operation failed at the step it was at.
+    // The operation failed at the step it was at. A write that stops among the locations says
+    // what the panel now holds, on the bar as "HALF WRITTEN: 1 TO 13 NEW, 14 IN DOUBT — WRITE
+    // AGAIN" and whole in its tooltip and description (see halfWrittenText()).
     void stopped();
+    // A write command for location `address` has gone out: from there on the location may
+    // hold the new value.
+    void written(int address) { written_ = std::max(written_, address); }
+    // The write is, or stopped, among the locations after it sent one: the panel is half
+    // written.
+    bool halfWritten() const;
+    // What a write that stopped where it is leaves in the panel, counted from 1: "PANEL HALF
+    // WRITTEN: LOCATIONS 1 TO 13 NEW, 14 IN DOUBT, 15 TO 25 AS BEFORE — WRITE AGAIN".
+    QString halfWrittenText() const;
+    // The location a write's check is at holds another value than it should: a stop there says
+    // the check failed. Any other stop of a check is the line's, not the panel's.
+    void otherValue() { otherValue_ = true; }
     // The user asked to close the window while a write runs to its end: from now on the bar
     // says why the window stays open.
     void closing();
@@ -56,7 +74,8 @@ public:
     // A configuration file has been opened into the window: the bar names it and says the
     // panel does not hold it yet; the tooltip gives the whole path.
     void fileOpened(const QString& path);
-    // A read stopped part-way, after `read` locations had been read whole: the bar says the
+    // A read stopped part-way, after `read` locations (one or more) had been read whole, the
+    // window giving back what it showed to the rest: the bar says the
     // window is a mix until it is read again or a file is opened; the tooltip says where the
     // read stopped and why (`why`).
     void partlyRead(int read, const QString& why);
@@ -74,12 +93,14 @@ public:
     void setPractice(bool chosen);
 
     // The bar's maximum for an operation: the model location and the 25 configuration
-    // locations, and for a write the 25 locations it checks at the end.
+    // locations, and for a write the 25 locations and the model location it checks at the end.
     static int steps(Kind kind);
 
 private:
     // The text of the step the operation is at, as it is shown while the window stays open.
     QString stepText() const;
+    // The parts of halfWrittenText(): the locations verified, in doubt, and never sent.
+    QStringList halfWrittenParts() const;
     // The port a search is at and how far it has got: "ttyUSB1, 2 OF 3".
     QString portCount() const;
     // `name` shortened in its middle to one line of the bar, less `room` pixels.
@@ -102,6 +123,8 @@ private:
     Kind kind_ = Kind::Read;
     Step step_ = Step::OpeningPort;
     int address_ = 0;
+    bool otherValue_ = false;
+    int written_ = -1; // the last location a write command went out for
     QString port_;
     int portNumber_ = 0;
     int ports_ = 0;

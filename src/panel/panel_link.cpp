@@ -62,17 +62,31 @@ bool PanelLink::open_link(const QStringList& reportedPorts) {
     if (quiet_)
         return false;
     showStatus(Form1::red, texts::portUnavailable);
-    // The group owning the device node, which the user needs to belong to.
-    const QString group = QFileInfo(SerialCommPort::devicePath(port_->portName())).group();
-    form_.messages().message(
-        openFailureMessage(port_->portName(), port_->openFailure(), detail, reportedPorts, group),
-        QString::fromLatin1(texts::portTitle));
+    const QString group = openingGroup(SerialCommPort::devicePath(port_->portName()));
+    form_.messages().message(openFailureMessage(port_->portName(), port_->openFailure(), detail,
+                                                reportedPorts, group, port_->heldBy()),
+                             QString::fromLatin1(texts::portTitle));
     return false;
+}
+
+QString PanelLink::openingGroup(const QString& device) {
+    const QFileInfo node(device);
+    if (!node.exists())
+        return QString();
+    // A group without both rights gives its members nothing: only root may open the device.
+    const auto groupRights = QFile::ReadGroup | QFile::WriteGroup;
+    return (node.permissions() & groupRights) == groupRights ? node.group()
+                                                             : QStringLiteral("root");
+}
+
+QString PanelLink::heldOpenText(const QStringList& heldBy) {
+    return QStringLiteral("THE PORT IS OPEN IN %1: CLOSE %2, THEN TRY AGAIN")
+        .arg(heldBy.join(QStringLiteral(", ")), QLatin1String(heldBy.size() > 1 ? "THEM" : "IT"));
 }
 
 QString PanelLink::openFailureMessage(const QString& portName, CommPort::OpenFailure failure,
                                       const QString& detail, const QStringList& reportedPorts,
-                                      const QString& deviceGroup) {
+                                      const QString& deviceGroup, const QStringList& heldBy) {
     QString reason;
     switch (failure) {
     case CommPort::OpenFailure::NotFound:
@@ -81,17 +95,21 @@ QString PanelLink::openFailureMessage(const QString& portName, CommPort::OpenFai
     case CommPort::OpenFailure::InUse:
         reason = QStringLiteral("THE PORT IS IN USE BY ANOTHER PROGRAM.");
         break;
+    case CommPort::OpenFailure::HeldOpen:
+        reason = heldOpenText(heldBy) + QLatin1Char('.');
+        break;
     case CommPort::OpenFailure::NoPermission:
         reason = QStringLiteral("PERMISSION TO USE THE PORT WAS DENIED.");
 #ifdef Q_OS_LINUX
-        {
-            const QString group = deviceGroup.isEmpty() || deviceGroup == QLatin1String("root")
-                                      ? QStringLiteral("dialout")
-                                      : deviceGroup;
+        if (deviceGroup == QLatin1String("root"))
+            reason += QStringLiteral(
+                "\nONLY root MAY OPEN THIS PORT. ASK THE ADMINISTRATOR FOR A udev RULE THAT "
+                "GIVES IT TO THE \"dialout\" GROUP (GROUP=\"dialout\", MODE=\"0660\"), AND FOR "
+                "MEMBERSHIP OF THAT GROUP.");
+        else
             reason += QStringLiteral("\nTHE USER MUST BE A MEMBER OF THE \"%1\" GROUP "
                                      "(sudo usermod -aG %1 $USER, then log in again).")
-                          .arg(group);
-        }
+                          .arg(deviceGroup.isEmpty() ? QStringLiteral("dialout") : deviceGroup);
 #else
         Q_UNUSED(deviceGroup)
 #endif
@@ -106,7 +124,8 @@ QString PanelLink::openFailureMessage(const QString& portName, CommPort::OpenFai
     }
     QString text =
         QStringLiteral("THE SERIAL PORT %1 COULD NOT BE OPENED.\n%2").arg(portName, reason);
-    if (failure != CommPort::OpenFailure::BadSettings && !detail.isEmpty())
+    if (failure != CommPort::OpenFailure::BadSettings &&
+        failure != CommPort::OpenFailure::HeldOpen && !detail.isEmpty())
         text += QStringLiteral("\n(%1)").arg(detail);
     if (reportedPorts.isEmpty())
         text += QStringLiteral("\n\nNO SERIAL PORT WAS FOUND ON THIS COMPUTER.");

@@ -33,6 +33,7 @@ public:
 
     // The port the next operation talks to, until another is set.
     void setPort(CommPort& port) { port_ = &port; }
+    CommPort& port() const { return *port_; }
 
     // An operation begins: the trace's clock starts and the trace names the operation.
     void begin(const QString& operation);
@@ -101,11 +102,20 @@ public:
 
     // The text of the message box for a port that could not be opened: its name, the
     // reason, the system's own words (or the refused settings), and the ports that exist.
-    // A refused permission names the group that owns the device (dialout on Debian, uucp on
-    // Arch); dialout when the owner is unknown or root.
+    // A refused permission names the group that owns the device and may open it (dialout on
+    // Debian, uucp on Arch; dialout when it is unknown); for a device only root may open
+    // ("root"), it says to ask for a udev rule that gives it to dialout, and for membership. A
+    // port another program holds names the programs (`heldBy`).
     static QString openFailureMessage(const QString& portName, CommPort::OpenFailure failure,
                                       const QString& detail, const QStringList& reportedPorts,
-                                      const QString& deviceGroup = {});
+                                      const QString& deviceGroup = {},
+                                      const QStringList& heldBy = {});
+    // "THE PORT IS OPEN IN socat (PROCESS 4242): CLOSE IT, THEN TRY AGAIN"
+    static QString heldOpenText(const QStringList& heldBy);
+    // The group whose members may open `device`, which the user needs to belong to: the group
+    // that owns it when that group may read and write it, else "root"; empty when the device is
+    // not there to look at.
+    static QString openingGroup(const QString& device);
 
 private:
     // The device vanished, the window is closing during an operation that closing abandons,

@@ -70,15 +70,21 @@ public:
         QObject::disconnect(closing_);
         ops_.asked_.clear();
         ops_.progress_.stopped();
+        const bool halfWritten = ops_.progress_.halfWritten();
+        if (halfWritten)
+            ops_.link_.trace(ops_.progress_.halfWrittenText());
         ops_.link_.trace(QStringLiteral("end: %1").arg(ops_.endText()));
         if (atEnd)
             atEnd();
         // Said once, wherever the keyboard is: the status line's outcome, or the bar's where
-        // the status line holds none (a search, a comparison, a panel of another model).
+        // the status line holds none (a search, a comparison, a panel of another model), and
+        // what a write that stopped half way left in the panel.
         const bool statusTells =
             !ops_.leavesStatusLine() && ops_.form_.statusColour() != Form1::yellow;
-        ops_.form_.announce(statusTells ? ops_.form_.statusText()
-                                        : ops_.form_.ProgressBar1->format());
+        QString said = statusTells ? ops_.form_.statusText() : ops_.form_.ProgressBar1->format();
+        if (statusTells && halfWritten)
+            said += QLatin1Char('\n') + ops_.progress_.halfWrittenText();
+        ops_.form_.announce(said);
         ops_.link_.setQuiet(false);
         QGuiApplication::restoreOverrideCursor();
         ops_.form_.Combo1->setEnabled(true);
@@ -94,7 +100,16 @@ public:
             ops_.choosePracticeLine();
         if (!ops_.link_.portChosen())
             ops_.progress_.at(Step::ChoosingPort);
-        return ops_.link_.open_link(ops_.selector_.reportedPorts());
+        if (ops_.link_.open_link(ops_.selector_.reportedPorts()))
+            return true;
+        // Another program reads the line: the bar names it, nothing has been sent.
+        const CommPort& opened = ops_.link_.port(); // the practice panel's, when chosen
+        const QStringList heldBy = opened.heldBy();
+        if (opened.openFailure() == CommPort::OpenFailure::HeldOpen && !heldBy.isEmpty())
+            ops_.progress_.result(
+                QStringLiteral("OPEN IN %1: CLOSE IT, TRY AGAIN").arg(heldBy.first()),
+                OperationProgress::Tone::Attention, PanelLink::heldOpenText(heldBy));
+        return false;
     }
 
     // Run at the end, once the bar shows where the operation stopped and the trace says so:
@@ -155,33 +170,52 @@ void PanelOperations::connectButtons() {
 }
 
 PanelLink::Outcome PanelOperations::exchange(Exchange next) {
-    for (bool askedAgain = false;; askedAgain = true) {
-        showStep(next);
+    // An answer other than the expected one is asked for twice more at most: a third that
+    // agrees with neither leaves the line at fault.
+    constexpr int rounds = 3;
+    for (int round = 0;; ++round) {
         bool inDoubt = false;
         bool stands = true;
         Outcome outcome = link_.step([&] {
-            inDoubt = !asked_.empty() && !link_.settled();
+            // Bytes waiting now are discarded whatever else is in doubt.
+            const bool stray = !asked_.empty() && !link_.settled();
+            const bool other = !asked_.empty() && asked_.back().unconfirmed();
+            inDoubt = stray || other;
             if (!inDoubt) {
+                // The bar comes to a location once the one before it stands.
+                showStep(next);
                 if (next.ask)
                     next.answer = next.ask();
-            } else if (!askedAgain) {
-                stands = askAgain(asked_.size() - 1);
-            } else {
-                const Exchange& last = asked_.back();
-                showStep(last);
-                link_.trace(QStringLiteral("in doubt again: location %1 fails").arg(last.address));
-                link_.fail(texts::corrupted);
+                return;
             }
+            const std::size_t last = asked_.size() - 1;
+            const Exchange& doubted = asked_.back();
+            if (stray && round > 0)
+                giveUp(last, QStringLiteral("in doubt again: location %1 fails"));
+            else if (round + 1 >= rounds)
+                giveUp(last, QStringLiteral("answers disagree: location %1 fails"));
+            else if (stray)
+                stands = askAgain(last,
+                                  QStringLiteral("in doubt: the answer of location %1; asked again")
+                                      .arg(doubted.address));
+            else
+                stands = askAgain(last, QStringLiteral("in doubt: location %1 answered %2, not %3; "
+                                                       "asked again")
+                                            .arg(doubted.address)
+                                            .arg(doubted.answer)
+                                            .arg(*doubted.expected));
         });
         // An answer that changed when asked again was another's, taken out of step: the
         // location before it may have been given another's too, and is asked again, back to
-        // one whose answer stands.
+        // one whose answer stands. Bytes after an answer asked again fail it.
         for (std::size_t i = asked_.size() - 1; outcome == Outcome::Ok && !stands && i > 0; --i)
             outcome = link_.step([&] {
                 if (link_.settled())
-                    stands = askAgain(i - 1);
+                    stands = askAgain(
+                        i - 1, QStringLiteral("in doubt: the answer of location %1; asked again")
+                                   .arg(asked_[i - 1].address));
                 else
-                    link_.fail(texts::corrupted);
+                    giveUp(i, QStringLiteral("in doubt again: location %1 fails"));
             });
         if (outcome != Outcome::Ok)
             return outcome;
@@ -193,17 +227,38 @@ PanelLink::Outcome PanelOperations::exchange(Exchange next) {
     }
 }
 
-bool PanelOperations::askAgain(std::size_t i) {
+bool PanelOperations::askAgain(std::size_t i, const QString& why) {
     Exchange& exchange = asked_[i];
     showStep(exchange);
-    link_.trace(
-        QStringLiteral("in doubt: the answer of location %1; asked again").arg(exchange.address));
+    link_.trace(why);
     const int first = exchange.answer;
     exchange.answer = exchange.askAgain();
     const bool stands = exchange.answer == first;
-    if (!stands && exchange.mustStand)
-        link_.fail(texts::corrupted);
+    exchange.agreed = stands;
+    if (form_.r.error_flag != 0)
+        return stands;
+    const bool other = exchange.expected && exchange.answer != *exchange.expected;
+    // The last answer may still be confirmed by one more; an earlier one that changes into
+    // another value than expected leaves nothing to go back to.
+    const bool last = i + 1 == asked_.size();
+    if (!stands && (exchange.mustStand || (other && !last))) {
+        giveUp(i, QStringLiteral("answers disagree: location %1 fails"));
+    } else if (stands && other && exchange.otherFails) {
+        link_.trace(QStringLiteral("check: location %1 holds %2, not %3")
+                        .arg(exchange.address)
+                        .arg(exchange.answer)
+                        .arg(*exchange.expected));
+        progress_.otherValue();
+        link_.fail(texts::failedToVerify);
+    }
     return stands;
+}
+
+void PanelOperations::giveUp(std::size_t i, const QString& why) {
+    const Exchange& exchange = asked_[i];
+    showStep(exchange);
+    link_.trace(why.arg(exchange.address));
+    link_.fail(texts::corrupted);
 }
 
 void PanelOperations::showStep(const Exchange& exchange) {
@@ -246,7 +301,7 @@ PanelOperations::ModelAnswer PanelOperations::readModel(std::optional<Step> step
     return {false, link_.lastReplyInForm() ? std::optional<int>(r.A) : std::nullopt};
 }
 
-bool PanelOperations::wakeUpAndCheckModel(const char* mismatchText) {
+std::optional<int> PanelOperations::wakeUpAndCheckModel(const char* mismatchText) {
     progress_.at(Step::WakingPanel);
     if (const Outcome woke = link_.wake(); woke != Outcome::Ok) {
         // Something that is not the panel answered: most likely another device on this port.
@@ -254,17 +309,17 @@ bool PanelOperations::wakeUpAndCheckModel(const char* mismatchText) {
             progress_.result(QStringLiteral("AN ANSWER THAT IS NOT THE PANEL'S ON %1")
                                  .arg(progress_.barName(selector_.current())),
                              OperationProgress::Tone::Attention);
-        return false;
+        return std::nullopt;
     }
     const ModelAnswer answer = readModel(Step::ModelLocation);
     if (answer.abandoned)
-        return false;
+        return std::nullopt;
     // Only a whole answer names a model. A short, late or garbled one is a fault of the line,
     // not a panel of another model; nor may a model left in A by an earlier operation pass
     // for this panel's.
     if (!answer.model) {
         showBadData();
-        return false;
+        return std::nullopt;
     }
     if (!protocol::isKnownModel(*answer.model)) {
         form_.messages().message(QString::fromLatin1(mismatchText),
@@ -278,9 +333,9 @@ bool PanelOperations::wakeUpAndCheckModel(const char* mismatchText) {
                              .arg(*answer.model)
                              .arg(QLatin1String(notDone)),
                          OperationProgress::Tone::Attention);
-        return false;
+        return std::nullopt;
     }
-    return true;
+    return answer.model;
 }
 
 void PanelOperations::FIND_PANEL_Click() {
@@ -320,6 +375,7 @@ bool PanelOperations::tryPort(search::PortResult& port) {
     if (!link_.open_link({})) {
         port.kind = Kind::NotOpened;
         port.failure = port_.openFailure();
+        port.heldBy = port_.heldBy();
         return true;
     }
     Outcome outcome = link_.wake();
@@ -346,7 +402,6 @@ void PanelOperations::READ_CONFIG_Click() {
     Session session(*this, OperationProgress::Kind::Read, texts::startingRead);
     if (!session)
         return;
-    form_.Text(2)->setText(QString());
     ReadResult read;
     if (session.open() && wakeUpAndCheckModel(texts::readMismatch))
         read = readIntoWindow();
@@ -354,6 +409,15 @@ void PanelOperations::READ_CONFIG_Click() {
     r.config_flag = 1;
     form_.show_switch_view();
     r.config_flag = 0;
+    // The view keeps hidden the designations the read emptied; those it did not take stay in
+    // view as they were.
+    for (const AssignmentItem& item : assignmentItems()) {
+        if (item.kind != AssignmentItem::Kind::Switch)
+            continue;
+        QLineEdit* box = form_.Text(item.designationText);
+        if (!box->text().isEmpty())
+            box->show();
+    }
     session.atEnd = [this, read] { showWhatTheWindowHolds(read); };
 }
 
@@ -365,7 +429,7 @@ void PanelOperations::showWhatTheWindowHolds(const ReadResult& read) {
     }
     const QString why =
         QStringLiteral("%1: %2").arg(form_.ProgressBar1->format(), form_.statusText());
-    if (!read.changed) {
+    if (read.taken == 0) {
         progress_.keepNotice(why);
         return;
     }
@@ -378,18 +442,24 @@ void PanelOperations::showWhatTheWindowHolds(const ReadResult& read) {
 
 PanelLink::Outcome
 PanelOperations::readLocations(Step step, PanelValues& values,
-                               const std::function<bool(const PanelLocation&)>& take) {
+                               const std::function<bool(const PanelLocation&)>& take,
+                               const PanelValues* expected, bool otherFails) {
     ConfigRecord& r = form_.r;
     for (const PanelLocation& location : configurationLocations()) {
         const auto ask = [this, &r, &values, &take, location] {
             r.address_l = static_cast<Integer>(location.address);
             link_.read_location();
             values[location.address] = r.A;
-            if (!take(location))
+            if (take && !take(location))
                 r.error_flag = 1;
             return values[location.address];
         };
-        const Outcome outcome = exchange({step, location.address, ask, ask});
+        Exchange next{step, location.address, ask, ask};
+        if (expected) {
+            next.expected = (*expected)[location.address];
+            next.otherFails = otherFails;
+        }
+        const Outcome outcome = exchange(std::move(next));
         if (outcome != Outcome::Ok)
             return outcome;
     }
@@ -401,15 +471,30 @@ PanelOperations::ReadResult PanelOperations::readIntoWindow() {
     ReadResult result;
     PanelValues values{};
     const auto forget = qScopeGuard([this] { asked_.clear(); });
+    // What the window shows now, given back to every location whose answer does not stand
+    // when the read stops: no value of a bad, missing or misplaced answer stays in a list.
+    struct Shown {
+        int module;
+        int channel;
+        QString designation;
+    };
+    std::vector<Shown> before;
+    for (const AssignmentItem& item : assignmentItems())
+        before.push_back(
+            {form_.List(item.moduleList)->currentRow(), form_.List(item.channelList)->currentRow(),
+             item.designationText ? form_.Text(item.designationText)->text() : QString()});
+    const QString panelName = form_.Text(2)->text();
     const auto take = [this, &r, &result](const PanelLocation& location) {
         // Every location before this one has been taken whole.
         result.taken = location.address;
         const AssignmentItem* item = location.item;
-        if (!item)
-            return true; // intensities are shown together once all three have arrived
-        // A location that failed is still shown from A as it stands, as the panel's answer
-        // left it; the read stops after it.
-        result.changed = true;
+        // A failed answer reaches no list; intensities are shown together once all three have
+        // arrived.
+        if (r.error_flag != 0 || !item)
+            return true;
+        // The panel keeps no name: the window's goes once the panel's first location is in.
+        if (location.address == 0)
+            form_.Text(2)->setText(QString());
         split_assignment(r);
         const bool shown = form_.select(form_.List(item->moduleList), r.m_index) &&
                            form_.select(form_.List(item->channelList), r.c_index);
@@ -420,8 +505,18 @@ PanelOperations::ReadResult PanelOperations::readIntoWindow() {
         }
         return shown;
     };
-    if (!completed(readLocations(Step::Location, values, take)) || !completed(lastPause()))
+    if (!completed(readLocations(Step::Location, values, take)) || !completed(lastPause())) {
+        for (std::size_t i = std::size_t(result.taken); i < before.size(); ++i) {
+            const AssignmentItem& item = assignmentItems()[i];
+            form_.select(form_.List(item.moduleList), before[i].module);
+            form_.select(form_.List(item.channelList), before[i].channel);
+            if (item.designationText != 0)
+                form_.Text(item.designationText)->setText(before[i].designation);
+        }
+        if (result.taken == 0)
+            form_.Text(2)->setText(panelName);
         return result;
+    }
     // The intensities are shown together, so the indicator rule compares the panel's own pair.
     for (std::size_t i = 0; i < intensityItems().size(); ++i)
         r.*(intensityItems()[i].code) = Integer(values[assignmentItems().size() + i]);
@@ -458,7 +553,8 @@ void PanelOperations::WRITE_CONFIG_Click() {
                                                                      : texts::lightingIncomplete));
         return;
     }
-    if (!wakeUpAndCheckModel(texts::writeMismatch) || !writeLocations())
+    const std::optional<int> model = wakeUpAndCheckModel(texts::writeMismatch);
+    if (!model || !writeLocations(*model))
         return;
     form_.showStatus(Form1::green, QLatin1String(texts::programmed));
     progress_.at(Step::Finished);
@@ -482,7 +578,7 @@ int PanelOperations::intensityShown(const PanelLocation& location) const {
                                 codes::intensityEntries[0].value);
 }
 
-bool PanelOperations::writeLocations() {
+bool PanelOperations::writeLocations(int model) {
     ConfigRecord& r = form_.r;
     PanelValues written{};
     const auto forget = qScopeGuard([this] { asked_.clear(); });
@@ -491,6 +587,7 @@ bool PanelOperations::writeLocations() {
             r.address_l = static_cast<Integer>(location.address);
             r.data_l = static_cast<Integer>(valueToWrite(location));
             written[location.address] = r.data_l;
+            progress_.written(location.address);
             link_.write_location();
             return int(r.A);
         };
@@ -505,15 +602,21 @@ bool PanelOperations::writeLocations() {
     }
     // Each location was verified right after its write, but a command whose address was
     // changed on the way lands elsewhere and still verifies where the value already stood.
-    // Only the whole panel read back once more shows that it holds what was written.
+    // Only the whole panel read back once more, the model location included, shows that it
+    // holds what was written. An answer that differs is asked again: a late copy of another
+    // answer is no value the panel holds.
     PanelValues found{};
-    const auto compare = [this, &r, &found, &written](const PanelLocation& location) {
-        if (r.error_flag != 0 || found[location.address] == written[location.address])
-            return true;
-        form_.setStatusText(QLatin1String(texts::failedToVerify));
+    if (!completed(readLocations(Step::Checking, found, nullptr, &written, true)))
         return false;
+    const auto askModel = [this, &r] {
+        r.address_l = protocol::modelLocation;
+        link_.read_location();
+        return int(r.A);
     };
-    return completed(readLocations(Step::Checking, found, compare)) && completed(lastPause());
+    Exchange modelCheck{Step::CheckingModel, protocol::modelLocation, askModel, askModel};
+    modelCheck.expected = model;
+    modelCheck.otherFails = true;
+    return completed(exchange(std::move(modelCheck))) && completed(lastPause());
 }
 
 void PanelOperations::COMPARE_PANEL_Click() {
@@ -538,9 +641,10 @@ void PanelOperations::COMPARE_PANEL_Click() {
         return;
     PanelValues held{};
     const auto forget = qScopeGuard([this] { asked_.clear(); });
-    const auto takeAll = [](const PanelLocation&) { return true; };
-    // Only a whole read is compared: a fault of the line leaves the bar where it stopped.
-    if (!completed(readLocations(Step::Location, held, takeAll)) || !completed(lastPause()))
+    // Only a whole read is compared: a fault of the line leaves the bar where it stopped. A
+    // difference counts once two answers agree on it.
+    if (!completed(readLocations(Step::Location, held, nullptr, &*shown, false)) ||
+        !completed(lastPause()))
         return;
     showComparison(comparison::compare(*shown, held));
 }

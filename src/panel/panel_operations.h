@@ -72,17 +72,31 @@ private:
         std::function<int()> ask;
         std::function<int()> askAgain;
         bool mustStand = false; // an answer that changes when asked again fails (the model)
-        int answer = 0;         // the value the last answer gave
+        // The value the location should hold, when the operation knows it: an answer other
+        // than this is in doubt until a second answer agrees with it. A comparison then counts
+        // a difference; with `otherFails` (a write's check) the location fails.
+        std::optional<int> expected = std::nullopt;
+        bool otherFails = false;
+        int answer = 0;      // the value the last answer gave
+        bool agreed = false; // the last two answers gave it
+        // An answer other than the expected one that no second answer has agreed with.
+        bool unconfirmed() const { return expected && !agreed && answer != *expected; }
     };
     // Runs `next` after a pause. Bytes found waiting after the pause answer no command and
-    // put the answer before them in doubt: that location is asked again first, and should
-    // bytes wait once more, it fails there (the bar goes back to it). A clean line sends
-    // only `next`'s bytes.
+    // put the answer before them in doubt, as does an answer other than the expected one:
+    // that location is asked again first. Should bytes wait once more, or its answers keep
+    // disagreeing, it fails there (the bar goes back to it). A clean line sends only `next`'s
+    // bytes.
     PanelLink::Outcome exchange(Exchange next);
     // The bar comes to `exchange`'s step.
     void showStep(const Exchange& exchange);
-    // Asks exchange `i` of this operation once more; true when its answer stands.
-    bool askAgain(std::size_t i);
+    // Asks exchange `i` of this operation once more, `why` in the trace; true when its answer
+    // stands. An answer that changes fails when it must stand, or when it is not the expected
+    // value (the line is out of step); one that stands on another value than expected fails a
+    // check.
+    bool askAgain(std::size_t i, const QString& why);
+    // The answer of exchange `i` is given up after `why`: the location fails as a line fault.
+    void giveUp(std::size_t i, const QString& why);
     // The pause after the last location, with the same doubt about its answer.
     PanelLink::Outcome lastPause();
     // The exchanges of the running operation answered so far, in order. They refer to the
@@ -97,9 +111,9 @@ private:
         std::optional<int> model;
     };
     ModelAnswer readModel(std::optional<OperationProgress::Step> step);
-    // Wake-up and model check shared by both operations. False when the operation must end:
-    // the status line or a message box has then said why.
-    bool wakeUpAndCheckModel(const char* mismatchText);
+    // Wake-up and model check shared by the operations: the model the panel named. None when
+    // the operation must end: the status line, the bar or a message box has then said why.
+    std::optional<int> wakeUpAndCheckModel(const char* mismatchText);
     // How the running operation ends, for the trace's last line: the status text and the bar's
     // text; for a search, which leaves the status line alone, the bar's text only.
     QString endText() const;
@@ -107,15 +121,18 @@ private:
     // False when the search must end there (the window is closing).
     bool tryPort(search::PortResult& port);
     // Locations 0..24, once the panel has answered, read as READ reads them into `values`.
-    // `take` is given each location as its value arrives (again when it is read once more)
-    // and fails it by returning false. `step` is what the bar shows meanwhile.
+    // `take`, when given, is given each location as its value arrives (again when it is read
+    // once more) and fails it by returning false. `step` is what the bar shows meanwhile.
+    // With `expected`, an answer other than its value there is asked again (see Exchange).
     PanelLink::Outcome readLocations(OperationProgress::Step step, PanelValues& values,
-                                     const std::function<bool(const PanelLocation&)>& take);
-    // What a read put into the window: every location, or some of them, or nothing.
+                                     const std::function<bool(const PanelLocation&)>& take,
+                                     const PanelValues* expected = nullptr,
+                                     bool otherFails = false);
+    // What a read put into the window: every location, or the locations before `taken`, or
+    // nothing. Whatever else it had changed was given back when it stopped.
     struct ReadResult {
         bool whole = false;
-        bool changed = false; // some lists were set from the panel's answers
-        int taken = 0;        // the last location whose answer was taken; those before it whole
+        int taken = 0; // the locations whose answers stand, counted from the first
     };
     ReadResult readIntoWindow();
     // After a read: what the window now holds, as its origin and the bar's notice say it.
@@ -136,8 +153,9 @@ private:
     // The comparison's outcome: the bar, the trace and the marks.
     void showComparison(const comparison::Result& result);
     // Locations 0..24 written from the window and verified, then all read once more and
-    // compared with what was written. False when the write failed (reported).
-    bool writeLocations();
+    // compared with what was written, and the model location with `model`, the model the
+    // panel named before the write. False when the write failed (reported).
+    bool writeLocations(int model);
     // The practice panel becomes the port the link opens, started when first used; the trace
     // names it. One that cannot start leaves the entry's name, which opens nothing.
     void choosePracticeLine();

@@ -12,12 +12,14 @@ namespace {
 
 using Kind = PortResult::Kind;
 
-QString notOpened(CommPort::OpenFailure failure) {
-    switch (failure) {
+QString notOpened(const PortResult& port) {
+    switch (port.failure) {
     case CommPort::OpenFailure::NotFound:
         return QStringLiteral("NOT OPENED: DOES NOT EXIST");
     case CommPort::OpenFailure::InUse:
         return QStringLiteral("NOT OPENED: IN USE BY ANOTHER PROGRAM");
+    case CommPort::OpenFailure::HeldOpen:
+        return QStringLiteral("NOT OPENED: OPEN IN ") + port.heldBy.join(QStringLiteral(", "));
     case CommPort::OpenFailure::NoPermission:
         return QStringLiteral("NOT OPENED: PERMISSION DENIED");
     case CommPort::OpenFailure::BadSettings:
@@ -27,6 +29,46 @@ QString notOpened(CommPort::OpenFailure failure) {
         break;
     }
     return QStringLiteral("NOT OPENED: REFUSED BY THE SYSTEM");
+}
+
+// Why a port was not opened, in the few words the bar has room for.
+QString shortCause(CommPort::OpenFailure failure) {
+    switch (failure) {
+    case CommPort::OpenFailure::NotFound:
+        return QStringLiteral("NO SUCH PORT");
+    case CommPort::OpenFailure::InUse:
+    case CommPort::OpenFailure::HeldOpen:
+        return QStringLiteral("IN USE");
+    case CommPort::OpenFailure::NoPermission:
+        return QStringLiteral("PERMISSION DENIED");
+    case CommPort::OpenFailure::BadSettings:
+        return QStringLiteral("SETTINGS REFUSED");
+    case CommPort::OpenFailure::None:
+    case CommPort::OpenFailure::Other:
+        break;
+    }
+    return QStringLiteral("REFUSED");
+}
+
+// The cause most of the ports that were not opened share, and on how many; the first in the
+// list's order where causes are as common.
+QString commonCause(const QList<PortResult>& ports) {
+    QStringList causes;
+    QList<int> counts;
+    for (const PortResult& port : ports) {
+        if (port.kind != Kind::NotOpened)
+            continue;
+        const QString cause = shortCause(port.failure);
+        const int at = int(causes.indexOf(cause));
+        if (at < 0) {
+            causes << cause;
+            counts << 1;
+        } else {
+            ++counts[at];
+        }
+    }
+    const auto most = std::max_element(counts.cbegin(), counts.cend()) - counts.cbegin();
+    return QStringLiteral("%1 ON %2").arg(causes[most]).arg(counts[most]);
 }
 
 const PortResult* first(const QList<PortResult>& ports, Kind kind) {
@@ -42,7 +84,7 @@ QString describe(const PortResult& port) {
     case Kind::NotTried:
         return QStringLiteral("NOT TRIED");
     case Kind::NotOpened:
-        return notOpened(port.failure);
+        return notOpened(port);
     case Kind::NoAnswer:
         return QStringLiteral("NO ANSWER TO THE WAKE-UP");
     case Kind::OtherAnswer:
@@ -82,14 +124,11 @@ Decision decide(const QList<PortResult>& ports) {
         const auto tried = std::count_if(ports.cbegin(), ports.cend(), [](const PortResult& p) {
             return p.kind != Kind::NotTried;
         });
-        const auto closed = std::count_if(ports.cbegin(), ports.cend(), [](const PortResult& p) {
-            return p.kind == Kind::NotOpened;
-        });
         decision.text = QStringLiteral("NO PANEL ANSWERED ON %1 %2")
                             .arg(tried)
                             .arg(QLatin1String(tried == 1 ? "PORT" : "PORTS"));
-        if (closed > 0)
-            decision.text += QStringLiteral("; %1 COULD NOT BE OPENED").arg(closed);
+        if (first(ports, Kind::NotOpened))
+            decision.text += QStringLiteral("; ") + commonCause(ports);
     }
     return decision;
 }

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 // The search behind FIND PANEL: what each port in the selector's list gave, and what that
 // decides. No port and no window here, so the decision can be tested alone.
@@ -26,7 +27,8 @@ struct PortResult {
     QString name; // as the bar names it: "ttyUSB1"
     Kind kind = Kind::NotTried;
     CommPort::OpenFailure failure = CommPort::OpenFailure::None; // why it was not opened
-    int model = 0;                                               // as the panel named it
+    QStringList heldBy; // the programs that hold it open: "socat (PROCESS 4242)"
+    int model = 0;      // as the panel named it
 };
 
 // What a search ends with.
@@ -38,7 +40,8 @@ struct Decision {
 
 // The first port where a panel of a served model answered is chosen. Without one, the bar
 // names the first panel of another model, else the first port that woke without naming its
-// model, else counts the ports tried and those that could not be opened.
+// model, else counts the ports tried and names why most of those that could not be opened
+// were not ("PERMISSION DENIED ON 2").
 Decision decide(const QList<PortResult>& ports);
 
 // What happened at one port, in the bar's tooltip and the serial trace:

@@ -121,6 +121,10 @@ void PanelSim::setReadReply(int address, const QByteArray& reply) {
     readReplies_[address] = reply;
 }
 
+void PanelSim::setReadReplies(int address, const QList<QByteArray>& replies) {
+    readQueues_[address] = replies;
+}
+
 void PanelSim::setShortReply(int address, int length) {
     shortReplies_[address] = length;
 }
@@ -131,6 +135,23 @@ void PanelSim::setOutOfRange(int address) {
 
 void PanelSim::setMismatch(int address) {
     mismatch_.insert(address);
+}
+
+void PanelSim::setNoise(double rate, quint32 seed) {
+    noise_ = rate;
+    random_.seed(seed);
+}
+
+QByteArray PanelSim::noisy(QByteArray bytes) {
+    if (noise_ <= 0)
+        return bytes;
+    std::bernoulli_distribution changed(noise_);
+    std::uniform_int_distribution<int> bit(0, 7);
+    for (char& byte : bytes) {
+        if (changed(random_))
+            byte = char(byte ^ (1 << bit(random_)));
+    }
+    return bytes;
 }
 
 int PanelSim::pendingBytes() const {
@@ -150,7 +171,7 @@ void PanelSim::onReadable() {
         notifier_->setEnabled(false);
         return;
     }
-    feed(QByteArray(buffer, static_cast<int>(n)));
+    feed(noisy(QByteArray(buffer, static_cast<int>(n))));
 }
 
 void PanelSim::feed(const QByteArray& bytes) {
@@ -222,7 +243,8 @@ void PanelSim::command(char kind, int address, int value) {
     case 'V':
         if (!silent_) {
             const int delay = readDelays_.value(address, delayMs_) + lateMs;
-            const QByteArray text = readReply(address);
+            QList<QByteArray>& queued = readQueues_[address];
+            const QByteArray text = queued.isEmpty() ? readReply(address) : queued.takeFirst();
             reply(repeated_.contains(address) ? text + text : text, delay);
             if (repeatedLate_.contains(address))
                 lateCopy_ = text;
@@ -366,7 +388,8 @@ void PanelSim::runDue() {
         emit repliesSent();
 }
 
-void PanelSim::writeLine(const QByteArray& bytes) {
+void PanelSim::writeLine(const QByteArray& sent) {
+    const QByteArray bytes = noisy(sent);
     if (master_ < 0) {
         // Driven without a pseudo-terminal (see feed()): lineWritten() is the line.
         if (!hungUp_)

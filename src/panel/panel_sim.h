@@ -6,12 +6,14 @@
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QHash>
+#include <QList>
 #include <QObject>
 #include <QSet>
 #include <QString>
 
 #include <array>
 #include <map>
+#include <random>
 
 class QSocketNotifier;
 class QTimer;
@@ -83,9 +85,12 @@ public:
     // Faults.
     void setSilent(bool on) { silent_ = on; }            // answers nothing
     void setWakeAfter(int tries) { wakeAfter_ = tries; } // ignores the first tries-1 "A"
-    void setWakeReply(const QByteArray& reply) { wakeReply_ = reply; }    // instead of "D000D"
-    void setAckReply(int address, const QByteArray& reply);               // write acknowledgement
-    void setReadReply(int address, const QByteArray& reply);              // read reply, verbatim
+    void setWakeReply(const QByteArray& reply) { wakeReply_ = reply; } // instead of "D000D"
+    void setAckReply(int address, const QByteArray& reply);            // write acknowledgement
+    void setReadReply(int address, const QByteArray& reply);           // read reply, verbatim
+    // The next reads of `address` are answered with `replies`, one each and verbatim, as a line
+    // that garbles a few answers delivers them; after them the panel answers as usual again.
+    void setReadReplies(int address, const QList<QByteArray>& replies);
     void setShortReply(int address, int length);                          // read reply cut short
     void setOutOfRange(int address);                                      // reads answer 161
     void setMismatch(int address);                                        // writes store value + 1
@@ -108,6 +113,9 @@ public:
         echoSplitGapMs_ = gapMs;
     }
     void setHangUpAfter(int commands) { hangUpAfter_ = commands; } // then hangs up
+    // A noisy line: each byte, either way, has one bit changed with probability `rate`, the
+    // changes drawn from `seed`, so that a run can be repeated.
+    void setNoise(double rate, quint32 seed = 1);
 
     // Without a pseudo-terminal (start() not called) the panel is driven by its owner: feed()
     // hands it what the program sends, at the moment it is sent, and what the panel puts on the
@@ -159,6 +167,8 @@ private:
     void runDue();
     void arm();
     void writeLine(const QByteArray& bytes);
+    // `bytes` as the noise of the line leaves them.
+    QByteArray noisy(QByteArray bytes);
     qint64 now() const { return dueNow_ >= 0 ? dueNow_ : clock_.nsecsElapsed(); }
 
     int master_ = -1;
@@ -181,6 +191,7 @@ private:
     QByteArray wakeReply_ = QByteArrayLiteral("D000D");
     QHash<int, QByteArray> ackReplies_;
     QHash<int, QByteArray> readReplies_;
+    QHash<int, QList<QByteArray>> readQueues_;
     QHash<int, int> shortReplies_;
     QSet<int> outOfRange_;
     QSet<int> mismatch_;
@@ -196,6 +207,8 @@ private:
     int splitAt_ = 0;
     int splitGapMs_ = 0;
     int hangUpAfter_ = -1;
+    double noise_ = 0;
+    std::mt19937 random_;
 
     bool hungUp_ = false;
     QByteArray received_;

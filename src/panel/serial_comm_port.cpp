@@ -1,5 +1,7 @@
 #include "serial_comm_port.h"
 
+#include "port_holders.h"
+
 #include <QFileInfo>
 
 #ifdef Q_OS_UNIX
@@ -75,6 +77,7 @@ bool SerialCommPort::setPortOpen(bool open) {
 bool SerialCommPort::open() {
     lost_ = false;
     failure_ = OpenFailure::None;
+    heldBy_.clear();
     error_.clear();
     // The device itself, whichever of its names was chosen (/dev/serial/by-id/..., a link):
     // the lock and the exclusive open then keep out a second opener under another name.
@@ -89,6 +92,14 @@ bool SerialCommPort::open() {
             failure_ = OpenFailure::Other;
         error_ = port_.errorString();
         port_.clearError();
+        if (failure_ == OpenFailure::InUse)
+            heldElsewhere(opened);
+        return false;
+    }
+    // Opened first, then looked at: another program that reads the same line takes some of
+    // the panel's bytes. Nothing has been sent yet.
+    if (heldElsewhere(opened)) {
+        setPortOpen(false);
         return false;
     }
     if (!applySettings()) {
@@ -101,6 +112,16 @@ bool SerialCommPort::open() {
     // earlier operation): they belong to no command of ours.
     port_.clear(QSerialPort::Input);
     port_.readAll();
+    return true;
+}
+
+bool SerialCommPort::heldElsewhere(const QString& device) {
+    for (const holders::Holder& holder : holders::of(devicePath(device)))
+        heldBy_ << holder.text();
+    if (heldBy_.isEmpty())
+        return false;
+    failure_ = OpenFailure::HeldOpen;
+    error_ = QStringLiteral("open in ") + heldBy_.join(QStringLiteral(", "));
     return true;
 }
 

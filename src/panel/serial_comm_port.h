@@ -35,6 +35,7 @@ public:
     QByteArray peek() override;
 
     OpenFailure openFailure() const override { return failure_; }
+    QStringList heldBy() const override { return heldBy_; }
     QString errorString() const override { return error_; }
     bool deviceLost() const override { return lost_; }
 
@@ -48,6 +49,8 @@ public:
 
 private:
     bool open();
+    // Whether another program holds `device` open: then the open has failed with HeldOpen.
+    bool heldElsewhere(const QString& device);
     bool applySettings();
     void onError(QSerialPort::SerialPortError error);
 
@@ -56,6 +59,7 @@ private:
     QString device_;
     QString settings_ = protocol::lineSettings();
     OpenFailure failure_ = OpenFailure::None;
+    QStringList heldBy_;
     QString error_;
     bool lost_ = false;
     bool closing_ = false;

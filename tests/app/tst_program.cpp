@@ -636,8 +636,8 @@ void TestProgram::signalsCloseAsTheWindowDoes() {
     for (int address = 0; address < 22; ++address)
         QCOMPARE(sim.value(address), address < written ? 25 : 160);
     // A write: the wake-up, the model, 25 writes with their read-backs and the 25 reads of
-    // the check.
-    QCOMPARE(sim.commandCount(), written ? 2 + 2 * 25 + 25 : 10);
+    // the check, and the model once more.
+    QCOMPARE(sim.commandCount(), written ? 2 + 2 * 25 + 25 + 1 : 10);
 }
 
 // A box waiting for an answer (a port that cannot be opened) does not keep the program open

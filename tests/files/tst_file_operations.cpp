@@ -600,14 +600,16 @@ void TestFileOperations::unopenableFile() {
     QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
     const QString chosen = name.startsWith(QLatin1Char('/')) ? name : path(name);
     // Should the open wait on the pipe after all, a writer comes and goes after a while, so
-    // the test fails instead of hanging.
+    // the test fails instead of hanging: a writer can only open a pipe that a reader has open.
     std::atomic<bool> done{false};
-    std::thread writer([&done, pipe] {
+    std::atomic<bool> waited{false};
+    std::thread writer([&done, &waited, pipe] {
         for (int i = 0; i < 40 && !done; ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         while (!done) {
             const int fd = ::open(QFile::encodeName(pipe).constData(), O_WRONLY | O_NONBLOCK);
             if (fd >= 0) {
+                waited = true;
                 ::close(fd);
                 break;
             }
@@ -619,6 +621,7 @@ void TestFileOperations::unopenableFile() {
     b.open(chosen);
     done = true;
     writer.join();
+    QVERIFY(!waited);
     QCOMPARE(b.messages.shown.size(), 1);
     QCOMPARE(b.messages.shown[0].title, QStringLiteral("READ CONFIGURATION FILE"));
     const QString text = b.messages.shown[0].text;

@@ -209,6 +209,17 @@ void TestQcf::refused_data() {
     QTest::newRow("binary that reads 52 fields")
         << withField(1, QByteArray("\x89PNG\r\n\x1a\n\0\0", 10)) << S::Ok << 0
         << "THE FILE IS NOT TEXT: BYTE 7 HOLDS THE CONTROL CODE 1A (HEX)";
+    // Saved as Unicode by a Windows editor: two bytes a character, one of them 00.
+    const auto utf16 = [](const QByteArray& mark, bool bigEndian) {
+        QByteArray out = mark;
+        for (const char c : lobbyLine())
+            out += bigEndian ? QByteArray(1, '\0') + c : c + QByteArray(1, '\0');
+        return out;
+    };
+    const QString unicode = "THE FILE IS SAVED AS UNICODE (UTF-16); SAVE IT AS ANSI OR UTF-8";
+    QTest::newRow("UTF-16 with its mark") << utf16("\xFF\xFE", false) << S::Ok << 0 << unicode;
+    QTest::newRow("UTF-16, big-endian") << utf16("\xFE\xFF", true) << S::Ok << 0 << unicode;
+    QTest::newRow("UTF-16 without a mark") << utf16("", false) << S::Ok << 0 << unicode;
     QTest::newRow("control code in a file that loads")
         << withField(3, QByteArray("\"A\0B\"", 5)) << S::Ok << 0 << "";
     QTest::newRow("control code after field 52") << lobbyLine() + '\0' << S::Ok << 0 << "";

@@ -13,6 +13,7 @@
 #include <QAccessible>
 #include <QGuiApplication>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QTest>
 #include <QTimer>
 
@@ -86,6 +87,28 @@ struct PanelRig {
         QVERIFY(!form->operationRunning());
         QCOMPARE(form->r.config_flag, Integer(0));
     }
+};
+
+// The texts the status line is given that it was never painted with: a text set and
+// replaced before it was painted was never seen.
+class StatusTexts : public QObject {
+public:
+    explicit StatusTexts(Form1& form) : form_(form) {
+        form.Text1->viewport()->installEventFilter(this);
+        connect(form.Text1, &QPlainTextEdit::textChanged, this,
+                [this] { unseen << form_.statusText(); });
+    }
+    QStringList unseen;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            unseen.removeAll(form_.statusText());
+        return false;
+    }
+
+private:
+    Form1& form_;
 };
 
 using SimSetup = std::function<void(PanelSim&)>;

@@ -14,9 +14,14 @@
 
 #include <QSemaphore>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <optional>
+
+#ifdef Q_OS_LINUX
+#include <unistd.h>
+#endif
 
 Q_DECLARE_METATYPE(std::optional<long long>)
 Q_DECLARE_METATYPE(CommPort::OpenFailure)
@@ -213,8 +218,10 @@ void TestPanelProtocol::openFailureMessage_data() {
         << QStringList{"\"uucp\" GROUP", "usermod -aG uucp $USER"};
     QTest::newRow("no permission, owner unknown")
         << F::NoPermission << "Permission denied" << none << "" << QStringList{"\"dialout\" GROUP"};
-    QTest::newRow("no permission, device of root") << F::NoPermission << "Permission denied" << none
-                                                   << "root" << QStringList{"\"dialout\" GROUP"};
+    // Only root may open it: joining its group would not do; a udev rule must give it to one.
+    QTest::newRow("no permission, device of root")
+        << F::NoPermission << "Permission denied" << none << "root"
+        << QStringList{"ONLY root MAY OPEN THIS PORT", "udev RULE", "\"dialout\" GROUP"};
 #endif
     QTest::newRow("settings") << F::BadSettings << "9600,N,8,1" << none << ""
                               << QStringList{"DOES NOT ACCEPT THE SETTINGS 9600,N,8,1"};
@@ -232,6 +239,27 @@ void TestPanelProtocol::openFailureMessage() {
              qPrintable(text));
     for (const QString& part : mustContain)
         QVERIFY2(text.contains(part), qPrintable(text));
+#ifdef Q_OS_LINUX
+    // Where the root row's group comes from: a node its group may not both read and write.
+    if (group != QLatin1String("root"))
+        return;
+    QTemporaryDir dir;
+    const QString node = dir.filePath(QStringLiteral("ttyUSB7"));
+    QCOMPARE(PanelLink::openingGroup(node), QString());
+    QFile file(node);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    if (QFileInfo(node).groupId() == 0) // run by root: a group that is not root's own
+        QCOMPARE(::chown(QFile::encodeName(node).constData(), uid_t(-1), gid_t(1)), 0);
+    const QString owning = QFileInfo(node).group();
+    QVERIFY(owning != QLatin1String("root"));
+    const auto rw = QFile::ReadOwner | QFile::WriteOwner;
+    QVERIFY(file.setPermissions(rw | QFile::ReadGroup | QFile::WriteGroup));
+    QCOMPARE(PanelLink::openingGroup(node), owning);
+    QVERIFY(file.setPermissions(rw | QFile::ReadGroup | QFile::ReadOther | QFile::WriteOther));
+    QCOMPARE(PanelLink::openingGroup(node), QStringLiteral("root"));
+    QVERIFY(file.setPermissions(rw));
+    QCOMPARE(PanelLink::openingGroup(node), QStringLiteral("root"));
+#endif
 }
 
 void TestPanelProtocol::firstSerialPort() {
@@ -360,25 +388,39 @@ void TestPanelProtocol::searchDecision_data() {
     QTest::newRow("one port, silent: no plural")
         << Ports{silent("ttyS0")} << ""
         << "NO PANEL ANSWERED ON 1 PORT" << QStringList{"/dev/ttyS0: NO ANSWER TO THE WAKE-UP"};
-    QTest::newRow("silent, missing, in use, denied: three could not be opened")
+    QTest::newRow("silent, missing, in use, denied: the first of three causes")
         << Ports{silent("ttyS0"), tried("ttyUSB3", K::NotOpened, 0, F::NotFound),
                  tried("ttyUSB0", K::NotOpened, 0, F::InUse),
                  tried("ttyACM0", K::NotOpened, 0, F::NoPermission)}
         << ""
-        << "NO PANEL ANSWERED ON 4 PORTS; 3 COULD NOT BE OPENED"
+        << "NO PANEL ANSWERED ON 4 PORTS; NO SUCH PORT ON 1"
         << QStringList{"/dev/ttyS0: NO ANSWER TO THE WAKE-UP",
                        "/dev/ttyUSB3: NOT OPENED: DOES NOT EXIST",
                        "/dev/ttyUSB0: NOT OPENED: IN USE BY ANOTHER PROGRAM",
                        "/dev/ttyACM0: NOT OPENED: PERMISSION DENIED"};
     QTest::newRow("a lost connection is a port tried, not one unopened")
         << Ports{tried("ttyUSB0", K::Lost), tried("ttyS4", K::NotOpened, 0, F::Other)} << ""
-        << "NO PANEL ANSWERED ON 2 PORTS; 1 COULD NOT BE OPENED"
+        << "NO PANEL ANSWERED ON 2 PORTS; REFUSED ON 1"
         << QStringList{"/dev/ttyUSB0: CONNECTION LOST",
                        "/dev/ttyS4: NOT OPENED: REFUSED BY THE SYSTEM"};
     QTest::newRow("a port that refuses the line setting")
         << Ports{tried("ttyS1", K::NotOpened, 0, F::BadSettings)} << ""
-        << "NO PANEL ANSWERED ON 1 PORT; 1 COULD NOT BE OPENED"
+        << "NO PANEL ANSWERED ON 1 PORT; SETTINGS REFUSED ON 1"
         << QStringList{"/dev/ttyS1: NOT OPENED: REFUSES 9600,N,8,1"};
+    // The bar names the cause most ports share, a port another program has open counted as
+    // in use; the tooltip names the programs.
+    search::PortResult held = tried("ttyUSB1", K::NotOpened, 0, F::HeldOpen);
+    held.heldBy = QStringList{"socat (PROCESS 4242)", "cat (PROCESS 17)"};
+    QTest::newRow("missing, held by two programs, in use, denied: the most common cause")
+        << Ports{tried("ttyUSB0", K::NotOpened, 0, F::NotFound), held,
+                 tried("ttyUSB2", K::NotOpened, 0, F::InUse),
+                 tried("ttyUSB3", K::NotOpened, 0, F::NoPermission)}
+        << ""
+        << "NO PANEL ANSWERED ON 4 PORTS; IN USE ON 2"
+        << QStringList{"/dev/ttyUSB0: NOT OPENED: DOES NOT EXIST",
+                       "/dev/ttyUSB1: NOT OPENED: OPEN IN socat (PROCESS 4242), cat (PROCESS 17)",
+                       "/dev/ttyUSB2: NOT OPENED: IN USE BY ANOTHER PROGRAM",
+                       "/dev/ttyUSB3: NOT OPENED: PERMISSION DENIED"};
     QTest::newRow("a panel: chosen, the ports after it not tried")
         << Ports{silent("ttyS0"), tried("ttyUSB1", K::Found, 79), tried("ttyUSB2", K::NotTried)}
         << "/dev/ttyUSB1"

@@ -1,8 +1,10 @@
 // panel-bench: wall time and processor time of a whole panel read, a whole panel write and a
+// panel-bench: wall time and processor time of a whole panel read, a whole panel write and a
 // comparison of the panel with the window against nvx10-panel-sim with 9600 baud byte pacing
 // (or the practice panel inside the program), and of FIND PANEL over ports where nothing
 // answers; with --stop, how many of them still end green while the program is stopped now and
-// then, as a busy computer stops it. A measurement, not a test.
+// then, as a busy computer stops it; or, with --soak, how comparisons end on a noisy line
+// against a panel that holds what the window shows. A measurement, not a test.
 
 #include "form1.h"
 #include "messages.h"
@@ -12,6 +14,8 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLoggingCategory>
+#include <QMap>
 #include <QProcess>
 #include <QProgressBar>
 
@@ -98,18 +102,87 @@ void stopNowAndThen(int ms) {
     }
 }
 
+// The serial trace's events of the running round, counted by their first words.
+QMap<QString, int> traced;
+void countTrace(QtMsgType, const QMessageLogContext& context, const QString& message) {
+    if (QByteArray(context.category) != "nvx.serial")
+        return;
+    const QString event = message.section(QStringLiteral(" ms  "), 1);
+    for (const char* kind : {"in doubt again", "answers disagree", "in doubt:", "discarded"}) {
+        if (event.startsWith(QLatin1String(kind))) {
+            ++traced[QLatin1String(kind)];
+            return;
+        }
+    }
+}
+
+// COMPARE WITH PANEL `rounds` times against a panel on a line of noise `rate` that holds what
+// the window shows, read from the same panel on a quiet line first. No round may make up a
+// difference: each ends holding, or stopped by a fault of the line.
+int soak(int rounds, const QString& rate, const QStringList& values) {
+    QProcess quiet;
+    QProcess noisy;
+    const QString quietPath = startSim(quiet, QStringList{QStringLiteral("--pace")} + values);
+    const QString noisyPath = startSim(
+        noisy, QStringList{QStringLiteral("--pace"), QStringLiteral("--noise"), rate} + values);
+    if (quietPath.isEmpty() || noisyPath.isEmpty()) {
+        std::fprintf(stderr, "panel-bench: nvx10-panel-sim did not start\n");
+        return 2;
+    }
+    PrintedMessages messages;
+    Form1 form(messages);
+    SerialCommPort port(quietPath);
+    PanelOperations operations(form, port, [] { return QList<SerialPortEntry>(); },
+                               {quietPath, noisyPath});
+    operations.READ_CONFIG_Click();
+    std::printf("window read on a quiet line: %s\n", qPrintable(form.statusText()));
+    operations.portSelector().choose(noisyPath);
+    std::printf("%d comparisons with nvx10-panel-sim --noise %s\n", rounds, qPrintable(rate));
+    QLoggingCategory::setFilterRules(QStringLiteral("nvx.serial.debug=true"));
+    const QtMessageHandler previous = qInstallMessageHandler(countTrace);
+    QMap<QString, int> outcomes;
+    int askedAgain = 0;
+    for (int i = 0; i < rounds; ++i) {
+        traced.clear();
+        operations.COMPARE_PANEL_Click();
+        const QString bar = form.ProgressBar1->format();
+        const QString outcome = bar.startsWith(QLatin1String("THE PANEL HOLDS")) ? "holds"
+                                : bar.startsWith(QLatin1String("THE PANEL DIFFERS"))
+                                    ? "made-up difference"
+                                    : "stopped by the line";
+        ++outcomes[outcome];
+        askedAgain += traced.contains(QStringLiteral("in doubt:")) ? 1 : 0;
+        std::printf("compare %3d: %-20s %s", i + 1, qPrintable(outcome), qPrintable(bar));
+        for (auto it = traced.cbegin(); it != traced.cend(); ++it)
+            std::printf("; %s %d", qPrintable(it.key()), it.value());
+        std::printf("\n");
+    }
+    qInstallMessageHandler(previous);
+    std::printf("%d comparisons: %d holds, %d made-up difference, %d stopped by the line; "
+                "%d asked a location again\n",
+                rounds, outcomes.value("holds"), outcomes.value("made-up difference"),
+                outcomes.value("stopped by the line"), askedAgain);
+    for (QProcess* sim : {&quiet, &noisy}) {
+        sim->terminate();
+        sim->waitForFinished(3000);
+    }
+    return outcomes.value("made-up difference") == 0 ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    // panel-bench [ROUNDS] [--port PATH | --practice] [--no-port-scan] [--find N] [--stop MS]:
+    // panel-bench [ROUNDS] [--port PATH | --practice] [--no-port-scan] [--find N] [--stop MS]
+    //             [--soak N [--noise RATE]]:
     // without a port, starts its own paced nvx10-panel-sim; --practice uses the practice panel
     // inside the program instead. --no-port-scan leaves out the reading of the system's port
     // list before each operation, to tell its cost from the rest. --find N also times FIND PANEL
     // over N simulated panels that answer nothing, and nothing else. --stop MS stops the
-    // program for MS milliseconds about once a second throughout.
+    // program for MS milliseconds about once a second throughout. --soak N only compares N times
+    // on a noisy line (RATE, default 0.002) instead.
     const QStringList args = QCoreApplication::arguments();
     int rounds = 3;
     int silentPorts = 0;
@@ -117,6 +190,8 @@ int main(int argc, char* argv[]) {
     QString path;
     bool scanPorts = true;
     bool practice = false;
+    int soakRounds = 0;
+    QString noise = QStringLiteral("0.002");
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--port") && i + 1 < args.size())
             path = args[++i];
@@ -128,19 +203,26 @@ int main(int argc, char* argv[]) {
             scanPorts = false;
         else if (args[i] == QLatin1String("--find") && i + 1 < args.size())
             silentPorts = std::max(1, args[++i].toInt());
+        else if (args[i] == QLatin1String("--soak") && i + 1 < args.size())
+            soakRounds = std::max(1, args[++i].toInt());
+        else if (args[i] == QLatin1String("--noise") && i + 1 < args.size())
+            noise = args[++i];
         else
             rounds = std::max(1, args[i].toInt());
     }
 
+    const QStringList values{QStringLiteral("--value"), QStringLiteral("0=37"),
+                             QStringLiteral("--value"), QStringLiteral("19=159"),
+                             QStringLiteral("--value"), QStringLiteral("22=5"),
+                             QStringLiteral("--value"), QStringLiteral("23=7")};
+    if (soakRounds > 0)
+        return soak(soakRounds, noise, values);
     QProcess sim;
     if (practice) {
         path = practicePanelName;
         std::printf("the practice panel inside the program\n");
     } else if (path.isEmpty()) {
-        path = startSim(
-            sim, {QStringLiteral("--pace"), QStringLiteral("--value"), QStringLiteral("0=37"),
-                  QStringLiteral("--value"), QStringLiteral("19=159"), QStringLiteral("--value"),
-                  QStringLiteral("22=5"), QStringLiteral("--value"), QStringLiteral("23=7")});
+        path = startSim(sim, QStringList{QStringLiteral("--pace")} + values);
         if (path.isEmpty()) {
             std::fprintf(stderr, "panel-bench: nvx10-panel-sim did not start\n");
             return 2;

@@ -95,6 +95,12 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption delay(QStringLiteral("delay"),
                                    QStringLiteral("Fault: send every reply MS milliseconds late."),
                                    QStringLiteral("MS"));
+    const QCommandLineOption noise(
+        QStringLiteral("noise"),
+        QStringLiteral("Fault: a noisy line; each byte, either way, has one bit changed with "
+                       "probability RATE (0.001: one byte in a thousand), drawn from SEED "
+                       "(default 1)."),
+        QStringLiteral("RATE[:SEED]"));
     const QCommandLineOption hangUp(
         QStringLiteral("hangup-after"),
         QStringLiteral("Fault: answer N commands, then hang up the line when the next arrives."),
@@ -108,7 +114,7 @@ int main(int argc, char* argv[]) {
                                    QStringLiteral("Print every command received on standard "
                                                   "error."));
     parser.addOptions({pace, model, value, four, silent, wakeAfter, corruptAck, shortReply,
-                       outOfRange, mismatch, delay, hangUp, link, trace});
+                       outOfRange, mismatch, delay, noise, hangUp, link, trace});
     const QCommandLineOption config(
         QStringLiteral("config"),
         QStringLiteral("Start with the 25 values of a configuration file in locations 0..24, "
@@ -176,6 +182,16 @@ int main(int argc, char* argv[]) {
         if (!number(delay, n) || n < 0)
             return fail(QStringLiteral("--delay needs milliseconds"));
         sim.setDelay(n);
+    }
+    if (parser.isSet(noise)) {
+        const QStringList parts = parser.value(noise).split(QLatin1Char(':'));
+        bool rateOk = false;
+        bool seedOk = parts.size() == 1;
+        const double rate = parts[0].toDouble(&rateOk);
+        const uint seed = parts.size() == 2 ? parts[1].toUInt(&seedOk) : 1;
+        if (!rateOk || !seedOk || rate < 0 || rate > 1 || parts.size() > 2)
+            return fail(QStringLiteral("--noise needs RATE[:SEED] with RATE from 0 to 1"));
+        sim.setNoise(rate, seed);
     }
     if (parser.isSet(hangUp)) {
         if (!number(hangUp, n) || n < 0)
