@@ -1,6 +1,7 @@
 #include "form1.h"
 
 #include "codes.h"
+#include "location_table.h"
 #include "messages.h"
 #include "widgets.h"
 
@@ -30,11 +31,16 @@ Form1::Form1(MessageBoxes& messages, QWidget* parent) : QWidget(parent), message
     }
     connect(Option1, &QRadioButton::clicked, this, &Form1::Option1_Click);
     connect(Option2, &QRadioButton::clicked, this, &Form1::Option2_Click);
+    connect(Option3, &QRadioButton::clicked, this, &Form1::Option3_Click);
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
     Form_Load();
 }
 
-Form1::~Form1() = default;
+Form1::~Form1() {
+    // The table asks the window for its texts until it goes: before the window's own fields.
+    delete Grid1;
+    delete locationTable_;
+}
 
 QListWidget* Form1::List(int n) const {
     QListWidget* list = lists_.value(n);
@@ -146,7 +152,7 @@ void Form1::moduleClick(const AssignmentItem& item) {
         r.*item.code = Integer(module->item(0)->data(Qt::UserRole).toInt());
     // Hidden or shown in this order: the channel list, then the lighting intensity it
     // governs and that intensity's caption.
-    List(item.channelList)->setVisible(assigned);
+    showInView(List(item.channelList), assigned);
     if (item.dependentList) {
         List(item.dependentList)->setVisible(assigned);
         Label(item.dependentLabel)->setVisible(assigned);
@@ -164,7 +170,14 @@ void Form1::channelClick(const AssignmentItem& item) {
     r.*item.channelOffset = Integer(selectedValue(channel));
     r.*item.code = Integer(r.*item.moduleBase + r.*item.channelOffset);
     if (item.designationText)
-        Text(item.designationText)->show();
+        showInView(Text(item.designationText), true);
+}
+
+void Form1::showInView(QWidget* control, bool shown) {
+    // The controls of the cells lie under the table; those in the frames hide with them.
+    if (shown && Option3->isChecked() && control->parentWidget() == client_)
+        return;
+    control->setVisible(shown);
 }
 
 void Form1::intensityClick(const IntensityItem& item) {
@@ -222,6 +235,11 @@ void Form1::showItemChannel(const AssignmentItem& item) {
 }
 
 void Form1::show_switch_view() {
+    if (Option3->isChecked()) {
+        showTableView();
+        return;
+    }
+    Grid1->hide();
     Frame1->hide();
     Frame2->hide();
     // Selecting from code raises no click, so the view is never made twice over.
@@ -245,6 +263,7 @@ void Form1::show_switch_view() {
 }
 
 void Form1::Option2_Click() {
+    Grid1->hide();
     Frame1->show();
     Frame2->show();
     for (const AssignmentItem& item : assignmentItems()) {
@@ -264,6 +283,24 @@ void Form1::Option2_Click() {
     }
     setRowCaptions(true);
     Label(14)->show();
+}
+
+void Form1::Option3_Click() {
+    showTableView();
+}
+
+void Form1::showTableView() {
+    Frame1->hide();
+    Frame2->hide();
+    for (const AssignmentItem& item : assignmentItems()) {
+        if (item.designationText)
+            Text(item.designationText)->hide();
+    }
+    for (int n = 1; n <= 40; ++n)
+        List(n)->hide();
+    hideRowLabels();
+    Label(14)->hide();
+    Grid1->show();
 }
 
 void Form1::compose_panel_values() {
@@ -321,6 +358,27 @@ void Form1::clearMarks() {
         delete it->outline;
     }
     marks_.clear();
+    if (!panelHolds_.isEmpty()) {
+        panelHolds_.clear();
+        emit notesChanged();
+    }
+}
+
+void Form1::notePanelHolds(int location, const QString& held) {
+    panelHolds_.insert(location, held);
+    emit notesChanged();
+}
+
+void Form1::setOrigin(Origin origin) {
+    origin_ = origin;
+    partlyRead_ = 0;
+    emit notesChanged();
+}
+
+void Form1::setPartlyRead(int locations) {
+    origin_ = Origin::PartlyRead;
+    partlyRead_ = locations;
+    emit notesChanged();
 }
 
 Form1::Operation::Operation(Form1& form) : form_(form), owner_(!form.operationRunning_) {

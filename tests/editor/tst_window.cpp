@@ -2,6 +2,7 @@
 // every list with its entries, the start-up state, and usable fonts.
 #include "appearance.h"
 #include "form1.h"
+#include "location_table.h"
 #include "messages.h"
 #include "screen_reader.h"
 #include "scripted_messages.h"
@@ -27,6 +28,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSvgRenderer>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 
@@ -103,6 +105,10 @@ void TestWindow::controls_data() {
         "LEFT CLICK TO VIEW SWITCH CHANNEL ASSIGNMENTS", true);
     row("Option2", "QRadioButton", twips(4680, 720, 2415, 495), "LIGHTING CHANNEL ASSIGNMENTS",
         "LEFT CLICK TO VIEW LIGHTING CHANNEL ASSIGNMENTS", true);
+    row("Option3", "QRadioButton", twips(120, 240, 1785, 495), "ALL 25 LOCATIONS",
+        "LEFT CLICK TO VIEW ALL 25 LOCATIONS IN ONE TABLE", true, "Form1", "ALL 25 LOCATIONS");
+    row("Grid1", "QTableView", twips(120, 3480, 9360, 4140), "", "", true, "Form1",
+        "ALL 25 LOCATIONS");
     row("READ_FILE", "QPushButton", twips(6000, 1440, 2415, 855), "OPEN CONFIGURATION FILE",
         "LEFT CLICK TO OPEN CONFIG FILE", true);
     row("READ_CONFIG", "QPushButton", twips(8760, 1440, 2415, 855),
@@ -326,9 +332,11 @@ void TestWindow::limitsAndFocus() {
     QCOMPARE(form->Text(2)->text(), QString("ABCDEFGHIJKL"));
 
     // The focus chain runs over the controls the user can operate, in this order: the five
-    // buttons, then the port selector, the search that chooses in it and the comparison.
-    const QStringList operable{"WRITE_CONFIG", "READ_FILE", "Option1",    "Option2",
-                               "READ_CONFIG",  "Combo1",    "FIND_PANEL", "COMPARE_PANEL"};
+    // buttons with the third option and its table, then the port selector, the search that
+    // chooses in it and the comparison.
+    const QStringList operable{"WRITE_CONFIG", "READ_FILE",    "Option1",     "Option2",
+                               "Option3",      "Grid1",        "READ_CONFIG", "Combo1",
+                               "FIND_PANEL",   "COMPARE_PANEL"};
     QStringList order;
     QWidget* w = form->WRITE_CONFIG;
     do {
@@ -387,29 +395,41 @@ void TestWindow::captionsFit() {
         problems << fits(button, button->text(), button->captionRect(), 2);
     for (auto* option : form->findChildren<WrappingRadioButton*>())
         problems << fits(option, option->text(), option->captionRect(), 2);
-    QCOMPARE(form->findChildren<QAbstractButton*>().size(), 7);
+    QCOMPARE(form->findChildren<WrappingButton*>().size() +
+                 form->findChildren<WrappingRadioButton*>().size(),
+             8);
     for (QGroupBox* frame : {form->Frame1, form->Frame2})
         problems << fits(frame, frame->title(), frame->rect(), 1);
     problems.removeAll(QString());
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
 }
 
-// The port selector, the progress bar, FIND PANEL and COMPARE sit where the window had room: in
-// either view they cover no other control, and nothing covers them.
+// The port selector, the progress bar, FIND PANEL, COMPARE and the third option sit where the
+// window had room, and the table where the switch and lighting views are: in each view they
+// cover no other control (the table only the panel drawing), nothing covers them, and a command
+// button's place stays free.
 void TestWindow::addedControlsOverlapNothing() {
     form->show();
-    for (bool lighting : {false, true}) {
-        if (lighting)
+    form->setStatusVisible(true);
+    const QRect freePlace = twips(9600, 3720, 1575, 855);
+    for (int view : {1, 2, 3}) {
+        if (view == 2)
             form->Option2_Click();
+        if (view == 3)
+            form->Option3_Click();
+        QStringList added{"Label20",       "Combo1",  "ProgressBar1", "FIND_PANEL",
+                          "COMPARE_PANEL", "Option3", "free place"};
+        if (view == 3)
+            added << "Grid1";
         QStringList overlaps;
-        for (const char* name :
-             {"Label20", "Combo1", "ProgressBar1", "FIND_PANEL", "COMPARE_PANEL"}) {
-            QWidget* added = control(name);
-            QVERIFY(added->isVisible());
+        for (const QString& name : added) {
+            QWidget* shown = name == "free place" ? nullptr : control(name);
+            QVERIFY(!shown || shown->isVisible());
+            const QRect place = shown ? shown->geometry() : freePlace;
             for (QWidget* other :
                  clientArea()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
-                if (other != added && other->isVisible() &&
-                    other->geometry().intersects(added->geometry()))
+                if (other != shown && other->isVisible() && other->geometry().intersects(place) &&
+                    !(other == form->Image1 && name == "Grid1"))
                     overlaps << QString("%1 / %2").arg(name, other->objectName());
             }
         }
@@ -472,8 +492,8 @@ void TestWindow::spokenNamesAreUnique() {
             named << box;
     }
     named << form->Text1 << form->ProgressBar1 << form->Combo1 << form->FIND_PANEL
-          << form->COMPARE_PANEL;
-    QCOMPARE(named.size(), 47 + 21 + 5);
+          << form->COMPARE_PANEL << form->Grid1;
+    QCOMPARE(named.size(), 47 + 21 + 6);
     QMap<QString, QString> owners;
     for (QWidget* w : named) {
         const QString name = spokenName(w);
@@ -577,6 +597,25 @@ void TestWindow::spokenNamesAreUnique() {
     const auto* announcer = form->findChild<Announcer*>();
     QVERIFY(announcer->isVisible() &&
             announcer->childrenRect().united(announcer->rect()).isEmpty());
+
+    // The table's cells, each with its column's header and its row's item and designation,
+    // as a reader says them moving through it; the lists above show SW1 on N/A.
+    form->Text(3)->setText("ENTRANCE");
+    QAccessibleTableInterface* table =
+        QAccessible::queryAccessibleInterface(form->Grid1)->tableInterface();
+    QVERIFY(table && table->rowCount() == 25 && table->columnCount() == 6);
+    QAccessibleInterface* sw1 = table->cellAt(0, LocationTableModel::Window);
+    QCOMPARE(sw1->text(QAccessible::Name), QString("N/A"));
+    QCOMPARE(sw1->tableCellInterface()->columnHeaderCells().value(0)->text(QAccessible::Name),
+             QString("WINDOW"));
+    QCOMPARE(sw1->tableCellInterface()->rowHeaderCells().value(0)->text(QAccessible::Name),
+             QString("SW1 ENTRANCE"));
+    QCOMPARE(table->cellAt(22, LocationTableModel::Item)
+                 ->tableCellInterface()
+                 ->rowHeaderCells()
+                 .value(0)
+                 ->text(QAccessible::Name),
+             QString("NORMAL BACKLIGHTING"));
 }
 
 // The window's drawn client area with an openbox-like frame (1 px borders, a 20 px title bar)

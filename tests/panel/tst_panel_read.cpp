@@ -1,6 +1,7 @@
 // READ_CONFIG over a pseudo-terminal against the simulated panel: the bytes on the wire, the
 // window after a read, and every way a read can fail.
 
+#include "location_table.h"
 #include "panel_rig.h"
 #include "screen_reader.h"
 #include "status_texts.h"
@@ -89,6 +90,21 @@ void TestPanelRead::wholePanel() {
     QCOMPARE(rig.form->r.blpercent, Integer(1));
     QCOMPARE(rig.form->r.indpercent, Integer(7));
     QCOMPARE(rig.form->r.dindpercent, Integer(10));
+
+    // The table shows each location as a write would send it, named as the window names it.
+    const LocationTableModel& table = rig.form->locationTable();
+    const QMap<int, QString> shown{{0, "A 1"},   {1, "D 8"},   {2, "N/A"},
+                                   {19, "P 10"}, {20, "E 6"},  {21, "N/A"},
+                                   {22, "30 %"}, {23, "90 %"}, {24, "100 %"}};
+    for (auto it = shown.cbegin(); it != shown.cend(); ++it)
+        QCOMPARE(table.text(it.key(), LocationTableModel::Window), it.value());
+    QCOMPARE(table.text(20, LocationTableModel::Item), QString("BACKLIGHT"));
+    QCOMPARE(table.text(23, LocationTableModel::Item), QString("NORMAL INDICATOR"));
+    for (int location = 0; location < 25; ++location) {
+        QCOMPARE(table.text(location, LocationTableModel::Location), QString::number(location + 1));
+        QVERIFY(table.text(location, LocationTableModel::Designation).isEmpty());
+        QVERIFY(table.text(location, LocationTableModel::Note).isEmpty());
+    }
 
     QVERIFY(rig.form->Text(2)->text().isEmpty());
     for (int box = 3; box <= 22; ++box) {
@@ -223,6 +239,13 @@ void TestPanelRead::failures_data() {
                QCOMPARE(rig.row(11), 1); // location 5 from A as split left it (7): A, 8
                QCOMPARE(rig.row(12), 7);
                QCOMPARE(rig.row(13), -1);
+               // The table notes what the bar says: 1 to 5 read, the rest as before.
+               const LocationTableModel& table = rig.form->locationTable();
+               QCOMPARE(table.text(4, LocationTableModel::Window), QString("D 8"));
+               QVERIFY(table.text(4, LocationTableModel::Note).isEmpty());
+               for (int location : {5, 6, 21, 24})
+                   QCOMPARE(table.text(location, LocationTableModel::Note),
+                            QString("NOT READ \u2014 AS BEFORE"));
            });
     QTest::newRow("out of range at 3")
         << SimSetup([](PanelSim& s) { s.setOutOfRange(3); })
@@ -467,6 +490,7 @@ void TestPanelRead::compareWithPanel_data() {
     QTest::addColumn<QString>("bar");
     QTest::addColumn<QStringList>("toolTip");
     QTest::addColumn<Marks>("marks");
+    QTest::addColumn<bool>("tableView"); // chosen before the read
 
     const auto readSample = [](SimSetup fault) {
         return WindowCheck([fault](PanelRig& rig) {
@@ -486,7 +510,7 @@ void TestPanelRead::compareWithPanel_data() {
         << "THE PANEL DIFFERS AT 2 OF 25 LOCATIONS"
         << QStringList{"SW9: WINDOW N/A, PANEL A 3",
                        "DIMMED BACKLIGHTING AND INDICATOR: WINDOW 30 %, PANEL 50 %"}
-        << Marks{{17, a3}, {18, a3}, {46, "THE PANEL HOLDS 50 %"}};
+        << Marks{{17, a3}, {18, a3}, {46, "THE PANEL HOLDS 50 %"}} << false;
     // A file the window was opened with is in the panel: its notice goes for good.
     const WindowCheck opened = [sample](PanelRig& rig) {
         sample(rig);
@@ -494,23 +518,32 @@ void TestPanelRead::compareWithPanel_data() {
     };
     QTest::newRow("the panel holds the file")
         << opened << asItIs << whole << "THE PANEL HOLDS WHAT THE WINDOW SHOWS" << QStringList{}
-        << Marks{};
+        << Marks{} << false;
+    // The table, chosen before the read, stays through it and the comparison.
+    QTest::newRow("in the table view")
+        << WindowCheck([sample](PanelRig& rig) {
+               rig.form->Option3->click();
+               sample(rig);
+           })
+        << SimSetup([](PanelSim& s) { s.setValue(0, 0); }) << whole
+        << "THE PANEL DIFFERS AT 1 OF 25 LOCATIONS" << QStringList{"SW1: WINDOW H 1, PANEL A 1"}
+        << Marks{{1, "THE PANEL HOLDS A 1"}, {2, "THE PANEL HOLDS A 1"}} << true;
     // Only a whole read is compared: location 9 differs, but the read stops at 14.
     QTest::newRow("no reply at 14")
         << sample << SimSetup([](PanelSim& s) { s.setValue(8, 2), s.setShortReply(13, 0); })
         << wakeUps(1) + reads({63}) + readsFromTo(0, 13) << "STOPPED AT LOCATION 14 OF 25"
-        << QStringList{} << Marks{};
+        << QStringList{} << Marks{} << false;
     QTest::newRow("model 71") << sample << SimSetup([](PanelSim& s) { s.setModel(71); })
                               << wakeUps(1) + reads({63})
                               << "A MODEL 71 PANEL ANSWERED \u2014 NOT COMPARED" << QStringList{}
-                              << Marks{};
+                              << Marks{} << false;
     QTest::newRow("a window that nothing filled")
         << WindowCheck([](PanelRig&) {}) << asItIs << QByteArray()
-        << "NOTHING TO COMPARE: READ A PANEL OR OPEN A FILE" << QStringList{} << Marks{};
+        << "NOTHING TO COMPARE: READ A PANEL OR OPEN A FILE" << QStringList{} << Marks{} << false;
     QTest::newRow("a partly read window")
         << readSample([](PanelSim& s) { s.setShortReply(8, 3); }) << asItIs << QByteArray()
         << "READ THE PANEL AGAIN OR OPEN A FILE BEFORE COMPARING"
-        << QStringList{"PARTLY READ: LOCATIONS 1 TO 8, THE REST AS BEFORE"} << Marks{};
+        << QStringList{"PARTLY READ: LOCATIONS 1 TO 8, THE REST AS BEFORE"} << Marks{} << false;
 }
 
 void TestPanelRead::compareWithPanel() {
@@ -520,6 +553,7 @@ void TestPanelRead::compareWithPanel() {
     QFETCH(QString, bar);
     QFETCH(QStringList, toolTip);
     QFETCH(Marks, marks);
+    QFETCH(bool, tableView);
     PanelRig rig;
     prepare(rig);
     setup(rig.sim);
@@ -553,13 +587,30 @@ void TestPanelRead::compareWithPanel() {
     }
     QCOMPARE(rig.messages.texts().size(), bar.contains("MODEL 71") ? 1 : 0);
     rig.checkIdle();
+    // The table marks the rows the lists are marked for, with what the panel holds.
+    const LocationTableModel& table = rig.form->locationTable();
+    for (const PanelLocation& location : configurationLocations()) {
+        const int list = location.item ? location.item->moduleList
+                                       : intensityItems()[location.intensityIndex].list;
+        const QString held = marks.value(list).mid(QString("THE PANEL HOLDS ").size());
+        QCOMPARE(table.text(location.address, LocationTableModel::Panel), held);
+        QCOMPARE(table.differs(location.address), !held.isEmpty());
+        if (!held.isEmpty())
+            QCOMPARE(table.text(location.address, LocationTableModel::Note), QString("DIFFERS"));
+    }
+    QCOMPARE(rig.form->Option3->isChecked(), tableView);
+    QCOMPARE(rig.form->Grid1->isHidden(), !tableView);
 
     // A search changes nothing in the window, and takes the marks away: the window is as it
     // was before the comparison, its lists' tool tips and descriptions included.
     rig.operations->FIND_PANEL_Click();
-    QVERIFY(!rig.form->ProgressBar1->toolTip().contains("NOT WRITTEN"));
+    QCOMPARE(rig.form->ProgressBar1->toolTip().contains("NOT WRITTEN"),
+             toolTip.join('\n').contains("NOT WRITTEN")); // a file still not in the panel
     QCOMPARE(windowState(*rig.form), before);
     QVERIFY(rig.form->findChildren<MarkOutline*>().isEmpty());
+    for (int location = 0; location < 25; ++location)
+        QVERIFY(table.text(location, LocationTableModel::Panel).isEmpty() &&
+                !table.differs(location));
 }
 
 QTEST_MAIN(TestPanelRead)
