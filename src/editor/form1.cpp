@@ -1,5 +1,6 @@
 #include "form1.h"
 
+#include "accessible.h"
 #include "codes.h"
 #include "location_table.h"
 #include "messages.h"
@@ -106,7 +107,11 @@ QColor Form1::statusColour() const {
 }
 
 void Form1::announce(const QString& text) {
-    announcer_->announce(text);
+    // Said after the window has settled, so that a screen reader takes it last.
+    if (operationRunning_)
+        outcome_ = text;
+    else
+        announcer_->announce(text);
 }
 
 void Form1::Form_Load() {
@@ -381,15 +386,27 @@ void Form1::setPartlyRead(int locations) {
     emit notesChanged();
 }
 
-Form1::Operation::Operation(Form1& form) : form_(form), owner_(!form.operationRunning_) {
-    if (owner_)
-        form.operationRunning_ = true;
+Form1::Operation::Operation(Form1& form, bool holdBack)
+    : form_(form), owner_(!form.operationRunning_) {
+    if (!owner_)
+        return;
+    form.operationRunning_ = true;
+    if (holdBack)
+        this->holdBack();
+}
+
+void Form1::Operation::holdBack() {
+    if (owner_ && !form_.settle_)
+        form_.settle_ = std::make_unique<accessible::Settle>(form_.client_);
 }
 
 Form1::Operation::~Operation() {
     if (!owner_)
         return;
+    form_.settle_.reset();
     form_.operationRunning_ = false;
+    if (!form_.outcome_.isEmpty())
+        form_.announcer_->announce(std::exchange(form_.outcome_, QString()));
     // The close the user asked for is carried out now, and then forgotten: should it not end
     // the program, later operations must not take it for a close still pending.
     if (form_.closeRequested_) {

@@ -7,6 +7,11 @@
 #include <QMap>
 #include <QWidget>
 
+#include <memory>
+
+namespace accessible {
+class Settle;
+}
 class Announcer;
 class LocationTableModel;
 class LocationTableView;
@@ -89,6 +94,7 @@ public:
     static const QColor yellow, red, green;
 
     // Tells a screen reader `text` once, wherever the keyboard is: how an operation ended.
+    // During an operation it is said once the window has settled, after the operation.
     void announce(const QString& text);
 
     // Handlers and procedures of the window.
@@ -123,15 +129,21 @@ public:
     void List_Click(int n);
 
     // A panel or file operation in progress. While one runs, the command buttons' clicks
-    // start nothing, and closing the window is deferred until it has ended.
+    // start nothing, and closing the window is deferred until it has ended. While it holds
+    // back, the window's controls tell a screen reader nothing of each location they show;
+    // when it ends they settle, each control that changed saying once what it is now, and
+    // then the outcome is announced.
     class Operation {
     public:
-        explicit Operation(Form1& form);
+        // `holdBack` false: the operation first lets the user choose in a dialog, which a
+        // screen reader follows as usual, and holds back from holdBack() on.
+        explicit Operation(Form1& form, bool holdBack = true);
         ~Operation();
         Operation(const Operation&) = delete;
         Operation& operator=(const Operation&) = delete;
         // False when another operation was already running: the caller must return at once.
         explicit operator bool() const { return owner_; }
+        void holdBack();
 
     private:
         Form1& form_;
@@ -199,6 +211,9 @@ private:
     Origin origin_ = Origin::Nothing;
     int partlyRead_ = 0;
     LocationTableModel* locationTable_ = nullptr;
+    // What an operation holds back until it ends, and the outcome said after that.
+    std::unique_ptr<accessible::Settle> settle_;
+    QString outcome_;
     QMap<int, QString> panelHolds_;
     // A marked list's own tool tip and description, and the outline over it.
     struct Mark {

@@ -420,6 +420,8 @@ void Form1::buildWindow() {
     setTabOrder(FIND_PANEL, COMPARE_PANEL);
 
     nameControls();
+    // The keyboard starts on opening a file: no single key at start writes a panel.
+    READ_FILE->setFocus();
 }
 
 void Form1::nameControls() {

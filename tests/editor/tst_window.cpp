@@ -351,6 +351,10 @@ void TestWindow::limitsAndFocus() {
                          child->objectName().startsWith("qt_"),
                      qPrintable(child->objectName()));
     }
+    // The keyboard starts on OPEN CONFIGURATION FILE: no key pressed at start writes a panel.
+    form->show();
+    QVERIFY(QTest::qWaitForWindowActive(form));
+    QCOMPARE(QApplication::focusWidget(), form->READ_FILE);
 }
 
 void TestWindow::fontsHaveGlyphs() {
@@ -597,6 +601,36 @@ void TestWindow::spokenNamesAreUnique() {
     const auto* announcer = form->findChild<Announcer*>();
     QVERIFY(announcer->isVisible() &&
             announcer->childrenRect().united(announcer->rect()).isEmpty());
+
+    // During an operation the controls keep what they would say until it ends, then each that
+    // changed says it once, the outcome last; the keyboard's focus is told as it moves.
+    reader.forget();
+    {
+        Form1::Operation operation(*form);
+        QVERIFY(form->select(form->List(21), 2) && form->select(form->List(21), 5));
+        QVERIFY(form->select(form->List(23), 0)); // LED2 on N/A hides its channel list
+        form->Text(13)->setText("LOBBY DOORS");
+        form->announce(outcome);
+        form->READ_FILE->setFocus();
+        QCOMPARE(reader.count(), 1);
+        QCOMPARE(reader.count(QAccessible::Focus), 1);
+    }
+    QCOMPARE(reader.said(QAccessible::ValueChanged, QAccessible::List),
+             (QStringList{"LED1 MODULE: E", "LED2 MODULE: N/A"}));
+    QCOMPARE(reader.said(QAccessible::ObjectHide, QAccessible::List), QStringList{"LED2 CHANNEL"});
+    QCOMPARE(reader.said(QAccessible::TextUpdated, QAccessible::EditableText),
+             QStringList{"LED1 DESIGNATION"});
+    QCOMPARE(reader.last(), outcome);
+    // A frame that hides takes its lists with it; the lists of the cells are told one by one.
+    reader.forget();
+    {
+        Form1::Operation operation(*form);
+        form->show_switch_view();
+    }
+    QVERIFY(reader.said(QAccessible::ObjectHide, QAccessible::Grouping)
+                .contains("LIGHTING CONTROL CHANNELS:"));
+    const QStringList hidden = reader.said(QAccessible::ObjectHide, QAccessible::List);
+    QVERIFY(hidden.contains("LED1 MODULE") && !hidden.contains("BACKLIGHT MODULE"));
 
     // The table's cells, each with its column's header and its row's item and designation,
     // as a reader says them moving through it; the lists above show SW1 on N/A.

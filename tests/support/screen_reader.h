@@ -36,6 +36,9 @@ public:
         return int(std::count_if(told.begin(), told.end(),
                                  [type](const Told& t) { return t.type == type; }));
     }
+    // Everything told, and the words of what was told last.
+    int count() const { return int(told.size()); }
+    QString last() const { return told.isEmpty() ? QString() : told.last().words; }
     void forget() { told.clear(); }
 
     // What a reader says of a control: its name, and for a notification its labels.
