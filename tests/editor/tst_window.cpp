@@ -31,6 +31,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 class TestWindow : public QObject {
     Q_OBJECT
@@ -410,8 +411,8 @@ void TestWindow::captionsFit() {
 
 // The port selector, the progress bar, FIND PANEL, COMPARE and the third option sit where the
 // window had room, and the table where the switch and lighting views are: in each view they
-// cover no other control (the table only the panel drawing), nothing covers them, and a command
-// button's place stays free.
+// cover no other control (the table only the panel drawing), nothing covers them, a command
+// button's place stays free, and the bar's tooltip leaves the command buttons uncovered.
 void TestWindow::addedControlsOverlapNothing() {
     form->show();
     form->setStatusVisible(true);
@@ -439,6 +440,23 @@ void TestWindow::addedControlsOverlapNothing() {
         }
         QVERIFY2(overlaps.isEmpty(), qPrintable(overlaps.join(", ")));
     }
+    form->ProgressBar1->setToolTip(
+        QStringList(5, "DIMMED BACKLIGHTING AND INDICATOR: WINDOW 100 %, PANEL 30 %").join('\n'));
+    const QPoint over(form->ProgressBar1->width() / 2, form->ProgressBar1->height() - 2);
+    QHelpEvent hover(QEvent::ToolTip, over, form->ProgressBar1->mapToGlobal(over));
+    QApplication::sendEvent(form->ProgressBar1, &hover);
+    QWidget* tip = nullptr;
+    for (QWidget* shown : QApplication::topLevelWidgets()) {
+        if (shown->objectName() == "qtooltip_label" && shown->isVisible())
+            tip = shown;
+    }
+    QVERIFY(tip);
+    QCOMPARE(tip->pos(), form->ProgressBar1->toolTipPlace());
+    for (QPushButton* button : form->findChildren<QPushButton*>()) {
+        const QRect covered(button->mapToGlobal(QPoint()), button->size());
+        QVERIFY2(!tip->geometry().intersects(covered), qPrintable(button->objectName()));
+    }
+    QToolTip::hideText();
 }
 
 void TestWindow::enterPressesCommandButtons_data() {

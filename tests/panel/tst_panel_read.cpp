@@ -515,11 +515,14 @@ void TestPanelRead::compareWithPanel_data() {
     const QByteArray whole = wakeUps(1) + reads({63}) + readsFromTo(0, 24);
     const QString a3 = "THE PANEL HOLDS A 3";
 
+    const QString two = "THE PANEL DIFFERS AT 2 OF 25 LOCATIONS";
+    const QString inTheTable = "ALL IN THE TABLE OF ALL 25 LOCATIONS";
+
     QTest::newRow("two locations changed")
         << sample << SimSetup([](PanelSim& s) { s.setValue(8, 2), s.setValue(24, 3); }) << whole
-        << "THE PANEL DIFFERS AT 2 OF 25 LOCATIONS"
-        << QStringList{"SW9: WINDOW N/A, PANEL A 3",
-                       "DIMMED BACKLIGHTING AND INDICATOR: WINDOW 30 %, PANEL 50 %"}
+        << two
+        << QStringList{two, "SW9: WINDOW N/A, PANEL A 3",
+                       "DIMMED BACKLIGHTING AND INDICATOR: WINDOW 30 %, PANEL 50 %", inTheTable}
         << Marks{{17, a3}, {18, a3}, {46, "THE PANEL HOLDS 50 %"}} << false;
     // A file the window was opened with is in the panel: its notice goes for good.
     const WindowCheck opened = [sample](PanelRig& rig) {
@@ -536,8 +539,36 @@ void TestPanelRead::compareWithPanel_data() {
                sample(rig);
            })
         << SimSetup([](PanelSim& s) { s.setValue(0, 0); }) << whole
-        << "THE PANEL DIFFERS AT 1 OF 25 LOCATIONS" << QStringList{"SW1: WINDOW H 1, PANEL A 1"}
+        << "THE PANEL DIFFERS AT 1 OF 25 LOCATIONS"
+        << QStringList{"THE PANEL DIFFERS AT 1 OF 25 LOCATIONS", "SW1: WINDOW H 1, PANEL A 1",
+                       inTheTable}
         << Marks{{1, "THE PANEL HOLDS A 1"}, {2, "THE PANEL HOLDS A 1"}} << true;
+    // Every location differs: the tooltip names two, with the file's notice five lines; the
+    // table, chosen before the read, stays through it and the comparison.
+    Marks everything;
+    for (const PanelLocation& location : configurationLocations()) {
+        if (location.item) {
+            everything.insert(location.item->moduleList, "THE PANEL HOLDS A 1");
+            everything.insert(location.item->channelList, "THE PANEL HOLDS A 1");
+        } else {
+            everything.insert(intensityItems()[location.intensityIndex].list,
+                              "THE PANEL HOLDS 40 %");
+        }
+    }
+    const QString all = "THE PANEL DIFFERS AT 25 OF 25 LOCATIONS";
+    QTest::newRow("all 25 changed, a file opened, in the table view")
+        << WindowCheck([opened](PanelRig& rig) {
+               rig.form->Option3->click();
+               opened(rig);
+           })
+        << SimSetup([](PanelSim& s) {
+               for (int address = 0; address < 25; ++address)
+                   s.setValue(address, address < 22 ? 0 : 2);
+           })
+        << whole << all
+        << QStringList{all, "SW1: WINDOW H 1, PANEL A 1", "SW2: WINDOW H 2, PANEL A 1", inTheTable,
+                       "OPENED corridor.qcf \u2014 NOT WRITTEN TO THE PANEL"}
+        << everything << true;
     // Only a whole read is compared: location 9 differs, but the read stops at 14.
     QTest::newRow("no reply at 14")
         << sample << SimSetup([](PanelSim& s) { s.setValue(8, 2), s.setShortReply(13, 0); })
