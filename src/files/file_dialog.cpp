@@ -1,5 +1,6 @@
 #include "file_dialog.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
@@ -27,16 +28,23 @@ void QtFileDialog::activateAgain(QWidget* window) {
     // Once the dialog has gone the desktop need not make the window active again, and a screen
     // reader would then follow no control of it: Tab would say nothing. What the operation
     // says next is said once the reader is back in the window.
-    window->activateWindow();
-    if (window->isActiveWindow())
-        return;
-    QEventLoop loop;
-    QTimer::singleShot(activationWait, &loop, &QEventLoop::quit);
-    QObject::connect(qGuiApp, &QGuiApplication::focusWindowChanged, &loop, [&loop, window] {
+    for (int tries = 0; tries < activationTries && !window->isActiveWindow(); ++tries) {
+        // The window system may give the window its focus back while the dialog is still
+        // closing, when Qt refuses to make it active and never asks again: Qt is told now.
+        if (QGuiApplication::focusWindow() == window->windowHandle())
+            QApplication::setActiveWindow(window);
+        else
+            window->activateWindow();
         if (window->isActiveWindow())
-            loop.quit();
-    });
-    loop.exec();
+            return;
+        QEventLoop loop;
+        QTimer::singleShot(activationWait, &loop, &QEventLoop::quit);
+        QObject::connect(qGuiApp, &QGuiApplication::focusWindowChanged, &loop, [&loop, window] {
+            if (window->isActiveWindow())
+                loop.quit();
+        });
+        loop.exec();
+    }
 }
 
 FileDialog::Result QtFileDialog::ShowOpen() {
