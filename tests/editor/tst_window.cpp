@@ -28,7 +28,6 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSvgRenderer>
-#include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <QToolTip>
@@ -356,6 +355,14 @@ void TestWindow::limitsAndFocus() {
     form->show();
     QVERIFY(QTest::qWaitForWindowActive(form));
     QCOMPARE(QApplication::focusWidget(), form->READ_FILE);
+    // In the table the arrow keys move from cell to cell, and Tab goes on to READ.
+    form->Option3_Click();
+    form->Grid1->setFocus();
+    QTest::keyClick(form->Grid1, Qt::Key_Right);
+    QTest::keyClick(form->Grid1, Qt::Key_Down);
+    QCOMPARE(form->Grid1->currentIndex(), form->Grid1->model()->index(1, 1));
+    QTest::keyClick(form->Grid1, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), form->READ_CONFIG);
 }
 
 void TestWindow::fontsHaveGlyphs() {
@@ -409,9 +416,8 @@ void TestWindow::captionsFit() {
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
 }
 
-// The port selector, the progress bar, FIND PANEL, COMPARE and the third option sit where the
-// window had room, and the table where the switch and lighting views are: in each view they
-// cover no other control (the table only the panel drawing), nothing covers them, a command
+// The controls added to the window sit where it had room, the table where the views are: in each
+// view they cover no other control (the table only the drawing), nothing covers them, a command
 // button's place stays free, and the bar's tooltip leaves the command buttons uncovered.
 void TestWindow::addedControlsOverlapNothing() {
     form->show();
@@ -441,21 +447,17 @@ void TestWindow::addedControlsOverlapNothing() {
         QVERIFY2(overlaps.isEmpty(), qPrintable(overlaps.join(", ")));
     }
     form->ProgressBar1->setToolTip(
-        QStringList(5, "DIMMED BACKLIGHTING AND INDICATOR: WINDOW 100 %, PANEL 30 %").join('\n'));
-    const QPoint over(form->ProgressBar1->width() / 2, form->ProgressBar1->height() - 2);
+        QString("DIMMING: WINDOW N/A, PANEL P 10 (NO CODE)\n").repeated(5));
+    const QPoint over(5, form->ProgressBar1->height() - 2);
     QHelpEvent hover(QEvent::ToolTip, over, form->ProgressBar1->mapToGlobal(over));
     QApplication::sendEvent(form->ProgressBar1, &hover);
-    QWidget* tip = nullptr;
-    for (QWidget* shown : QApplication::topLevelWidgets()) {
-        if (shown->objectName() == "qtooltip_label" && shown->isVisible())
-            tip = shown;
-    }
-    QVERIFY(tip);
+    const QWidgetList tops = QApplication::topLevelWidgets();
+    QWidget* tip = *std::find_if(tops.cbegin(), tops.cend(), [](QWidget* w) {
+        return w->objectName() == "qtooltip_label" && w->isVisible();
+    });
     QCOMPARE(tip->pos(), form->ProgressBar1->toolTipPlace());
-    for (QPushButton* button : form->findChildren<QPushButton*>()) {
-        const QRect covered(button->mapToGlobal(QPoint()), button->size());
-        QVERIFY2(!tip->geometry().intersects(covered), qPrintable(button->objectName()));
-    }
+    for (QPushButton* button : form->findChildren<QPushButton*>())
+        QVERIFY(!tip->geometry().intersects(QRect(button->mapToGlobal(QPoint()), button->size())));
     QToolTip::hideText();
 }
 
@@ -630,8 +632,7 @@ void TestWindow::spokenNamesAreUnique() {
         form->Text(13)->setText("LOBBY DOORS");
         form->announce(outcome);
         form->READ_FILE->setFocus();
-        QCOMPARE(reader.count(), 1);
-        QCOMPARE(reader.count(QAccessible::Focus), 1);
+        QVERIFY(reader.count() == 1 && reader.count(QAccessible::Focus) == 1);
     }
     QCOMPARE(reader.said(QAccessible::ValueChanged, QAccessible::List),
              (QStringList{"LED1 MODULE: E", "LED2 MODULE: N/A"}));
@@ -640,6 +641,7 @@ void TestWindow::spokenNamesAreUnique() {
              QStringList{"LED1 DESIGNATION"});
     QCOMPARE(reader.last(), outcome);
     // A frame that hides takes its lists with it; the lists of the cells are told one by one.
+    form->Option2->click();
     reader.forget();
     {
         Form1::Operation operation(*form);
@@ -649,25 +651,29 @@ void TestWindow::spokenNamesAreUnique() {
                 .contains("LIGHTING CONTROL CHANNELS:"));
     const QStringList hidden = reader.said(QAccessible::ObjectHide, QAccessible::List);
     QVERIFY(hidden.contains("LED1 MODULE") && !hidden.contains("BACKLIGHT MODULE"));
+    QCOMPARE(reader.said(QAccessible::StateChanged, QAccessible::RadioButton),
+             (QStringList{"SWITCH CHANNEL ASSIGNMENTS", "LIGHTING CHANNEL ASSIGNMENTS"}));
+    // The table shown, a change of what it shows is told once.
+    form->Option3_Click();
+    reader.forget();
+    {
+        Form1::Operation operation(*form);
+        QVERIFY(form->select(form->List(1), 3) && form->select(form->List(2), 4));
+    }
+    QCOMPARE(reader.count(QAccessible::TableModelChanged), 1);
 
-    // The table's cells, each with its column's header and its row's item and designation,
-    // as a reader says them moving through it; the lists above show SW1 on N/A.
+    // The table's cells as a reader is given them, by header and row; SW1 shows C, channel 5.
     form->Text(3)->setText("ENTRANCE");
     QAccessibleTableInterface* table =
         QAccessible::queryAccessibleInterface(form->Grid1)->tableInterface();
     QVERIFY(table && table->rowCount() == 25 && table->columnCount() == 6);
     QAccessibleInterface* sw1 = table->cellAt(0, LocationTableModel::Window);
-    QCOMPARE(sw1->text(QAccessible::Name), QString("N/A"));
-    QCOMPARE(sw1->tableCellInterface()->columnHeaderCells().value(0)->text(QAccessible::Name),
-             QString("WINDOW"));
+    QCOMPARE(sw1->text(QAccessible::Name), QString("C 5"));
     QCOMPARE(sw1->tableCellInterface()->rowHeaderCells().value(0)->text(QAccessible::Name),
              QString("SW1 ENTRANCE"));
-    QCOMPARE(table->cellAt(22, LocationTableModel::Item)
-                 ->tableCellInterface()
-                 ->rowHeaderCells()
-                 .value(0)
-                 ->text(QAccessible::Name),
-             QString("NORMAL BACKLIGHTING"));
+    const QAbstractItemModel* shown = form->Grid1->model();
+    QCOMPARE(shown->headerData(LocationTableModel::Window, Qt::Horizontal), QVariant("WINDOW"));
+    QVERIFY(!shown->headerData(25, Qt::Vertical, Qt::AccessibleTextRole).isValid());
 }
 
 // The window's drawn client area with an openbox-like frame (1 px borders, a 20 px title bar)
