@@ -250,8 +250,7 @@ Settle::~Settle() {
         }
         tell(control, before, now);
     }
-    for (const QObject* object : std::as_const(held_)) {
-        auto* table = qobject_cast<QTableView*>(const_cast<QObject*>(object));
+    for (QTableView* table : tables_) {
         if (!table || !table->isVisible() || !table->model())
             continue;
         QAccessibleTableModelChangeEvent changed(table,
@@ -323,7 +322,11 @@ void Settle::hold(QAccessibleEvent* event) {
     if (!settle) // a copy of this handler kept by someone after the settle ended
         return;
     if (event->type() != QAccessible::Focus && settle->inside(event->object())) {
-        settle->held_.insert(event->object());
+        // A table's contents are told as a whole at the end; what else changed is looked up then.
+        auto* table = qobject_cast<QTableView*>(event->object());
+        if (table && std::find(settle->tables_.cbegin(), settle->tables_.cend(), table) ==
+                         settle->tables_.cend())
+            settle->tables_.emplace_back(table);
         return;
     }
     settle->forward(event);

@@ -3,12 +3,12 @@
 #include <QAccessible>
 #include <QHash>
 #include <QPointer>
-#include <QSet>
 #include <QString>
 
 #include <utility>
 #include <vector>
 
+class QTableView;
 class QWidget;
 
 // What a screen reader is given for the window's own kinds of control, where Qt's own
@@ -52,7 +52,7 @@ private:
     // Each control as a reader was last told of it, in the window's order.
     std::vector<std::pair<QPointer<QWidget>, Look>> before_;
     QHash<const QWidget*, std::size_t> places_;
-    QSet<const QObject*> held_; // controls whose events were held
+    std::vector<QPointer<QTableView>> tables_; // tables whose changes were held
 };
 
 } // namespace accessible
