@@ -390,11 +390,9 @@ void Form1::buildWindow() {
     // The bar's tooltip leaves the command buttons under it uncovered.
     ProgressBar1->showToolTipUnder(
         {READ_FILE, READ_CONFIG, WRITE_CONFIG, FIND_PANEL, COMPARE_PANEL});
-    // The table reads the cells' lists and boxes, so it comes once they exist, and lies over
-    // them.
+    // The table reads the cells' lists and boxes, so it comes once they exist.
     locationTable_ = new LocationTableModel(*this, this);
     Grid1->setLocations(locationTable_);
-    Grid1->raise();
 
     Option1->setChecked(true);
     Label(16)->setAlignment(Qt::AlignLeft | Qt::AlignTop);

@@ -238,13 +238,8 @@ QPoint OutcomeBar::toolTipPlace() const {
 }
 
 bool OutcomeBar::event(QEvent* event) {
-    if (event->type() != QEvent::ToolTip || clearOf_.isEmpty())
+    if (event->type() != QEvent::ToolTip || clearOf_.isEmpty() || toolTip().isEmpty())
         return QProgressBar::event(event);
-    if (toolTip().isEmpty()) {
-        QToolTip::hideText();
-        event->ignore();
-        return true;
-    }
     // Qt puts a tooltip beside the pointer, which over the bar is over the buttons under it.
     const QPoint place = toolTipPlace();
     QToolTip::showText(place, toolTip(), this);
