@@ -652,7 +652,8 @@ void TestWindow::spokenNamesAreUnique() {
     const QStringList hidden = reader.said(QAccessible::ObjectHide, QAccessible::List);
     QVERIFY(hidden.contains("LED1 MODULE") && !hidden.contains("BACKLIGHT MODULE"));
     QCOMPARE(reader.said(QAccessible::StateChanged, QAccessible::RadioButton),
-             (QStringList{"SWITCH CHANNEL ASSIGNMENTS", "LIGHTING CHANNEL ASSIGNMENTS"}));
+             (QStringList{"SWITCH CHANNEL ASSIGNMENTS: checked",
+                          "LIGHTING CHANNEL ASSIGNMENTS: not checked"}));
     // The table shown, a change of what it shows is told once.
     form->Option3_Click();
     reader.forget();

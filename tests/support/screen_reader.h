@@ -23,7 +23,8 @@ public:
     }
 
     // What was told of `type` by controls of `role`, in order: their words, and after a value
-    // change ": " and the new value ("SW1 MODULE: H").
+    // change ": " and the new value ("SW1 MODULE: H"), after a change of check ": checked" or
+    // ": not checked".
     QStringList said(QAccessible::Event type, QAccessible::Role role) const {
         QStringList out;
         for (const Told& t : told) {
@@ -69,6 +70,10 @@ private:
         if (event->type() == QAccessible::ValueChanged)
             t.words += QLatin1String(": ") +
                        static_cast<QAccessibleValueChangeEvent*>(event)->value().toString();
+        if (event->type() == QAccessible::StateChanged &&
+            static_cast<QAccessibleStateChangeEvent*>(event)->changedStates().checked)
+            t.words += told && told->state().checked ? QLatin1String(": checked")
+                                                     : QLatin1String(": not checked");
         current()->told << t;
     }
 };
