@@ -5,6 +5,8 @@
 #include "locations.h"
 #include "widgets.h"
 
+#include <QAccessible>
+#include <QFocusEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -56,8 +58,9 @@ LocationTableModel::LocationTableModel(const Form1& form, QObject* parent)
                     &QListWidget::currentRowChanged, this, windowChanged);
         }
     }
+    // A note changes PANEL and NOTE, and the outline drawn over each cell of its row.
     connect(&form, &Form1::notesChanged, this, [this] {
-        emit dataChanged(index(0, Column::Panel), index(locations - 1, Column::Note));
+        emit dataChanged(index(0, Column::Location), index(locations - 1, Column::Note));
     });
 }
 
@@ -209,4 +212,23 @@ void LocationTableView::setLocations(LocationTableModel* model) {
     setModel(model);
     for (int c = 0; c < model->columnCount(); ++c)
         setColumnWidth(c, appearance::px(LocationTableModel::width(Column(c))));
+}
+
+void LocationTableView::focusInEvent(QFocusEvent* event) {
+    QTableView::focusInEvent(event);
+    // Qt tells a reader of the table's focus after the cell it made current, and the reader then
+    // names the table but not the cell the keyboard entered on: the cell is told after it.
+    if (event->reason() != Qt::MouseFocusReason && QAccessible::isActive())
+        QMetaObject::invokeMethod(this, &LocationTableView::tellCurrentCell, Qt::QueuedConnection);
+}
+
+void LocationTableView::tellCurrentCell() {
+    QAccessibleInterface* table = QAccessible::queryAccessibleInterface(this);
+    if (!hasFocus() || !currentIndex().isValid() || !table || !table->tableInterface())
+        return;
+    QAccessibleInterface* cell =
+        table->tableInterface()->cellAt(currentIndex().row(), currentIndex().column());
+    QAccessibleEvent focused(this, QAccessible::Focus);
+    focused.setChild(table->indexOfChild(cell));
+    QAccessible::updateAccessibility(&focused);
 }

@@ -61,4 +61,11 @@ public:
     explicit LocationTableView(QWidget* parent = nullptr);
     // Shows `model`, each column at its width.
     void setLocations(LocationTableModel* model);
+
+protected:
+    void focusInEvent(QFocusEvent* event) override;
+
+private:
+    // Tells a screen reader the cell the keyboard is on.
+    void tellCurrentCell();
 };

@@ -675,6 +675,11 @@ void TestWindow::spokenNamesAreUnique() {
     const QAbstractItemModel* shown = form->Grid1->model();
     QCOMPARE(shown->headerData(LocationTableModel::Window, Qt::Horizontal), QVariant("WINDOW"));
     QVERIFY(!shown->headerData(25, Qt::Vertical, Qt::AccessibleTextRole).isValid());
+    // Entered by the keyboard, the table is told, and after it the cell the keyboard is on.
+    reader.forget();
+    form->Grid1->setFocus(Qt::TabFocusReason);
+    QTRY_COMPARE(reader.last(), QString("1"));
+    QCOMPARE(reader.said(QAccessible::Focus, QAccessible::Table), QStringList{"ALL 25 LOCATIONS"});
 }
 
 // The window's drawn client area with an openbox-like frame (1 px borders, a 20 px title bar)
