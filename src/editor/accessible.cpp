@@ -5,6 +5,7 @@
 
 #include <QAccessibleWidget>
 #include <QPointer>
+#include <QTableView>
 #include <QTextCursor>
 
 #include <algorithm>
@@ -201,3 +202,158 @@ void accessible::install() {
     }();
     Q_UNUSED(installed)
 }
+
+namespace accessible {
+
+namespace {
+// The settle that holds back now; one at a time.
+Settle* holding = nullptr;
+} // namespace
+
+Settle::Settle(QWidget* area) : area_(area) {
+    if (holding || !QAccessible::isActive())
+        return;
+    holding_ = true;
+    holding = this;
+    // The window's own controls, by their names; the parts Qt builds them from speak for them.
+    for (QWidget* control : area->findChildren<QWidget*>()) {
+        const QString name = control->objectName();
+        if (name.isEmpty() || name.startsWith(QLatin1String("qt_")))
+            continue;
+        places_.insert(control, before_.size());
+        before_.emplace_back(control, lookOf(control));
+    }
+    previous_ = QAccessible::installUpdateHandler(&Settle::hold);
+}
+
+Settle::~Settle() {
+    if (!holding_)
+        return;
+    holding = nullptr;
+    // A handler installed meanwhile (a reader's recorder) stays.
+    const QAccessible::UpdateHandler now = QAccessible::installUpdateHandler(previous_);
+    if (now != &Settle::hold)
+        QAccessible::installUpdateHandler(now);
+    if (!area_)
+        return;
+    for (const auto& [control, told] : before_) {
+        if (!control)
+            continue;
+        const Look now = lookOf(control);
+        // A control shown or hidden with its parent is told with it.
+        Look before = told;
+        if (const auto parent = places_.constFind(control->parentWidget());
+            parent != places_.cend()) {
+            const auto& [parentControl, parentTold] = before_[*parent];
+            if (parentControl && parentTold.shown != parentControl->isVisible())
+                before.shown = now.shown;
+        }
+        tell(control, before, now);
+    }
+    for (QTableView* table : tables_) {
+        if (!table || !table->isVisible() || !table->model())
+            continue;
+        QAccessibleTableModelChangeEvent changed(table,
+                                                 QAccessibleTableModelChangeEvent::DataChanged);
+        changed.setFirstRow(0);
+        changed.setLastRow(table->model()->rowCount() - 1);
+        changed.setFirstColumn(0);
+        changed.setLastColumn(table->model()->columnCount() - 1);
+        QAccessible::updateAccessibility(&changed);
+    }
+}
+
+Settle::Look Settle::lookOf(QWidget* control) {
+    Look look;
+    look.shown = control->isVisible();
+    QAccessibleInterface* described = QAccessible::queryAccessibleInterface(control);
+    if (!described)
+        return look;
+    look.checked = described->state().checked;
+    look.name = described->text(QAccessible::Name);
+    look.description = described->text(QAccessible::Description);
+    if (QAccessibleTextInterface* text = described->textInterface())
+        look.text = text->text(0, text->characterCount());
+    else if (QAccessibleValueInterface* value = described->valueInterface())
+        look.value = value->currentValue().toString();
+    else
+        look.value = described->text(QAccessible::Value);
+    return look;
+}
+
+void Settle::tell(QWidget* control, const Look& before, const Look& now) const {
+    if (before.shown != now.shown) {
+        QAccessibleEvent shown(control,
+                               now.shown ? QAccessible::ObjectShow : QAccessible::ObjectHide);
+        QAccessible::updateAccessibility(&shown);
+    }
+    // A hidden control has nothing to say; it is asked afresh once it shows.
+    if (!now.shown)
+        return;
+    if (before.name != now.name) {
+        QAccessibleEvent named(control, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&named);
+    }
+    if (before.description != now.description) {
+        QAccessibleEvent described(control, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&described);
+    }
+    if (before.checked != now.checked) {
+        QAccessible::State checked;
+        checked.checked = true;
+        QAccessibleStateChangeEvent changed(control, checked);
+        QAccessible::updateAccessibility(&changed);
+    }
+    if (before.text != now.text) {
+        QAccessibleTextUpdateEvent text(control, 0, before.text, now.text);
+        QAccessible::updateAccessibility(&text);
+    }
+    if (before.value != now.value) {
+        QAccessibleInterface* described = QAccessible::queryAccessibleInterface(control);
+        QAccessibleValueInterface* value = described ? described->valueInterface() : nullptr;
+        QAccessibleValueChangeEvent changed(control,
+                                            value ? value->currentValue() : QVariant(now.value));
+        QAccessible::updateAccessibility(&changed);
+    }
+}
+
+void Settle::hold(QAccessibleEvent* event) {
+    Settle* settle = holding;
+    if (!settle) // a copy of this handler kept by someone after the settle ended
+        return;
+    if (event->type() != QAccessible::Focus && settle->inside(event->object())) {
+        // A table's contents are told as a whole at the end; what else changed is looked up then.
+        auto* table = qobject_cast<QTableView*>(event->object());
+        if (table && std::find(settle->tables_.cbegin(), settle->tables_.cend(), table) ==
+                         settle->tables_.cend())
+            settle->tables_.emplace_back(table);
+        return;
+    }
+    settle->forward(event);
+}
+
+void Settle::forward(QAccessibleEvent* event) const {
+    if (previous_) {
+        previous_(event);
+        return;
+    }
+    // The platform's screen reader bridge takes events from updateAccessibility alone, while no
+    // handler is installed. A table's change is not passed on: it has been applied to the
+    // table's description already and would be applied twice, and the bridge takes nothing
+    // from it.
+    if (event->type() == QAccessible::TableModelChanged)
+        return;
+    QAccessible::installUpdateHandler(nullptr);
+    QAccessible::updateAccessibility(event);
+    QAccessible::installUpdateHandler(&Settle::hold);
+}
+
+bool Settle::inside(const QObject* object) const {
+    for (; object; object = object->parent()) {
+        if (object == area_)
+            return true;
+    }
+    return false;
+}
+
+} // namespace accessible

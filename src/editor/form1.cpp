@@ -1,6 +1,8 @@
 #include "form1.h"
 
+#include "accessible.h"
 #include "codes.h"
+#include "location_table.h"
 #include "messages.h"
 #include "widgets.h"
 
@@ -30,11 +32,16 @@ Form1::Form1(MessageBoxes& messages, QWidget* parent) : QWidget(parent), message
     }
     connect(Option1, &QRadioButton::clicked, this, &Form1::Option1_Click);
     connect(Option2, &QRadioButton::clicked, this, &Form1::Option2_Click);
+    connect(Option3, &QRadioButton::clicked, this, &Form1::Option3_Click);
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
     Form_Load();
 }
 
-Form1::~Form1() = default;
+Form1::~Form1() {
+    // The table asks the window for its texts until it goes: before the window's own fields.
+    delete Grid1;
+    delete locationTable_;
+}
 
 QListWidget* Form1::List(int n) const {
     QListWidget* list = lists_.value(n);
@@ -104,7 +111,11 @@ QColor Form1::statusColour() const {
 }
 
 void Form1::announce(const QString& text) {
-    announcer_->announce(text);
+    // Said after the window has settled, so that a screen reader takes it last.
+    if (operationRunning_)
+        outcome_ = text;
+    else
+        announcer_->announce(text);
 }
 
 void Form1::Form_Load() {
@@ -150,7 +161,7 @@ void Form1::moduleClick(const AssignmentItem& item) {
         r.*item.code = Integer(module->item(0)->data(Qt::UserRole).toInt());
     // Hidden or shown in this order: the channel list, then the lighting intensity it
     // governs and that intensity's caption.
-    List(item.channelList)->setVisible(assigned);
+    showInView(List(item.channelList), assigned);
     if (item.dependentList) {
         List(item.dependentList)->setVisible(assigned);
         Label(item.dependentLabel)->setVisible(assigned);
@@ -168,7 +179,14 @@ void Form1::channelClick(const AssignmentItem& item) {
     r.*item.channelOffset = Integer(selectedValue(channel));
     r.*item.code = Integer(r.*item.moduleBase + r.*item.channelOffset);
     if (item.designationText)
-        Text(item.designationText)->show();
+        showInView(Text(item.designationText), true);
+}
+
+void Form1::showInView(QWidget* control, bool shown) {
+    // The controls of the cells lie under the table; those in the frames hide with them.
+    if (shown && Option3->isChecked() && control->parentWidget() == client_)
+        return;
+    control->setVisible(shown);
 }
 
 void Form1::intensityClick(const IntensityItem& item) {
@@ -226,6 +244,11 @@ void Form1::showItemChannel(const AssignmentItem& item) {
 }
 
 void Form1::show_switch_view() {
+    if (Option3->isChecked()) {
+        showTableView();
+        return;
+    }
+    Grid1->hide();
     Frame1->hide();
     Frame2->hide();
     // Selecting from code raises no click, so the view is never made twice over.
@@ -249,6 +272,7 @@ void Form1::show_switch_view() {
 }
 
 void Form1::Option2_Click() {
+    Grid1->hide();
     Frame1->show();
     Frame2->show();
     for (const AssignmentItem& item : assignmentItems()) {
@@ -268,6 +292,24 @@ void Form1::Option2_Click() {
     }
     setRowCaptions(true);
     Label(14)->show();
+}
+
+void Form1::Option3_Click() {
+    showTableView();
+}
+
+void Form1::showTableView() {
+    Frame1->hide();
+    Frame2->hide();
+    for (const AssignmentItem& item : assignmentItems()) {
+        if (item.designationText)
+            Text(item.designationText)->hide();
+    }
+    for (int n = 1; n <= 40; ++n)
+        List(n)->hide();
+    hideRowLabels();
+    Label(14)->hide();
+    Grid1->show();
 }
 
 void Form1::compose_panel_values() {
@@ -325,17 +367,50 @@ void Form1::clearMarks() {
         delete it->outline;
     }
     marks_.clear();
+    if (!panelHolds_.isEmpty()) {
+        panelHolds_.clear();
+        emit notesChanged();
+    }
 }
 
-Form1::Operation::Operation(Form1& form) : form_(form), owner_(!form.operationRunning_) {
-    if (owner_)
-        form.operationRunning_ = true;
+void Form1::notePanelHolds(int location, const QString& held) {
+    panelHolds_.insert(location, held);
+    emit notesChanged();
+}
+
+void Form1::setOrigin(Origin origin) {
+    origin_ = origin;
+    partlyRead_ = 0;
+    emit notesChanged();
+}
+
+void Form1::setPartlyRead(int locations) {
+    origin_ = Origin::PartlyRead;
+    partlyRead_ = locations;
+    emit notesChanged();
+}
+
+Form1::Operation::Operation(Form1& form, bool holdBack)
+    : form_(form), owner_(!form.operationRunning_) {
+    if (!owner_)
+        return;
+    form.operationRunning_ = true;
+    if (holdBack)
+        this->holdBack();
+}
+
+void Form1::Operation::holdBack() {
+    if (owner_ && !form_.settle_)
+        form_.settle_ = std::make_unique<accessible::Settle>(form_.client_);
 }
 
 Form1::Operation::~Operation() {
     if (!owner_)
         return;
+    form_.settle_.reset();
     form_.operationRunning_ = false;
+    if (!form_.outcome_.isEmpty())
+        form_.announcer_->announce(std::exchange(form_.outcome_, QString()));
     // The close the user asked for is carried out now, and then forgotten: should it not end
     // the program, later operations must not take it for a close still pending.
     if (form_.closeRequested_) {

@@ -7,7 +7,14 @@
 #include <QMap>
 #include <QWidget>
 
+#include <memory>
+
+namespace accessible {
+class Settle;
+}
 class Announcer;
+class LocationTableModel;
+class LocationTableView;
 class MessageBoxes;
 class PortComboBox;
 class QGroupBox;
@@ -49,6 +56,7 @@ public:
     QGroupBox* Frame2 = nullptr;
     QRadioButton* Option1 = nullptr;
     QRadioButton* Option2 = nullptr;
+    QRadioButton* Option3 = nullptr; // the table of all 25 locations
     QPushButton* READ_FILE = nullptr;
     QPushButton* READ_CONFIG = nullptr;
     QPushButton* WRITE_CONFIG = nullptr;
@@ -62,6 +70,9 @@ public:
     // The panel's serial port, and how far a panel operation has got.
     PortComboBox* Combo1 = nullptr;
     OutcomeBar* ProgressBar1 = nullptr;
+    // The 25 locations as one table, shown in place of the switch or lighting view.
+    LocationTableView* Grid1 = nullptr;
+    LocationTableModel& locationTable() const { return *locationTable_; }
 
     MessageBoxes& messages() const { return messages_; }
 
@@ -83,12 +94,16 @@ public:
     static const QColor yellow, red, green;
 
     // Tells a screen reader `text` once, wherever the keyboard is: how an operation ended.
+    // During an operation it is said once the window has settled, after the operation.
     void announce(const QString& text);
 
     // Handlers and procedures of the window.
     void Form_Load();
     void Option1_Click();
     void Option2_Click();
+    // Shows the table of all 25 locations in place of the switch or lighting view. While
+    // Option3 is chosen, show_switch_view keeps the table: the technician chose it.
+    void Option3_Click();
     void Timer1_Timer();
     void show_switch_view();
     void show_bl_intensity();
@@ -114,15 +129,21 @@ public:
     void List_Click(int n);
 
     // A panel or file operation in progress. While one runs, the command buttons' clicks
-    // start nothing, and closing the window is deferred until it has ended.
+    // start nothing, and closing the window is deferred until it has ended. While it holds
+    // back, the window's controls tell a screen reader nothing of each location they show;
+    // when it ends they settle, each control that changed saying once what it is now, and
+    // then the outcome is announced.
     class Operation {
     public:
-        explicit Operation(Form1& form);
+        // `holdBack` false: the operation first lets the user choose in a dialog, which a
+        // screen reader follows as usual, and holds back from holdBack() on.
+        explicit Operation(Form1& form, bool holdBack = true);
         ~Operation();
         Operation(const Operation&) = delete;
         Operation& operator=(const Operation&) = delete;
         // False when another operation was already running: the caller must return at once.
         explicit operator bool() const { return owner_; }
+        void holdBack();
 
     private:
         Form1& form_;
@@ -134,7 +155,11 @@ public:
     // that stopped part-way, which left a mix that neither the panel nor any file holds.
     enum class Origin { Nothing, File, Panel, PartlyRead };
     Origin origin() const { return origin_; }
-    void setOrigin(Origin origin) { origin_ = origin; }
+    void setOrigin(Origin origin);
+    // A read stopped part-way: the first `locations` locations hold the panel's values, the
+    // rest what the window showed before.
+    void setPartlyRead(int locations);
+    int partlyRead() const { return partlyRead_; }
     // True once the user asked to close the window during an operation: waits should end.
     bool closeRequested() const { return closeRequested_; }
 
@@ -145,10 +170,16 @@ public:
     void markList(int n, const QString& note);
     void clearMarks();
     bool isMarked(int n) const { return marks_.contains(n); }
+    // What the comparison found the panel holding at `location` where it differs, in the
+    // window's terms ("H 2"); empty where it does not. clearMarks() forgets it.
+    void notePanelHolds(int location, const QString& held);
+    QString panelHolds(int location) const { return panelHolds_.value(location); }
 
 signals:
     // The user asked to close the window while an operation runs.
     void closeRequestedDuringOperation();
+    // What the window notes beside its values changed: a comparison's findings, a partial read.
+    void notesChanged();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -159,7 +190,14 @@ private:
     void channelClick(const AssignmentItem& item);
     void intensityClick(const IntensityItem& item);
     void showItemChannel(const AssignmentItem& item);
+    // Captions the row labels for a view and shows them.
     void setRowCaptions(bool leds);
+    void hideRowLabels();
+    // The table view: every control of the switch and lighting views hidden, the table shown.
+    void showTableView();
+    // A view's control that a click rule shows or hides: in the table view it stays hidden,
+    // and the next switch or lighting view sets it again.
+    void showInView(QWidget* control, bool shown);
     void nameControls();
 
     MessageBoxes& messages_;
@@ -171,6 +209,12 @@ private:
     bool operationRunning_ = false;
     bool closeRequested_ = false;
     Origin origin_ = Origin::Nothing;
+    int partlyRead_ = 0;
+    LocationTableModel* locationTable_ = nullptr;
+    // What an operation holds back until it ends, and the outcome said after that.
+    std::unique_ptr<accessible::Settle> settle_;
+    QString outcome_;
+    QMap<int, QString> panelHolds_;
     // A marked list's own tool tip and description, and the outline over it.
     struct Mark {
         QString toolTip;

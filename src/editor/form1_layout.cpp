@@ -4,6 +4,7 @@
 #include "appearance.h"
 #include "codes.h"
 #include "form1.h"
+#include "location_table.h"
 #include "widgets.h"
 #include "window_fit.h"
 
@@ -44,7 +45,8 @@ enum class Kind {
     Frame,
     List,
     PortSelector,
-    Progress
+    Progress,
+    Table
 };
 enum class Font { Window, List, Caption, Status };
 
@@ -72,6 +74,8 @@ const ControlRow controls[] = {
     {Kind::StatusLine, "Text1", nullptr, 1680, 1680, 3135, 615, "Text1\r\n", "", Font::Status, noColour, light3d},
     {Kind::Option, "Option1", nullptr, 4680, 240, 2415, 495, "SWITCH CHANNEL ASSIGNMENTS", "LEFT CLICK TO VIEW SWITCH CHANNEL ASSIGNMENTS", Font::Window, switchGreen, noColour},
     {Kind::Option, "Option2", nullptr, 4680, 720, 2415, 495, "LIGHTING CHANNEL ASSIGNMENTS", "LEFT CLICK TO VIEW LIGHTING CHANNEL ASSIGNMENTS", Font::Window, ledRed, noColour},
+    // The table of all 25 locations, in the free corner left of COMPARE, at Option1's height.
+    {Kind::Option, "Option3", nullptr, 120, 240, 1785, 495, "ALL 25 LOCATIONS", "LEFT CLICK TO VIEW ALL 25 LOCATIONS IN ONE TABLE", Font::Window, noColour, noColour},
     {Kind::Command, "READ_FILE", nullptr, 6000, 1440, 2415, 855, "OPEN CONFIGURATION FILE", "LEFT CLICK TO OPEN CONFIG FILE", Font::Caption, noColour, noColour},
     {Kind::Command, "READ_CONFIG", nullptr, 8760, 1440, 2415, 855, "READ CONFIGURATION FROM SWITCH PANEL", "LEFT CLICK TO READ CONFIG IN SWITCH PANEL", Font::Caption, noColour, noColour},
     {Kind::Command, "WRITE_CONFIG", nullptr, 8760, 2520, 2415, 855, "WRITE CONFIGURATION TO SWITCH PANEL", "LEFT CLICK TO SAVE CONFIG IN SWITCH PANEL", Font::Caption, noColour, noColour},
@@ -100,6 +104,9 @@ const ControlRow controls[] = {
     {Kind::List, "List45", "Frame2", 3120, 1080, 735, 645, "", "BACKLIGHTING NORMAL INTENSITY (%)", Font::List, ledRed, noColour},
     {Kind::Label, "Label16", "Frame2", 600, 1920, 2535, 615, "DIMMED BACKLIGHTING AND INDICATOR (%)", "", Font::Caption, ledRed, noColour},
     {Kind::List, "List46", "Frame2", 3120, 1920, 735, 645, "", "DIMMED INDICATOR INTENSITY (%)", Font::List, ledRed, noColour},
+    // Over the cells and the frames, clear of the buttons above it and of the panel name and
+    // the header marker below it; right of it a command button's place stays free in all views.
+    {Kind::Table, "Grid1", nullptr, 120, 3480, 9360, 4140, "", "", Font::List, noColour, noColour},
 };
 // clang-format on
 
@@ -250,7 +257,12 @@ void Form1::buildWindow() {
         }
         case Kind::Option: {
             auto* option = new WrappingRadioButton(captionText);
-            (name == QLatin1String("Option1") ? Option1 : Option2) = option;
+            const std::pair<const char*, QRadioButton**> options[] = {
+                {"Option1", &Option1}, {"Option2", &Option2}, {"Option3", &Option3}};
+            for (const auto& [optionName, field] : options) {
+                if (name == QLatin1String(optionName))
+                    *field = option;
+            }
             widget = option;
             break;
         }
@@ -288,6 +300,12 @@ void Form1::buildWindow() {
         case Kind::Progress:
             ProgressBar1 = new OutcomeBar;
             widget = ProgressBar1;
+            break;
+        case Kind::Table:
+            Grid1 = new LocationTableView;
+            Grid1->setAccessibleName(QStringLiteral("ALL 25 LOCATIONS"));
+            Grid1->hide(); // until Option3 is chosen
+            widget = Grid1;
             break;
         case Kind::List:
             makeList(name.mid(4).toInt(), row.frame, geometry, QString::fromLatin1(row.toolTip),
@@ -369,6 +387,13 @@ void Form1::buildWindow() {
         }
     }
 
+    // The bar's tooltip leaves the command buttons under it uncovered.
+    ProgressBar1->showToolTipUnder(
+        {READ_FILE, READ_CONFIG, WRITE_CONFIG, FIND_PANEL, COMPARE_PANEL});
+    // The table reads the cells' lists and boxes, so it comes once they exist.
+    locationTable_ = new LocationTableModel(*this, this);
+    Grid1->setLocations(locationTable_);
+
     Option1->setChecked(true);
     Label(16)->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // Empty until the first panel operation; its text is centred in the bar.
@@ -388,12 +413,16 @@ void Form1::buildWindow() {
     setTabOrder(WRITE_CONFIG, READ_FILE);
     setTabOrder(READ_FILE, Option1);
     setTabOrder(Option1, Option2);
-    setTabOrder(Option2, READ_CONFIG);
+    setTabOrder(Option2, Option3);
+    setTabOrder(Option3, Grid1);
+    setTabOrder(Grid1, READ_CONFIG);
     setTabOrder(READ_CONFIG, Combo1);
     setTabOrder(Combo1, FIND_PANEL);
     setTabOrder(FIND_PANEL, COMPARE_PANEL);
 
     nameControls();
+    // The keyboard starts on opening a file: no single key at start writes a panel.
+    READ_FILE->setFocus();
 }
 
 void Form1::nameControls() {
@@ -425,5 +454,11 @@ void Form1::setRowCaptions(bool leds) {
         label->setText(QStringLiteral("%1%2").arg(leds ? "LED" : "SW").arg(n));
         label->adjustSize();
         label->setFixedHeight(px(195));
+        label->show(); // the table view hides them
     }
+}
+
+void Form1::hideRowLabels() {
+    for (int n : rowLabels)
+        Label(n)->hide();
 }

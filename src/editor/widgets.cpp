@@ -2,10 +2,12 @@
 
 #include <QAbstractItemView>
 #include <QAccessible>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+#include <QToolTip>
 
 static constexpr int captionFlags = Qt::AlignCenter | Qt::TextWordWrap;
 
@@ -217,6 +219,35 @@ void OutcomeBar::paintEvent(QPaintEvent*) {
     p.setPen(colours.text);
     p.setFont(font());
     p.drawText(textRect(), Qt::AlignCenter | Qt::TextWordWrap, format());
+}
+
+void OutcomeBar::showToolTipUnder(const QList<QWidget*>& controls) {
+    clearOf_.clear();
+    for (QWidget* control : controls)
+        clearOf_ << control;
+}
+
+QPoint OutcomeBar::toolTipPlace() const {
+    constexpr int gap = 8;
+    int below = mapToGlobal(QPoint(0, height())).y();
+    for (const QWidget* control : clearOf_) {
+        if (control && control->isVisible())
+            below = std::max(below, control->mapToGlobal(QPoint(0, control->height())).y());
+    }
+    return QPoint(mapToGlobal(QPoint()).x(), below + gap);
+}
+
+bool OutcomeBar::event(QEvent* event) {
+    if (event->type() != QEvent::ToolTip || clearOf_.isEmpty() || toolTip().isEmpty())
+        return QProgressBar::event(event);
+    // Qt puts a tooltip beside the pointer, which over the bar is over the buttons under it.
+    const QPoint place = toolTipPlace();
+    QToolTip::showText(place, toolTip(), this);
+    for (QWidget* shown : QApplication::topLevelWidgets()) {
+        if (shown->objectName() == QLatin1String("qtooltip_label") && shown->isVisible())
+            shown->move(place);
+    }
+    return true;
 }
 
 MarkOutline::MarkOutline(QWidget* marked) : QWidget(marked) {

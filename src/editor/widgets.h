@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -141,12 +142,18 @@ public:
     void setTone(Tone tone);
     // Where the text is drawn: inside the frame, with a margin at both ends.
     QRect textRect() const;
+    // The tooltip shows under the lowest of `controls`, from the bar's left edge on, so that it
+    // never covers them; where it is shown, in global coordinates.
+    void showToolTipUnder(const QList<QWidget*>& controls);
+    QPoint toolTipPlace() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     Tone tone_ = Tone::Neutral;
+    QList<QPointer<QWidget>> clearOf_;
 };
 
 // A red outline over the edge of the widget it is made for, which marks a list whose value

@@ -39,8 +39,14 @@ public:
     // pair, the pattern appended in brackets unless the description already ends with it.
     static QStringList nameFilters(const QString& filter);
 
+    // How long the window may take to become active again after the dialog, in ms, and how
+    // many times it is asked to.
+    static constexpr int activationWait = 500;
+    static constexpr int activationTries = 3;
+
 private:
     Result show(bool save);
+    static void activateAgain(QWidget* window);
 
     QPointer<QWidget> parent_;
     QString lastFolder_;

@@ -56,7 +56,8 @@ QString orUnknown(const QString& reason) {
 FileOperations::FileOperations(Form1& form, FileDialog& dialog) : form_(form), dialog_(dialog) {}
 
 void FileOperations::READ_FILE_Click() {
-    Form1::Operation operation(form_);
+    // A screen reader follows the dialog as usual; the window holds back once it fills.
+    Form1::Operation operation(form_, false);
     if (!operation)
         return;
     form_.setStatusVisible(false);
@@ -64,6 +65,7 @@ void FileOperations::READ_FILE_Click() {
     // The name is not preset: the dialog offers the one left by the last open or save.
     if (!chooseFile(false))
         return;
+    operation.holdBack();
     open(dialog_.FileName);
 }
 
@@ -151,7 +153,7 @@ qcf::Record FileOperations::shownRecord() const {
 }
 
 void FileOperations::save_config_file() {
-    Form1::Operation operation(form_);
+    Form1::Operation operation(form_, false); // its dialog is followed as usual
     if (!operation)
         return;
     ConfigRecord& r = form_.r;

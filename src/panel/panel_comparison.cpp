@@ -50,12 +50,18 @@ Result compare(const PanelValues& window, const PanelValues& panel) {
                                          valueText(location, shown), valueText(location, held)};
         lines << result.differences.last().line();
     }
-    result.toolTip = lines.join(QLatin1Char('\n'));
     result.text = result.differences.isEmpty()
                       ? QStringLiteral("THE PANEL HOLDS WHAT THE WINDOW SHOWS")
                       : QStringLiteral("THE PANEL DIFFERS AT %1 OF %2 LOCATIONS")
                             .arg(result.differences.size())
                             .arg(panel.size());
+    // A short tooltip: every difference stands in the table. With a file's notice after it,
+    // it is still no longer than five lines.
+    if (!lines.isEmpty())
+        result.toolTip =
+            (QStringList{result.text} + lines.mid(0, toolTipDifferences) +
+             QStringList{QStringLiteral("ALL IN THE TABLE OF ALL %1 LOCATIONS").arg(panel.size())})
+                .join(QLatin1Char('\n'));
     return result;
 }
 

@@ -20,10 +20,14 @@ struct Difference {
     QString line() const;
 };
 
+// How many differences the bar's tooltip names; the table shows them all.
+constexpr int toolTipDifferences = 2;
+
 struct Result {
     QList<Difference> differences; // in location order
     QString text;                  // the bar's text
-    QString toolTip;               // one line per difference
+    // The count, the first differences, and where all of them are; empty when there are none.
+    QString toolTip;
 };
 
 // `window` as a write would send it, `panel` as a whole read found it.

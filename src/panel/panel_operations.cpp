@@ -436,8 +436,9 @@ void PanelOperations::showWhatTheWindowHolds(const ReadResult& read) {
     // Locations after the last item are the intensities, which are shown only once all three
     // have arrived.
     const int items = int(assignmentItems().size());
-    form_.setOrigin(Form1::Origin::PartlyRead);
-    progress_.partlyRead(std::min(read.taken, items), why);
+    const int taken = std::min(read.taken, items);
+    form_.setPartlyRead(taken);
+    progress_.partlyRead(taken, why);
 }
 
 PanelLink::Outcome
@@ -665,6 +666,7 @@ void PanelOperations::showComparison(const comparison::Result& result) {
         link_.trace(QStringLiteral("differs: ") + difference.line());
         const PanelLocation& location = configurationLocations()[difference.address];
         const QString note = QStringLiteral("THE PANEL HOLDS ") + difference.panel;
+        form_.notePanelHolds(difference.address, difference.panel);
         if (const AssignmentItem* item = location.item) {
             form_.markList(item->moduleList, note);
             form_.markList(item->channelList, note);

@@ -2,6 +2,7 @@
 // and channel rules, the intensity rule and its message, the two views and the composition.
 #include "appearance.h"
 #include "form1.h"
+#include "location_table.h"
 #include "scripted_messages.h"
 
 #include <QGroupBox>
@@ -372,6 +373,32 @@ void TestRules::views() {
     form->Option1->click();
     QCOMPARE(Snapshot(*form).hidden, switchView.hidden);
     QCOMPARE(form->Label(5)->text(), QString("SW4"));
+
+    // The table of all 25 locations stands in place of both, whatever the rules show meanwhile
+    // and when an operation would show the switch view; either option brings its view back.
+    form->Option2->click();
+    form->Option3->click();
+    QVERIFY(form->Option3->isChecked() && !form->Option1->isChecked() && !form->Grid1->isHidden());
+    const auto viewsHidden = [this] {
+        QVERIFY(form->Frame1->isHidden() && form->Frame2->isHidden() &&
+                form->Label(14)->isHidden() && form->Label(2)->isHidden());
+        for (int n = 1; n <= 40; ++n) // the cells' lists and designation boxes
+            QVERIFY2(form->List(n)->isHidden() && (n < 3 || n > 22 || form->Text(n)->isHidden()),
+                     qPrintable(QString::number(n)));
+    };
+    viewsHidden();
+    pick(0, 'C', 4); // shows SW1's channel list and designation box in another view
+    viewsHidden();
+    form->show_switch_view();
+    QVERIFY(form->Option3->isChecked() && !form->Grid1->isHidden());
+    viewsHidden();
+    form->Option1->click();
+    QVERIFY(form->Grid1->isHidden() && !form->List(2)->isHidden() && !form->Text(3)->isHidden());
+    QVERIFY(form->Label(2)->text() == "SW1" && !form->Label(2)->isHidden());
+    form->Option3->click();
+    form->Option2->click();
+    QVERIFY(form->Grid1->isHidden() && !form->List(24)->isHidden() &&
+            form->Label(13)->isVisibleTo(form) && form->Label(13)->text() == "LED10");
 }
 
 void TestRules::viewsAfterReadHideDesignations() {

@@ -2,6 +2,7 @@
 // every list with its entries, the start-up state, and usable fonts.
 #include "appearance.h"
 #include "form1.h"
+#include "location_table.h"
 #include "messages.h"
 #include "screen_reader.h"
 #include "scripted_messages.h"
@@ -29,6 +30,7 @@
 #include <QSvgRenderer>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 class TestWindow : public QObject {
     Q_OBJECT
@@ -103,6 +105,10 @@ void TestWindow::controls_data() {
         "LEFT CLICK TO VIEW SWITCH CHANNEL ASSIGNMENTS", true);
     row("Option2", "QRadioButton", twips(4680, 720, 2415, 495), "LIGHTING CHANNEL ASSIGNMENTS",
         "LEFT CLICK TO VIEW LIGHTING CHANNEL ASSIGNMENTS", true);
+    row("Option3", "QRadioButton", twips(120, 240, 1785, 495), "ALL 25 LOCATIONS",
+        "LEFT CLICK TO VIEW ALL 25 LOCATIONS IN ONE TABLE", true, "Form1", "ALL 25 LOCATIONS");
+    row("Grid1", "QTableView", twips(120, 3480, 9360, 4140), "", "", true, "Form1",
+        "ALL 25 LOCATIONS");
     row("READ_FILE", "QPushButton", twips(6000, 1440, 2415, 855), "OPEN CONFIGURATION FILE",
         "LEFT CLICK TO OPEN CONFIG FILE", true);
     row("READ_CONFIG", "QPushButton", twips(8760, 1440, 2415, 855),
@@ -326,9 +332,11 @@ void TestWindow::limitsAndFocus() {
     QCOMPARE(form->Text(2)->text(), QString("ABCDEFGHIJKL"));
 
     // The focus chain runs over the controls the user can operate, in this order: the five
-    // buttons, then the port selector, the search that chooses in it and the comparison.
-    const QStringList operable{"WRITE_CONFIG", "READ_FILE", "Option1",    "Option2",
-                               "READ_CONFIG",  "Combo1",    "FIND_PANEL", "COMPARE_PANEL"};
+    // buttons with the third option and its table, then the port selector, the search that
+    // chooses in it and the comparison.
+    const QStringList operable{"WRITE_CONFIG", "READ_FILE",    "Option1",     "Option2",
+                               "Option3",      "Grid1",        "READ_CONFIG", "Combo1",
+                               "FIND_PANEL",   "COMPARE_PANEL"};
     QStringList order;
     QWidget* w = form->WRITE_CONFIG;
     do {
@@ -343,6 +351,18 @@ void TestWindow::limitsAndFocus() {
                          child->objectName().startsWith("qt_"),
                      qPrintable(child->objectName()));
     }
+    // The keyboard starts on OPEN CONFIGURATION FILE: no key pressed at start writes a panel.
+    form->show();
+    QVERIFY(QTest::qWaitForWindowActive(form));
+    QCOMPARE(QApplication::focusWidget(), form->READ_FILE);
+    // In the table the arrow keys move from cell to cell, and Tab goes on to READ.
+    form->Option3_Click();
+    form->Grid1->setFocus();
+    QTest::keyClick(form->Grid1, Qt::Key_Right);
+    QTest::keyClick(form->Grid1, Qt::Key_Down);
+    QCOMPARE(form->Grid1->currentIndex(), form->Grid1->model()->index(1, 1));
+    QTest::keyClick(form->Grid1, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), form->READ_CONFIG);
 }
 
 void TestWindow::fontsHaveGlyphs() {
@@ -387,34 +407,58 @@ void TestWindow::captionsFit() {
         problems << fits(button, button->text(), button->captionRect(), 2);
     for (auto* option : form->findChildren<WrappingRadioButton*>())
         problems << fits(option, option->text(), option->captionRect(), 2);
-    QCOMPARE(form->findChildren<QAbstractButton*>().size(), 7);
+    QCOMPARE(form->findChildren<WrappingButton*>().size() +
+                 form->findChildren<WrappingRadioButton*>().size(),
+             8);
     for (QGroupBox* frame : {form->Frame1, form->Frame2})
         problems << fits(frame, frame->title(), frame->rect(), 1);
     problems.removeAll(QString());
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
 }
 
-// The port selector, the progress bar, FIND PANEL and COMPARE sit where the window had room: in
-// either view they cover no other control, and nothing covers them.
+// The controls added to the window sit where it had room, the table where the views are: in each
+// view they cover no other control (the table only the drawing), nothing covers them, a command
+// button's place stays free, and the bar's tooltip leaves the command buttons uncovered.
 void TestWindow::addedControlsOverlapNothing() {
     form->show();
-    for (bool lighting : {false, true}) {
-        if (lighting)
+    form->setStatusVisible(true);
+    const QRect freePlace = twips(9600, 3720, 1575, 855);
+    for (int view : {1, 2, 3}) {
+        if (view == 2)
             form->Option2_Click();
+        if (view == 3)
+            form->Option3_Click();
+        QStringList added{"Label20",       "Combo1",  "ProgressBar1", "FIND_PANEL",
+                          "COMPARE_PANEL", "Option3", "free place"};
+        if (view == 3)
+            added << "Grid1";
         QStringList overlaps;
-        for (const char* name :
-             {"Label20", "Combo1", "ProgressBar1", "FIND_PANEL", "COMPARE_PANEL"}) {
-            QWidget* added = control(name);
-            QVERIFY(added->isVisible());
+        for (const QString& name : added) {
+            QWidget* shown = name == "free place" ? nullptr : control(name);
+            QVERIFY(!shown || shown->isVisible());
+            const QRect place = shown ? shown->geometry() : freePlace;
             for (QWidget* other :
                  clientArea()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
-                if (other != added && other->isVisible() &&
-                    other->geometry().intersects(added->geometry()))
+                if (other != shown && other->isVisible() && other->geometry().intersects(place) &&
+                    !(other == form->Image1 && name == "Grid1"))
                     overlaps << QString("%1 / %2").arg(name, other->objectName());
             }
         }
         QVERIFY2(overlaps.isEmpty(), qPrintable(overlaps.join(", ")));
     }
+    form->ProgressBar1->setToolTip(
+        QString("DIMMING: WINDOW N/A, PANEL P 10 (NO CODE)\n").repeated(5));
+    const QPoint over(5, form->ProgressBar1->height() - 2);
+    QHelpEvent hover(QEvent::ToolTip, over, form->ProgressBar1->mapToGlobal(over));
+    QApplication::sendEvent(form->ProgressBar1, &hover);
+    const QWidgetList tops = QApplication::topLevelWidgets();
+    QWidget* tip = *std::find_if(tops.cbegin(), tops.cend(), [](QWidget* w) {
+        return w->objectName() == "qtooltip_label" && w->isVisible();
+    });
+    QCOMPARE(tip->pos(), form->ProgressBar1->toolTipPlace());
+    for (QPushButton* button : form->findChildren<QPushButton*>())
+        QVERIFY(!tip->geometry().intersects(QRect(button->mapToGlobal(QPoint()), button->size())));
+    QToolTip::hideText();
 }
 
 void TestWindow::enterPressesCommandButtons_data() {
@@ -472,8 +516,8 @@ void TestWindow::spokenNamesAreUnique() {
             named << box;
     }
     named << form->Text1 << form->ProgressBar1 << form->Combo1 << form->FIND_PANEL
-          << form->COMPARE_PANEL;
-    QCOMPARE(named.size(), 47 + 21 + 5);
+          << form->COMPARE_PANEL << form->Grid1;
+    QCOMPARE(named.size(), 47 + 21 + 6);
     QMap<QString, QString> owners;
     for (QWidget* w : named) {
         const QString name = spokenName(w);
@@ -577,6 +621,65 @@ void TestWindow::spokenNamesAreUnique() {
     const auto* announcer = form->findChild<Announcer*>();
     QVERIFY(announcer->isVisible() &&
             announcer->childrenRect().united(announcer->rect()).isEmpty());
+
+    // During an operation the controls keep what they would say until it ends, then each that
+    // changed says it once, the outcome last; the keyboard's focus is told as it moves.
+    reader.forget();
+    {
+        Form1::Operation operation(*form);
+        QVERIFY(form->select(form->List(21), 2) && form->select(form->List(21), 5));
+        QVERIFY(form->select(form->List(23), 0)); // LED2 on N/A hides its channel list
+        form->Text(13)->setText("LOBBY DOORS");
+        form->announce(outcome);
+        form->READ_FILE->setFocus();
+        QVERIFY(reader.count() == 1 && reader.count(QAccessible::Focus) == 1);
+    }
+    QCOMPARE(reader.said(QAccessible::ValueChanged, QAccessible::List),
+             (QStringList{"LED1 MODULE: E", "LED2 MODULE: N/A"}));
+    QCOMPARE(reader.said(QAccessible::ObjectHide, QAccessible::List), QStringList{"LED2 CHANNEL"});
+    QCOMPARE(reader.said(QAccessible::TextUpdated, QAccessible::EditableText),
+             QStringList{"LED1 DESIGNATION"});
+    QCOMPARE(reader.last(), outcome);
+    // A frame that hides takes its lists with it; the lists of the cells are told one by one.
+    form->Option2->click();
+    reader.forget();
+    {
+        Form1::Operation operation(*form);
+        form->show_switch_view();
+    }
+    QVERIFY(reader.said(QAccessible::ObjectHide, QAccessible::Grouping)
+                .contains("LIGHTING CONTROL CHANNELS:"));
+    const QStringList hidden = reader.said(QAccessible::ObjectHide, QAccessible::List);
+    QVERIFY(hidden.contains("LED1 MODULE") && !hidden.contains("BACKLIGHT MODULE"));
+    QCOMPARE(reader.said(QAccessible::StateChanged, QAccessible::RadioButton),
+             (QStringList{"SWITCH CHANNEL ASSIGNMENTS: checked",
+                          "LIGHTING CHANNEL ASSIGNMENTS: not checked"}));
+    // The table shown, a change of what it shows is told once.
+    form->Option3_Click();
+    reader.forget();
+    {
+        Form1::Operation operation(*form);
+        QVERIFY(form->select(form->List(1), 3) && form->select(form->List(2), 4));
+    }
+    QCOMPARE(reader.count(QAccessible::TableModelChanged), 1);
+
+    // The table's cells as a reader is given them, by header and row; SW1 shows C, channel 5.
+    form->Text(3)->setText("ENTRANCE");
+    QAccessibleTableInterface* table =
+        QAccessible::queryAccessibleInterface(form->Grid1)->tableInterface();
+    QVERIFY(table && table->rowCount() == 25 && table->columnCount() == 6);
+    QAccessibleInterface* sw1 = table->cellAt(0, LocationTableModel::Window);
+    QCOMPARE(sw1->text(QAccessible::Name), QString("C 5"));
+    QCOMPARE(sw1->tableCellInterface()->rowHeaderCells().value(0)->text(QAccessible::Name),
+             QString("SW1 ENTRANCE"));
+    const QAbstractItemModel* shown = form->Grid1->model();
+    QCOMPARE(shown->headerData(LocationTableModel::Window, Qt::Horizontal), QVariant("WINDOW"));
+    QVERIFY(!shown->headerData(25, Qt::Vertical, Qt::AccessibleTextRole).isValid());
+    // Entered by the keyboard, the table is told, and after it the cell the keyboard is on.
+    reader.forget();
+    form->Grid1->setFocus(Qt::TabFocusReason);
+    QTRY_COMPARE(reader.last(), QString("1"));
+    QCOMPARE(reader.said(QAccessible::Focus, QAccessible::Table), QStringList{"ALL 25 LOCATIONS"});
 }
 
 // The window's drawn client area with an openbox-like frame (1 px borders, a 20 px title bar)

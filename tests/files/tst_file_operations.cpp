@@ -926,6 +926,17 @@ void TestFileOperations::qtDialog() {
     poll.start();
     QCOMPARE(dialog.ShowOpen(), FileDialog::Result::Chosen);
     QCOMPARE(dialog.FileName, quoted);
+
+    // Over a window, the window is active again once the dialog has gone, before the open goes
+    // on: a screen reader follows it at once.
+    QWidget window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QtFileDialog over(&window);
+    act = [](QFileDialog* fd) { fd->reject(); };
+    poll.start();
+    QCOMPARE(over.ShowOpen(), FileDialog::Result::Cancelled);
+    QVERIFY(window.isActiveWindow());
 }
 
 QTEST_MAIN(TestFileOperations)

@@ -473,7 +473,7 @@ void TestPanelProtocol::comparison_data() {
     QTest::addColumn<Values>("window");
     QTest::addColumn<Values>("panel");
     QTest::addColumn<QString>("text");
-    QTest::addColumn<QStringList>("lines"); // the tooltip's lines, from the first on
+    QTest::addColumn<QStringList>("lines"); // the differences' lines, from the first on
     const QString one = "THE PANEL DIFFERS AT 1 OF 25 LOCATIONS";
     QTest::newRow("equal") << Values{} << Values{} << "THE PANEL HOLDS WHAT THE WINDOW SHOWS"
                            << QStringList{};
@@ -524,8 +524,13 @@ void TestPanelProtocol::comparison() {
         QVERIFY(shown[difference.address] != held[difference.address]);
         toolTip << difference.line();
     }
-    QCOMPARE(result.toolTip, toolTip.join('\n'));
     QCOMPARE(toolTip.mid(0, lines.size()), lines);
+    // The tooltip names the count, the first two and where they all are; none when equal.
+    const QStringList shortened = toolTip.isEmpty()
+                                      ? QStringList{}
+                                      : QStringList{text} + toolTip.mid(0, 2) +
+                                            QStringList{"ALL IN THE TABLE OF ALL 25 LOCATIONS"};
+    QCOMPARE(result.toolTip, shortened.join('\n'));
 }
 
 QTEST_MAIN(TestPanelProtocol)

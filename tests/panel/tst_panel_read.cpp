@@ -1,6 +1,7 @@
 // READ_CONFIG over a pseudo-terminal against the simulated panel: the bytes on the wire, the
 // window after a read, and every way a read can fail.
 
+#include "location_table.h"
 #include "panel_rig.h"
 #include "screen_reader.h"
 #include "status_texts.h"
@@ -52,6 +53,16 @@ void TestPanelRead::wholePanel() {
     QCOMPARE(reader.count(QAccessible::Focus), 0);
     QCOMPARE(reader.said(QAccessible::ObjectShow, QAccessible::Notification),
              QStringList{texts::readSuccessful});
+    // The window settles once, and the outcome comes last: a reader's queue is short when it
+    // arrives. Each location used to tell its lists, boxes, status line and bar, 423 in all.
+    QVERIFY2(reader.count() <= 100, qPrintable(QString::number(reader.count())));
+    QCOMPARE(reader.last(), QString::fromLatin1(texts::readSuccessful));
+    // Hidden lists and the hidden table have nothing to say; the bar's new text is told once.
+    const QStringList values = reader.said(QAccessible::ValueChanged, QAccessible::List);
+    QVERIFY(values.contains("SW2 MODULE: D") && !values.join(' ').contains("LED"));
+    QCOMPARE(reader.said(QAccessible::DescriptionChanged, QAccessible::ProgressBar),
+             QStringList{"PROGRESS"});
+    QCOMPARE(reader.count(QAccessible::TableModelChanged), 0);
     QVERIFY(rig.form->READ_CONFIG->hasFocus());
     for (QListWidget* list : rig.form->findChildren<QListWidget*>()) {
         QAccessibleInterface* entries = QAccessible::queryAccessibleInterface(list);
@@ -89,6 +100,20 @@ void TestPanelRead::wholePanel() {
     QCOMPARE(rig.form->r.blpercent, Integer(1));
     QCOMPARE(rig.form->r.indpercent, Integer(7));
     QCOMPARE(rig.form->r.dindpercent, Integer(10));
+
+    // The table shows each location as a write would send it, named as the window names it.
+    const LocationTableModel& table = rig.form->locationTable();
+    const QMap<int, QString> shown{{1, "D 8"},  {2, "N/A"},   {19, "P 10"},
+                                   {20, "E 6"}, {22, "30 %"}, {24, "100 %"}};
+    for (auto it = shown.cbegin(); it != shown.cend(); ++it)
+        QCOMPARE(table.text(it.key(), LocationTableModel::Window), it.value());
+    QCOMPARE(table.text(20, LocationTableModel::Item), QString("BACKLIGHT"));
+    QCOMPARE(table.text(23, LocationTableModel::Item), QString("NORMAL INDICATOR"));
+    for (int location = 0; location < 25; ++location) {
+        QCOMPARE(table.text(location, LocationTableModel::Location), QString::number(location + 1));
+        QVERIFY(table.text(location, LocationTableModel::Designation).isEmpty() &&
+                table.text(location, LocationTableModel::Note).isEmpty());
+    }
 
     QVERIFY(rig.form->Text(2)->text().isEmpty());
     for (int box = 3; box <= 22; ++box) {
@@ -223,6 +248,12 @@ void TestPanelRead::failures_data() {
                QCOMPARE(rig.row(11), -1); // location 5 as it was, not from A as split left it
                QCOMPARE(rig.row(12), -1);
                QCOMPARE(rig.row(13), -1);
+               // The table notes what the bar says: 1 to 5 read, the rest as before.
+               const LocationTableModel& table = rig.form->locationTable();
+               QVERIFY(table.text(4, LocationTableModel::Note).isEmpty());
+               for (int location : {5, 6, 21, 24})
+                   QCOMPARE(table.text(location, LocationTableModel::Note),
+                            QString("NOT READ \u2014 AS BEFORE"));
            });
     QTest::newRow("out of range at 3")
         << SimSetup([](PanelSim& s) { s.setOutOfRange(3); })
@@ -489,6 +520,7 @@ void TestPanelRead::compareWithPanel_data() {
     QTest::addColumn<QString>("bar");
     QTest::addColumn<QStringList>("toolTip");
     QTest::addColumn<Marks>("marks");
+    QTest::addColumn<bool>("tableView"); // chosen before the read
 
     const auto readSample = [](SimSetup fault) {
         return WindowCheck([fault](PanelRig& rig) {
@@ -503,15 +535,18 @@ void TestPanelRead::compareWithPanel_data() {
     const QByteArray whole = wakeUps(1) + reads({63}) + readsFromTo(0, 24);
     const QString a3 = "THE PANEL HOLDS A 3";
 
+    const QString two = "THE PANEL DIFFERS AT 2 OF 25 LOCATIONS";
+    const QString inTheTable = "ALL IN THE TABLE OF ALL 25 LOCATIONS";
+
     // Each difference is read twice: it counts once two answers agree on it.
     QTest::newRow("two locations changed")
         << sample << SimSetup([](PanelSim& s) { s.setValue(8, 2), s.setValue(24, 3); })
         << wakeUps(1) + reads({63}) + readsFromTo(0, 8) + reads({8}) + readsFromTo(9, 24) +
                reads({24})
-        << "THE PANEL DIFFERS AT 2 OF 25 LOCATIONS"
-        << QStringList{"SW9: WINDOW N/A, PANEL A 3",
-                       "DIMMED BACKLIGHTING AND INDICATOR: WINDOW 30 %, PANEL 50 %"}
-        << Marks{{17, a3}, {18, a3}, {46, "THE PANEL HOLDS 50 %"}};
+        << two
+        << QStringList{two, "SW9: WINDOW N/A, PANEL A 3",
+                       "DIMMED BACKLIGHTING AND INDICATOR: WINDOW 30 %, PANEL 50 %", inTheTable}
+        << Marks{{17, a3}, {18, a3}, {46, "THE PANEL HOLDS 50 %"}} << false;
     // A file the window was opened with is in the panel: its notice goes for good.
     const WindowCheck opened = [sample](PanelRig& rig) {
         sample(rig);
@@ -519,12 +554,36 @@ void TestPanelRead::compareWithPanel_data() {
     };
     QTest::newRow("the panel holds the file")
         << opened << asItIs << whole << "THE PANEL HOLDS WHAT THE WINDOW SHOWS" << QStringList{}
-        << Marks{};
+        << Marks{} << false;
+    // Every location differs: the tooltip names two, with the file's notice five lines; the
+    // table, chosen before the read, stays through it and the comparison.
+    Marks everything;
+    for (const AssignmentItem& item : assignmentItems())
+        everything[item.moduleList] = everything[item.channelList] = "THE PANEL HOLDS A 1";
+    for (const IntensityItem& intensity : intensityItems())
+        everything[intensity.list] = "THE PANEL HOLDS 40 %";
+    const QString all = "THE PANEL DIFFERS AT 25 OF 25 LOCATIONS";
+    QByteArray everyLocationTwice = wakeUps(1) + reads({63});
+    for (int a = 0; a < 25; ++a)
+        everyLocationTwice += readsFromTo(a, a) + readsFromTo(a, a);
+    QTest::newRow("all 25 changed, a file opened, in the table view")
+        << WindowCheck([opened](PanelRig& rig) {
+               rig.form->Option3->click();
+               opened(rig);
+           })
+        << SimSetup([](PanelSim& s) {
+               for (int a = 0; a < 25; ++a)
+                   s.setValue(a, a < 22 ? 0 : 2);
+           })
+        << everyLocationTwice << all
+        << QStringList{all, "SW1: WINDOW H 1, PANEL A 1", "SW2: WINDOW H 2, PANEL A 1", inTheTable,
+                       "OPENED corridor.qcf \u2014 NOT WRITTEN TO THE PANEL"}
+        << everything << true;
     // Only a whole read is compared: location 9 differs, but the read stops at 14.
     QTest::newRow("no reply at 14")
         << sample << SimSetup([](PanelSim& s) { s.setValue(8, 2), s.setShortReply(13, 0); })
         << wakeUps(1) + reads({63}) + readsFromTo(0, 8) + reads({8}) + readsFromTo(9, 13)
-        << "STOPPED AT LOCATION 14 OF 25" << QStringList{} << Marks{};
+        << "STOPPED AT LOCATION 14 OF 25" << QStringList{} << Marks{} << false;
     // A digit changed on the line gives an answer in form with another value: asked again,
     // the panel says what it holds, and the answer before it is asked again too. Answers that
     // keep disagreeing are a fault of the line; a third answer may confirm the second.
@@ -541,28 +600,30 @@ void TestPanelRead::compareWithPanel_data() {
     const QString holds = "THE PANEL HOLDS WHAT THE WINDOW SHOWS";
     QTest::newRow("a digit changed once at 11")
         << sample << garbled(10, {"0710\r"}) << around(10, {10, 9}) + readsFromTo(11, 24) << holds
-        << QStringList{} << Marks{};
+        << QStringList{} << Marks{} << false;
     QTest::newRow("a digit changed once at the last location")
         << sample << garbled(24, {"0020\r"}) << around(24, {24, 23}) << holds << QStringList{}
-        << Marks{};
+        << Marks{} << false;
     QTest::newRow("answers that keep disagreeing at 11")
         << sample << garbled(10, {"0710\r", "0720\r", "0730\r"}) << around(10, {10, 9, 10, 9})
-        << "STOPPED AT LOCATION 11 OF 25" << QStringList{} << Marks{};
+        << "STOPPED AT LOCATION 11 OF 25" << QStringList{} << Marks{} << false;
     QTest::newRow("a difference the third answer confirms")
         << sample << garbled(10, {"0710\r"}, 72) << around(10, {10, 9, 10}) + readsFromTo(11, 24)
-        << "THE PANEL DIFFERS AT 1 OF 25 LOCATIONS" << QStringList{"LED1: WINDOW H 1, PANEL H 3"}
-        << Marks{{21, "THE PANEL HOLDS H 3"}, {22, "THE PANEL HOLDS H 3"}};
+        << "THE PANEL DIFFERS AT 1 OF 25 LOCATIONS"
+        << QStringList{"THE PANEL DIFFERS AT 1 OF 25 LOCATIONS", "LED1: WINDOW H 1, PANEL H 3",
+                       inTheTable}
+        << Marks{{21, "THE PANEL HOLDS H 3"}, {22, "THE PANEL HOLDS H 3"}} << false;
     QTest::newRow("model 71") << sample << SimSetup([](PanelSim& s) { s.setModel(71); })
                               << wakeUps(1) + reads({63})
                               << "A MODEL 71 PANEL ANSWERED \u2014 NOT COMPARED" << QStringList{}
-                              << Marks{};
+                              << Marks{} << false;
     QTest::newRow("a window that nothing filled")
         << WindowCheck([](PanelRig&) {}) << asItIs << QByteArray()
-        << "NOTHING TO COMPARE: READ A PANEL OR OPEN A FILE" << QStringList{} << Marks{};
+        << "NOTHING TO COMPARE: READ A PANEL OR OPEN A FILE" << QStringList{} << Marks{} << false;
     QTest::newRow("a partly read window")
         << readSample([](PanelSim& s) { s.setShortReply(8, 3); }) << asItIs << QByteArray()
         << "READ THE PANEL AGAIN OR OPEN A FILE BEFORE COMPARING"
-        << QStringList{"PARTLY READ: LOCATIONS 1 TO 8, THE REST AS BEFORE"} << Marks{};
+        << QStringList{"PARTLY READ: LOCATIONS 1 TO 8, THE REST AS BEFORE"} << Marks{} << false;
 }
 
 void TestPanelRead::compareWithPanel() {
@@ -572,6 +633,7 @@ void TestPanelRead::compareWithPanel() {
     QFETCH(QString, bar);
     QFETCH(QStringList, toolTip);
     QFETCH(Marks, marks);
+    QFETCH(bool, tableView);
     PanelRig rig;
     prepare(rig);
     setup(rig.sim);
@@ -605,11 +667,25 @@ void TestPanelRead::compareWithPanel() {
     }
     QCOMPARE(rig.messages.texts().size(), bar.contains("MODEL 71") ? 1 : 0);
     rig.checkIdle();
+    // The table marks the rows the lists are marked for, with what the panel holds.
+    const LocationTableModel& table = rig.form->locationTable();
+    for (const PanelLocation& location : configurationLocations()) {
+        const int list = location.item ? location.item->moduleList
+                                       : intensityItems()[location.intensityIndex].list;
+        const QString held = marks.value(list).mid(QString("THE PANEL HOLDS ").size());
+        QCOMPARE(table.text(location.address, LocationTableModel::Panel), held);
+        QCOMPARE(table.differs(location.address), !held.isEmpty());
+        QCOMPARE(table.text(location.address, LocationTableModel::Note) == "DIFFERS",
+                 !held.isEmpty());
+    }
+    QVERIFY(rig.form->Option3->isChecked() == tableView &&
+            rig.form->Grid1->isHidden() != tableView);
 
     // A search changes nothing in the window, and takes the marks away: the window is as it
     // was before the comparison, its lists' tool tips and descriptions included.
     rig.operations->FIND_PANEL_Click();
-    QVERIFY(!rig.form->ProgressBar1->toolTip().contains("NOT WRITTEN"));
+    QCOMPARE(rig.form->ProgressBar1->toolTip().contains("NOT WRITTEN"),
+             toolTip.join('\n').contains("NOT WRITTEN")); // a file still not in the panel
     QCOMPARE(windowState(*rig.form), before);
     QVERIFY(rig.form->findChildren<MarkOutline*>().isEmpty());
 }

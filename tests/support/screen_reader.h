@@ -23,7 +23,8 @@ public:
     }
 
     // What was told of `type` by controls of `role`, in order: their words, and after a value
-    // change ": " and the new value ("SW1 MODULE: H").
+    // change ": " and the new value ("SW1 MODULE: H"), after a change of check ": checked" or
+    // ": not checked".
     QStringList said(QAccessible::Event type, QAccessible::Role role) const {
         QStringList out;
         for (const Told& t : told) {
@@ -36,6 +37,9 @@ public:
         return int(std::count_if(told.begin(), told.end(),
                                  [type](const Told& t) { return t.type == type; }));
     }
+    // Everything told, and the words of what was told last.
+    int count() const { return int(told.size()); }
+    QString last() const { return told.isEmpty() ? QString() : told.last().words; }
     void forget() { told.clear(); }
 
     // What a reader says of a control: its name, and for a notification its labels.
@@ -66,6 +70,10 @@ private:
         if (event->type() == QAccessible::ValueChanged)
             t.words += QLatin1String(": ") +
                        static_cast<QAccessibleValueChangeEvent*>(event)->value().toString();
+        if (event->type() == QAccessible::StateChanged &&
+            static_cast<QAccessibleStateChangeEvent*>(event)->changedStates().checked)
+            t.words += told && told->state().checked ? QLatin1String(": checked")
+                                                     : QLatin1String(": not checked");
         current()->told << t;
     }
 };

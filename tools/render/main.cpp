@@ -1,9 +1,11 @@
-// Renders Form1 to two PNG files, the switch view and the lighting view, so the window
-// can be checked without a screen: QT_QPA_PLATFORM=offscreen render-window [FOLDER]
+// Renders Form1 to three PNG files, the switch view, the lighting view and the table of all 25
+// locations, so the window can be checked without a screen:
+// QT_QPA_PLATFORM=offscreen render-window [FOLDER]
 //
 // --sample shows states a technician really meets, reached through the window's own buttons:
-// the switch view right after the sample configuration corridor.qcf was opened, and the
-// lighting view after a simulated panel holding it was read. --practice shows both views after
+// the switch view right after the sample configuration corridor.qcf was opened, the lighting
+// view after a simulated panel holding it was read, and the table after a comparison with that
+// panel once two of its locations were changed. --practice shows both views after
 // a read of the practice panel, on which the window starts as with nvx10config --practice.
 // --status TEXT shows the status line on red with TEXT, to check that a text fits.
 #include "appearance.h"
@@ -66,7 +68,7 @@ int main(int argc, char* argv[]) {
     appearance::installFontSubstitutes();
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Renders the window's two views to PNG files."));
+        QStringLiteral("Renders the window's three views to PNG files."));
     parser.addHelpOption();
     const QCommandLineOption sampleOption(
         QStringLiteral("sample"),
@@ -127,5 +129,14 @@ int main(int argc, char* argv[]) {
     form.Option2->click();
     app.processEvents();
     ok = save(form, dir + "/form1-lighting-view.png") && ok;
+
+    if (sample) {
+        sim.setValue(1, 75); // SW2 on H, channel 6
+        sim.setValue(24, 3); // dimmed intensity 50 %
+        form.COMPARE_PANEL->click();
+    }
+    form.Option3->click();
+    app.processEvents();
+    ok = save(form, dir + "/form1-table-view.png") && ok;
     return ok ? 0 : 1;
 }
