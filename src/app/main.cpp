@@ -79,6 +79,7 @@ int main(int argc, char* argv[]) {
                     PortSelector::Listing::InBackground);
     if (commandLine.practiceHolds)
         program.panel.practicePanel().hold(*commandLine.practiceHolds);
+    program.keepWorkLog(WorkLog(commandLine.workLog));
     messages.setParent(&program.form);
     dialog.setParent(&program.form);
     const UnfinishedOperationTrace unfinished(program.panel);

@@ -4,6 +4,9 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -14,16 +17,39 @@ Program::Program(const QStringList& requestedPorts, MessageBoxes& messages, File
     : form(messages), port(requestedPorts.value(0)),
       panel(form, port, std::move(ports), requestedPorts, listing), files(form, dialog) {
     panel.connectButtons();
+    panel.setDoneHandler([this](const PanelOperations::Done& done) { logDone(done); });
     QObject::connect(form.READ_FILE, &QPushButton::clicked, &form,
                      [this] { files.READ_FILE_Click(); });
     // A file opened into the window is not in the panel yet: the bar says so until the next
     // panel operation, and a screen reader is told so once. Marks of a comparison with the
     // panel belong to what the window showed.
     files.setOpenedHandler([this](const QString& fileName) {
+        QFile file(fileName);
+        fileShown_ = {
+            fileName,
+            file.open(QIODevice::ReadOnly)
+                ? QString::fromLatin1(
+                      QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex())
+                : QString()};
         form.clearMarks();
         panel.progress().fileOpened(fileName);
         form.announce(form.ProgressBar1->format());
     });
+}
+
+void Program::logDone(const PanelOperations::Done& done) {
+    // The file only while the window shows it: a read replaces it.
+    const bool fileShown = form.origin() == Form1::Origin::File;
+    QString error;
+    if (log_.append(WorkLog::row(form, done, fileShown ? fileShown_ : WorkLog::File{}),
+                    WorkLog::header(form), error) ||
+        logFailureTold_)
+        return;
+    logFailureTold_ = true;
+    const QString told = QStringLiteral("WORK LOG NOT WRITTEN: %1: %2")
+                             .arg(QDir::toNativeSeparators(log_.path()), error);
+    const QString toolTip = form.ProgressBar1->toolTip();
+    form.ProgressBar1->setToolTip(toolTip.isEmpty() ? told : toolTip + QLatin1Char('\n') + told);
 }
 
 void Program::openAtStart(const QString& fileName) {
@@ -75,6 +101,7 @@ QString qtOptionsHelp() {
 
 const QString portOption = QStringLiteral("port");
 const QString traceOption = QStringLiteral("trace");
+const QString workLogOption = QStringLiteral("work-log");
 const QString platformOption = QStringLiteral("platform");
 const QString displayOption = QStringLiteral("display");
 const QString practiceOption = QStringLiteral("practice");
@@ -122,6 +149,13 @@ CommandLine parseCommandLine(const QStringList& arguments) {
                        "sends the same to standard error."),
         QStringLiteral("FILE")));
     parser.addOption(QCommandLineOption(
+        workLogOption,
+        QStringLiteral("Append the work log, one CSV row for every READ, WRITE and COMPARE, to "
+                       "FILE instead of $XDG_STATE_HOME/nvx10config/work-log.csv "
+                       "(~/.local/state/nvx10config/work-log.csv where XDG_STATE_HOME is not "
+                       "set)."),
+        QStringLiteral("FILE")));
+    parser.addOption(QCommandLineOption(
         practiceOption,
         QStringLiteral("Start on the PRACTICE PANEL (SIMULATED), the last entry of the SERIAL PORT "
                        "list: a panel simulated inside the program that reads, writes and "
@@ -149,6 +183,8 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         error = parser.errorText();
     else if (practiceFile && practiceFile->isEmpty())
         error = QStringLiteral("--practice= names no configuration file.");
+    else if (parser.value(workLogOption).endsWith(QLatin1String(".qcf"), Qt::CaseInsensitive))
+        error = QStringLiteral("--work-log: a configuration file (.qcf) is never a work log.");
     else if (parser.positionalArguments().size() > 1)
         error = QStringLiteral("Only one configuration file can be opened, not %1.")
                     .arg(parser.positionalArguments().size());
@@ -188,6 +224,9 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         result.practiceHolds = held;
     }
     result.trace = parser.value(traceOption);
+    result.workLog = parser.isSet(workLogOption)
+                         ? QFileInfo(parser.value(workLogOption)).absoluteFilePath()
+                         : WorkLog::defaultPath();
     result.windowSystem = parser.value(platformOption);
     result.display = parser.value(displayOption);
     if (!parser.positionalArguments().isEmpty())

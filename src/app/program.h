@@ -4,6 +4,7 @@
 #include "form1.h"
 #include "panel_operations.h"
 #include "serial_comm_port.h"
+#include "work_log.h"
 
 #include <QStringList>
 
@@ -28,10 +29,21 @@ public:
     // loop runs, so that a refusal's box stands over the shown window.
     void openAtStart(const QString& fileName);
 
+    // Every read, write and comparison from now on appends its row to `log`. The first log that
+    // cannot be written says so in the bar's tooltip, once a run.
+    void keepWorkLog(const WorkLog& log) { log_ = log; }
+
     Form1 form;
     SerialCommPort port;
     PanelOperations panel;
     FileOperations files;
+
+private:
+    void logDone(const PanelOperations::Done& done);
+
+    WorkLog log_;
+    bool logFailureTold_ = false;
+    WorkLog::File fileShown_; // the file last opened into the window
 };
 
 // What the command line asks for. It is read before the window system is needed, so help,
@@ -41,6 +53,7 @@ struct CommandLine {
     Action action = Action::Run;
     QStringList ports; // each --port NAME, in the order given; --practice puts its entry first
     QString trace;     // --trace FILE, empty when not given
+    QString workLog;   // --work-log FILE, else the usual place
     QString file;      // the configuration file to open at start, as an absolute path, or empty
     QString text;      // what to print for Help, Version and Error (the error and the usage)
     // Qt's -platform NAME and -display NAME (an X display), empty when not given.

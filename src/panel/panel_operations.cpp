@@ -37,6 +37,8 @@ public:
         const bool write = kind == OperationProgress::Kind::Write;
         const bool find = kind == OperationProgress::Kind::Find;
         ops_.running_ = kind;
+        ops_.model_.reset();
+        ops_.locations_ = 0;
         ops_.asked_.clear();
         ops_.form_.clearMarks();
         const bool quiet = ops_.leavesStatusLine();
@@ -76,6 +78,8 @@ public:
         ops_.link_.trace(QStringLiteral("end: %1").arg(ops_.endText()));
         if (atEnd)
             atEnd();
+        if (ops_.done_ && ops_.running_ != OperationProgress::Kind::Find)
+            ops_.done_(ops_.done());
         // Said once, wherever the keyboard is: the status line's outcome, or the bar's where
         // the status line holds none (a search, a comparison, a panel of another model), and
         // what a write that stopped half way left in the panel.
@@ -142,6 +146,18 @@ void PanelOperations::choosePracticeLine() {
     link_.trace(QStringLiteral("%1: a panel simulated inside this program, paced as a %2 baud line")
                     .arg(practicePanelName)
                     .arg(protocol::line.baud));
+}
+
+PanelOperations::Done PanelOperations::done() const {
+    Done done{*running_, selector_.current(),         QString(), model_, locations_,
+              QString(), form_.ProgressBar1->format()};
+    for (const SerialPortEntry& entry : selector_.listed()) {
+        if (entry.systemLocation == done.port)
+            done.stableName = entry.stableName;
+    }
+    if (!leavesStatusLine())
+        done.status = form_.statusText();
+    return done;
 }
 
 void PanelOperations::traceUnfinished(const QString& cause) {
@@ -298,7 +314,10 @@ PanelOperations::ModelAnswer PanelOperations::readModel(std::optional<Step> step
     const Outcome outcome = exchange({step, protocol::modelLocation, ask, ask, /*mustStand*/ true});
     if (outcome == Outcome::Abandoned)
         return {true, std::nullopt};
-    return {false, link_.lastReplyInForm() ? std::optional<int>(r.A) : std::nullopt};
+    if (!link_.lastReplyInForm())
+        return {false, std::nullopt};
+    model_ = r.A;
+    return {false, model_};
 }
 
 std::optional<int> PanelOperations::wakeUpAndCheckModel(const char* mismatchText) {
@@ -418,6 +437,8 @@ void PanelOperations::READ_CONFIG_Click() {
         if (!box->text().isEmpty())
             box->show();
     }
+    locations_ = read.whole ? int(configurationLocations().size())
+                            : std::min(read.taken, int(assignmentItems().size()));
     session.atEnd = [this, read] { showWhatTheWindowHolds(read); };
 }
 
@@ -589,6 +610,7 @@ bool PanelOperations::writeLocations(int model) {
             r.data_l = static_cast<Integer>(valueToWrite(location));
             written[location.address] = r.data_l;
             progress_.written(location.address);
+            locations_ = location.address + 1;
             link_.write_location();
             return int(r.A);
         };
@@ -648,6 +670,7 @@ void PanelOperations::COMPARE_PANEL_Click() {
         !completed(lastPause()))
         return;
     showComparison(comparison::compare(*shown, held));
+    locations_ = int(configurationLocations().size());
 }
 
 std::optional<PanelValues> PanelOperations::windowValues() const {

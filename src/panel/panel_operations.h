@@ -54,6 +54,21 @@ public:
     // no operation runs.
     void traceUnfinished(const QString& cause);
 
+    // What a read, write or comparison did, told once it has ended, refusals included: for a
+    // record of the day's work.
+    struct Done {
+        OperationProgress::Kind kind;
+        QString port;             // the port chosen, as it is opened
+        QString stableName;       // its /dev/serial/by-id name, where the system gives one
+        std::optional<int> model; // the model the panel named
+        // The leading locations whose values the operation read, sent or found: the window's
+        // table shows them (PANEL where a comparison found another value).
+        int locations = 0;
+        QString status; // the status line's text; empty for a comparison, which leaves it alone
+        QString bar;
+    };
+    void setDoneHandler(std::function<void(const Done&)> handler) { done_ = std::move(handler); }
+
     PanelLink& link() { return link_; }
     PortSelector& portSelector() { return selector_; }
     OperationProgress& progress() { return progress_; }
@@ -159,6 +174,8 @@ private:
     // The practice panel becomes the port the link opens, started when first used; the trace
     // names it. One that cannot start leaves the entry's name, which opens nothing.
     void choosePracticeLine();
+    // What the running operation did, as it stands at its end.
+    Done done() const;
 
     Form1& form_;
     CommPort& port_;
@@ -167,4 +184,7 @@ private:
     OperationProgress progress_;
     PracticePanel practice_;
     std::optional<OperationProgress::Kind> running_; // while an operation or a search runs
+    std::function<void(const Done&)> done_;
+    std::optional<int> model_; // the model the running operation's panel named
+    int locations_ = 0;        // see Done::locations
 };

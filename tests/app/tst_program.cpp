@@ -11,10 +11,12 @@
 #include "status_texts.h"
 #include "trace_file.h"
 #include "widgets.h"
+#include "work_log.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -24,6 +26,7 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -31,6 +34,8 @@
 #include <QTextLayout>
 #include <QTimer>
 #include <csignal>
+#include <future>
+#include <thread>
 
 Q_DECLARE_METATYPE(CommandLine::Action)
 
@@ -75,6 +80,35 @@ QString sample(const char* name) {
 QByteArray fileBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The rows of a work log as a spreadsheet reads them, after the byte-order mark: quoted
+// cells, their quotes doubled, CR LF after each row.
+QList<QStringList> logRows(const QString& path) {
+    const QByteArray bytes = fileBytes(path);
+    if (!bytes.startsWith("\xEF\xBB\xBF"))
+        return {};
+    QList<QStringList> rows;
+    QStringList row;
+    QByteArray cell;
+    bool quoted = false;
+    for (qsizetype i = 3; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (quoted && c == '"' && bytes.mid(i + 1, 1) == "\"") {
+            cell += bytes[++i];
+        } else if (c == '"') {
+            quoted = !quoted;
+        } else if (!quoted && (c == ',' || (c == '\r' && bytes.mid(i + 1, 1) == "\n"))) {
+            row << QString::fromUtf8(std::exchange(cell, QByteArray()));
+            if (c == '\r' && ++i)
+                rows << std::exchange(row, QStringList());
+        } else {
+            cell += c;
+        }
+    }
+    if (!row.isEmpty() || !cell.isEmpty())
+        rows << (row << QString::fromUtf8(cell)); // a line never ended
+    return rows;
 }
 
 } // namespace
@@ -171,6 +205,13 @@ void TestProgram::commandLine_data() {
     QTest::newRow("--practice, --port NAME, a file to open")
         << L{"--port", "ttyS1", "--practice", "hall.qcf"} << A::Run << L{practice, "ttyS1"} << ""
         << "" << QDir::current().absoluteFilePath("hall.qcf");
+    QTest::newRow("--work-log naming a configuration file")
+        << L{"--work-log", "/srv/site/Hall.QCF"} << A::Error << L{} << ""
+        << "nvx10config: --work-log: a configuration file (.qcf) is never a work log."
+        << "";
+    QTest::newRow("--help names the work log's place") << L{"--help"} << A::Help << L{} << ""
+                                                       << "$XDG_STATE_HOME/nvx10config/work-log.csv"
+                                                       << "";
     QTest::newRow("--practice= without a file")
         << L{"--practice="} << A::Error << L{} << ""
         << "nvx10config: --practice= names no configuration file.\n\nUsage: "
@@ -370,13 +411,20 @@ void TestProgram::traceFile() {
     ScriptedFileDialog dialog;
     Program program({sim.devicePath()}, messages, dialog, [] { return QList<SerialPortEntry>{}; });
     sim.setModel(71);
+    // A work log that cannot be written (a folder) stops nothing: the bar's tooltip says so
+    // after the first operation, and no more in that run.
+    program.keepWorkLog(WorkLog(dir.path()));
     QLoggingCategory::setFilterRules("nvx.serial.debug=false");
     {
         TraceFile trace;
         QVERIFY2(trace.open(path, error), qPrintable(error));
         program.form.READ_CONFIG->click();
     }
+    const QString notLogged = QStringLiteral("WORK LOG NOT WRITTEN: %1: ").arg(dir.path());
+    QVERIFY2(program.form.ProgressBar1->toolTip().endsWith(notLogged + "Is a directory"),
+             qPrintable(program.form.ProgressBar1->toolTip()));
     program.form.READ_CONFIG->click();
+    QVERIFY(!program.form.ProgressBar1->toolTip().contains(notLogged));
     QLoggingCategory::setFilterRules(QString());
 
     QFile file(path);
@@ -409,6 +457,8 @@ void TestProgram::panelToFileToPanel() {
     Program program({sim.devicePath()}, messages, dialog);
     program.panel.link().setPeriodForTests(shortPeriod, replyWait);
     Form1& form = program.form;
+    QTemporaryDir logDir;
+    program.keepWorkLog(WorkLog(logDir.filePath("work-log.csv")));
 
     program.form.READ_CONFIG->click();
     QCOMPARE(form.statusText(), QString("SWITCH PANEL DATA READ SUCCESSFUL"));
@@ -522,6 +572,54 @@ void TestProgram::panelToFileToPanel() {
     sim.setSilent(true);
     program.form.READ_CONFIG->click();
     QCOMPARE(form.ProgressBar1->format(), QString("STOPPED AT THE WAKE-UP"));
+
+    // The work log: a row for each read, write and comparison, refusals included, with what the
+    // table showed of each location the operation read, sent or found.
+    struct LogRow {
+        const char* operation;
+        const char* model;
+        bool file; // the window shows the file opened
+        const char* status;
+        const char* bar;
+        int locations;
+        const char* sw2;
+        const char* dimmed;
+    };
+    const char* const partly = "PARTLY READ: LOCATIONS 1 TO 8, THE REST AS BEFORE";
+    // clang-format off
+    const LogRow expected[] = {
+        {"READ", "70", false, "SWITCH PANEL DATA READ SUCCESSFUL", "ALL 25 LOCATIONS READ", 25, "B 2", "50 %"},
+        {"READ", "71", true, "COMMUNICATIONS OK", "A MODEL 71 PANEL ANSWERED \u2014 NOT READ", 0, "", ""},
+        {"READ", "", true, texts::noResponse, "OPENED east-wing.qcf \u2014 NOT WRITTEN TO THE PANEL", 0, "", ""},
+        {"READ", "70", false, texts::badData, partly, 8, "A 1", ""},
+        {"WRITE", "", false, "READ THE PANEL AGAIN OR OPEN A FILE BEFORE WRITING", partly, 0, "", ""},
+        {"COMPARE", "70", true, "", "THE PANEL DIFFERS AT 24 OF 25 LOCATIONS", 25, "A 1", "0 (NO CODE)"},
+        {"WRITE", "70", true, texts::programmed, "ALL 25 LOCATIONS VERIFIED", 25, "B 2", "50 %"},
+        {"READ", "", true, texts::noResponse, "STOPPED AT THE WAKE-UP", 0, "", ""},
+    };
+    // clang-format on
+    const QList<QStringList> log = logRows(logDir.filePath("work-log.csv"));
+    QCOMPARE(log.size(), 1 + int(std::size(expected)));
+    QCOMPARE(log[0].mid(8, 3), QStringList({"STATUS LINE", "BAR", "SW1"}));
+    QCOMPARE(log[0].last(), QString("DIMMED BACKLIGHTING AND INDICATOR"));
+    const QString sha256 =
+        QCryptographicHash::hash(fileBytes(dialog.choose), QCryptographicHash::Sha256).toHex();
+    static const QRegularExpression isoTime(
+        "^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d[+-]\\d\\d:\\d\\d$");
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        const LogRow& want = expected[i];
+        const QStringList& row = log[int(i) + 1];
+        QCOMPARE(row.size(), 10 + 25);
+        QVERIFY2(isoTime.match(row[0]).hasMatch(), qPrintable(row[0]));
+        const QString file = want.file ? dialog.choose : QString();
+        QCOMPARE(row.mid(1, 9),
+                 QStringList({want.operation, sim.devicePath(), "", want.model, file,
+                              want.file ? sha256 : "", want.file ? "LOBBY" : "",
+                              QString::fromUtf8(want.status), QString::fromUtf8(want.bar)}));
+        QCOMPARE(row.mid(10).indexOf(""), want.locations == 25 ? -1 : want.locations);
+        QCOMPARE(row[11], QString::fromUtf8(want.sw2));
+        QCOMPARE(row.last(), QString::fromUtf8(want.dimmed));
+    }
 }
 
 // nvx10config --practice: a round without hardware on the panel simulated inside the program,
@@ -534,6 +632,30 @@ void TestProgram::practicePanel() {
     Program program(commandLine.ports, messages, dialog, builtIn2AndAdapter);
     program.panel.link().setPeriodForTests(shortPeriod, replyWait);
     Form1& form = program.form;
+    // The work log of earlier runs, two of which began it at the same moment, tried 20 times:
+    // the header came once, first, and each row whole. Cells a spreadsheet would run as
+    // formulas stay text.
+    QTemporaryDir logDir;
+    const QStringList header = WorkLog::header(form);
+    WorkLog log;
+    for (int round = 0; round < 20; ++round) {
+        log = WorkLog(logDir.filePath(QStringLiteral("work-log-%1.csv").arg(round)));
+        std::promise<void> go;
+        const std::shared_future<void> started = go.get_future().share();
+        std::vector<std::thread> runs;
+        for (int run = 0; run < 2; ++run)
+            runs.emplace_back([&log, &header, started] {
+                started.wait();
+                QString error;
+                for (int row = 0; row < 50; ++row)
+                    log.append({"=1+1", "x,\"y\"\r\n", "-", "\u00c9"}, header, error);
+            });
+        go.set_value();
+        for (std::thread& run : runs)
+            run.join();
+        QCOMPARE(logRows(log.path()).count(header), 1);
+    }
+    program.keepWorkLog(log);
     QCOMPARE(form.Combo1->currentIndex(), form.Combo1->count() - 1);
     QCOMPARE(form.Combo1->currentText(), QString("PRACTICE PANEL (SIMULATED)"));
     QVERIFY(form.Combo1->toolTip().startsWith("A SWITCH PANEL SIMULATED INSIDE THIS PROGRAM") &&
@@ -563,6 +685,17 @@ void TestProgram::practicePanel() {
     QCOMPARE(form.ProgressBar1->format(), QString("ALL 25 LOCATIONS READ"));
     form.Combo1->setCurrentIndex(form.Combo1->count() - 1);
     QCOMPARE(form.ProgressBar1->format(), QString("PRACTICE PANEL \u2014 ALL 25 LOCATIONS READ"));
+
+    form.Text(2)->setText("@ROOF");
+    form.COMPARE_PANEL->click();
+    const QList<QStringList> rows = logRows(log.path());
+    QCOMPARE(rows.size(), 1 + 100 + 4);
+    QCOMPARE(rows.first(), header);
+    QCOMPARE(rows[100], QStringList({"'=1+1", "x,\"y\"\r\n", "'-", "\u00c9"}));
+    QCOMPARE(rows.last().mid(1, 2), QStringList({"COMPARE", "PRACTICE PANEL (SIMULATED)"}));
+    QCOMPARE(rows.last()[7], QString("'@ROOF"));
+    QCOMPARE(rows.last()[9],
+             QString("PRACTICE PANEL \u2014 THE PANEL HOLDS WHAT THE WINDOW SHOWS"));
 }
 
 void TestProgram::statusTextsFitTheStatusLine_data() {

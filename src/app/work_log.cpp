@@ -1,0 +1,177 @@
+#include "work_log.h"
+
+#include "form1.h"
+#include "location_table.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QScopeGuard>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using Kind = OperationProgress::Kind;
+
+// clang-format off
+// The operations the log records, as each row names them.
+struct OperationName {
+    Kind kind;
+    const char* name;
+};
+constexpr OperationName operationNames[] = {
+    {Kind::Read,    "READ"},
+    {Kind::Write,   "WRITE"},
+    {Kind::Compare, "COMPARE"},
+};
+// clang-format on
+
+// The columns before the 25 locations, in the order of each row.
+const char* const firstColumns[] = {"TIME", "OPERATION",    "PORT",       "PORT BY-ID",  "MODEL",
+                                    "FILE", "FILE SHA-256", "PANEL NAME", "STATUS LINE", "BAR"};
+
+const QByteArray byteOrderMark("\xEF\xBB\xBF");
+
+// Now, in ISO 8601 with the offset from UTC written out, as "2026-12-09T07:41:58+01:00".
+QString now() {
+    const QDateTime local = QDateTime::currentDateTime();
+    const int offset = local.offsetFromUtc();
+    return local.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) +
+           QStringLiteral("%1%2:%3")
+               .arg(offset < 0 ? QLatin1Char('-') : QLatin1Char('+'))
+               .arg(std::abs(offset) / 3600, 2, 10, QLatin1Char('0'))
+               .arg(std::abs(offset) % 3600 / 60, 2, 10, QLatin1Char('0'));
+}
+
+// A cell as a spreadsheet takes it: quoted, quotes doubled, and text that it would run as a
+// formula ("=HYPERLINK(...)" as a designation) kept text by a leading apostrophe.
+QString cell(QString text) {
+    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
+    if (!text.isEmpty() && formulaStarts.contains(text.front()))
+        text.prepend(QLatin1Char('\''));
+    return QLatin1Char('"') + text.replace(QLatin1Char('"'), QLatin1String("\"\"")) +
+           QLatin1Char('"');
+}
+
+QString systemError() {
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+} // namespace
+
+QString WorkLog::defaultPath() {
+    QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    // A relative path is no base directory and is ignored.
+    if (state.isEmpty() || QDir::isRelativePath(state))
+        state = QDir::homePath() + QStringLiteral("/.local/state");
+    return state + QStringLiteral("/nvx10config/work-log.csv");
+}
+
+QStringList WorkLog::header(const Form1& form) {
+    QStringList cells;
+    for (const char* name : firstColumns)
+        cells << QString::fromLatin1(name);
+    for (int location = 0; location < LocationTableModel::locations; ++location)
+        cells << form.locationTable().text(location, LocationTableModel::Item);
+    return cells;
+}
+
+QStringList WorkLog::row(const Form1& form, const PanelOperations::Done& done, const File& file) {
+    QString operation;
+    for (const OperationName& name : operationNames) {
+        if (name.kind == done.kind)
+            operation = QString::fromLatin1(name.name);
+    }
+    QStringList cells{now(),
+                      operation,
+                      done.port,
+                      done.stableName,
+                      done.model ? QString::number(*done.model) : QString(),
+                      file.path,
+                      file.sha256,
+                      form.Text(2)->text(),
+                      done.status,
+                      done.bar};
+    const LocationTableModel& table = form.locationTable();
+    for (int location = 0; location < LocationTableModel::locations; ++location) {
+        QString value;
+        if (location < done.locations) {
+            // What the panel was found holding where it differs, else what the window shows.
+            value = table.text(location, LocationTableModel::Panel);
+            if (value.isEmpty())
+                value = table.text(location, LocationTableModel::Window);
+        }
+        cells << value;
+    }
+    return cells;
+}
+
+QByteArray WorkLog::line(const QStringList& cells) {
+    QStringList quoted;
+    for (const QString& text : cells)
+        quoted << cell(text);
+    return quoted.join(QLatin1Char(',')).toUtf8() + "\r\n";
+}
+
+QByteArray WorkLog::start() {
+    return byteOrderMark + line({QString::fromLatin1(firstColumns[0])}).chopped(2) + ',';
+}
+
+bool WorkLog::append(const QStringList& cells, const QStringList& header, QString& error) const {
+    if (path_.isEmpty())
+        return true;
+    // The usual place is made where it is missing; a folder named on the command line is not.
+    if (path_ == defaultPath())
+        QDir().mkpath(QFileInfo(path_).path());
+    // Without waiting on a pipe or a device; only a plain file takes the log.
+    const int fd = ::open(QFile::encodeName(path_).constData(),
+                          O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0644);
+    if (fd < 0) {
+        error = systemError();
+        return false;
+    }
+    const auto closed = qScopeGuard([fd] { ::close(fd); });
+    // Held while the file is looked at and written: of two programs that both find it empty,
+    // only the first writes the header.
+    struct stat status {};
+    if (::flock(fd, LOCK_EX) != 0 || ::fstat(fd, &status) != 0) {
+        error = systemError();
+        return false;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        error = QStringLiteral("It is not a plain file.");
+        return false;
+    }
+    QByteArray bytes;
+    if (status.st_size == 0) {
+        bytes = byteOrderMark + line(header);
+    } else {
+        // Never written into a file that is not a work log, a configuration file above all.
+        const QByteArray expected = start();
+        QByteArray found(expected.size(), '\0');
+        if (::pread(fd, found.data(), std::size_t(found.size()), 0) != found.size() ||
+            found != expected) {
+            error = QStringLiteral("It is not a work log of this program.");
+            return false;
+        }
+    }
+    bytes += line(cells);
+    ssize_t written;
+    do
+        written = ::write(fd, bytes.constData(), std::size_t(bytes.size()));
+    while (written < 0 && errno == EINTR);
+    if (written != bytes.size()) {
+        error =
+            written < 0 ? systemError() : QStringLiteral("The disk took only part of the line.");
+        return false;
+    }
+    return true;
+}
