@@ -51,6 +51,19 @@ int main(int argc, char* argv[]) {
         return commandLine.exitStatus();
     }
 
+    // The sheet of a file needs no window, nor a display: it is drawn offscreen.
+    if (!commandLine.sheet.isEmpty()) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        const QApplication app(argc, argv);
+        appearance::installFontSubstitutes();
+        QString error;
+        if (writeSheet(commandLine.sheet, commandLine.file, error))
+            return 0;
+        std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()),
+                     qPrintable(error));
+        return 2;
+    }
+
     // Before the trace is opened: a start that cannot show the window leaves an earlier trace
     // as it was.
     if (const QString cause = commandLine.missingDisplay(); !cause.isEmpty()) {

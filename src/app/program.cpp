@@ -1,5 +1,7 @@
 #include "program.h"
 
+#include "file_dialog.h"
+#include "messages.h"
 #include "panel_sim.h"
 
 #include <QCommandLineParser>
@@ -10,6 +12,7 @@
 #include <QFileInfo>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTextDocument>
 #include <QTimer>
 
 Program::Program(const QStringList& requestedPorts, MessageBoxes& messages, FileDialog& dialog,
@@ -18,6 +21,8 @@ Program::Program(const QStringList& requestedPorts, MessageBoxes& messages, File
       panel(form, port, std::move(ports), requestedPorts, listing), files(form, dialog) {
     panel.connectButtons();
     panel.setDoneHandler([this](const PanelOperations::Done& done) { logDone(done); });
+    qtPreview_.setParent(&form);
+    QObject::connect(form.PRINT_SHEET, &QPushButton::clicked, &form, [this] { printSheet(); });
     QObject::connect(form.READ_FILE, &QPushButton::clicked, &form,
                      [this] { files.READ_FILE_Click(); });
     // A file opened into the window is not in the panel yet: the bar says so until the next
@@ -37,7 +42,29 @@ Program::Program(const QStringList& requestedPorts, MessageBoxes& messages, File
     });
 }
 
+sheet::Facts Program::sheetFacts() const {
+    sheet::Facts facts;
+    if (form.origin() == Form1::Origin::File)
+        facts.file = fileShown_.path;
+    if (lastDone_ && lastDone_->model) {
+        facts.model = QString::number(*lastDone_->model);
+        facts.port = lastDone_->port;
+    }
+    facts.time = QDateTime::currentDateTime();
+    return facts;
+}
+
+void Program::printSheet() {
+    // Not while the panel is read or written: the sheet would show half of it.
+    const Form1::Operation operation(form, false);
+    if (!operation)
+        return;
+    const std::unique_ptr<QTextDocument> sheet = sheet::document(form, sheetFacts());
+    preview_->show(*sheet);
+}
+
 void Program::logDone(const PanelOperations::Done& done) {
+    lastDone_ = done;
     // The file only while the window shows it: a read replaces it.
     const bool fileShown = form.origin() == Form1::Origin::File;
     QString error;
@@ -102,6 +129,22 @@ QString qtOptionsHelp() {
 const QString portOption = QStringLiteral("port");
 const QString traceOption = QStringLiteral("trace");
 const QString workLogOption = QStringLiteral("work-log");
+const QString sheetOption = QStringLiteral("sheet");
+
+// `text` on one line: the lines of a box's text joined.
+QString oneLine(QString text) {
+    return text.replace(QLatin1String(":\n"), QLatin1String(": "))
+        .replace(QLatin1Char('\n'), QLatin1String("; "));
+}
+
+// The boxes of an open without a window: the last one's text and cause are kept.
+class KeptMessages : public MessageBoxes {
+public:
+    void message(const QString& text, const QString&, const QString& cause) override {
+        last = cause.isEmpty() ? text : cause;
+    }
+    QString last;
+};
 const QString platformOption = QStringLiteral("platform");
 const QString displayOption = QStringLiteral("display");
 const QString practiceOption = QStringLiteral("practice");
@@ -156,6 +199,12 @@ CommandLine parseCommandLine(const QStringList& arguments) {
                        "set)."),
         QStringLiteral("FILE")));
     parser.addOption(QCommandLineOption(
+        sheetOption,
+        QStringLiteral("Write the configuration sheet of FILE.qcf (its panel name, the file, the "
+                       "time and the table of all 25 locations with their designations) to "
+                       "OUT.pdf and end, without a window or a display."),
+        QStringLiteral("OUT.pdf")));
+    parser.addOption(QCommandLineOption(
         practiceOption,
         QStringLiteral("Start on the PRACTICE PANEL (SIMULATED), the last entry of the SERIAL PORT "
                        "list: a panel simulated inside the program that reads, writes and "
@@ -185,6 +234,11 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         error = QStringLiteral("--practice= names no configuration file.");
     else if (parser.value(workLogOption).endsWith(QLatin1String(".qcf"), Qt::CaseInsensitive))
         error = QStringLiteral("--work-log: a configuration file (.qcf) is never a work log.");
+    else if (parser.isSet(sheetOption) && parser.positionalArguments().isEmpty())
+        error = QStringLiteral("--sheet needs the configuration file whose sheet it writes.");
+    else if (parser.value(sheetOption).endsWith(QLatin1String(".qcf"), Qt::CaseInsensitive))
+        error =
+            QStringLiteral("--sheet: a sheet is never written into a configuration file (.qcf).");
     else if (parser.positionalArguments().size() > 1)
         error = QStringLiteral("Only one configuration file can be opened, not %1.")
                     .arg(parser.positionalArguments().size());
@@ -227,6 +281,8 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     result.workLog = parser.isSet(workLogOption)
                          ? QFileInfo(parser.value(workLogOption)).absoluteFilePath()
                          : WorkLog::defaultPath();
+    if (parser.isSet(sheetOption))
+        result.sheet = QFileInfo(parser.value(sheetOption)).absoluteFilePath();
     result.windowSystem = parser.value(platformOption);
     result.display = parser.value(displayOption);
     if (!parser.positionalArguments().isEmpty())
@@ -245,4 +301,27 @@ QString CommandLine::missingDisplay() const {
     if (!display.isEmpty() || !qEnvironmentVariableIsEmpty("DISPLAY"))
         return QString();
     return QStringLiteral("no display (DISPLAY is not set)");
+}
+
+bool writeSheet(const QString& pdf, const QString& fileName, QString& error) {
+    KeptMessages messages;
+    Form1 form(messages);
+    QtFileDialog dialog; // never shown: the file is named
+    FileOperations files(form, dialog);
+    bool opened = false;
+    files.setOpenedHandler([&opened](const QString&) { opened = true; });
+    files.openFile(fileName);
+    if (!opened) {
+        // A file that cannot be opened is named in the box's text already.
+        const QString cause = oneLine(messages.last);
+        const QString file = QDir::toNativeSeparators(fileName);
+        error = cause.contains(file) ? QStringLiteral("--sheet: %1").arg(cause)
+                                     : QStringLiteral("--sheet: %1: %2").arg(file, cause);
+        return false;
+    }
+    if (!sheet::writePdf(form, {fileName, {}, {}, QDateTime::currentDateTime()}, pdf, error)) {
+        error = QStringLiteral("--sheet: cannot write %1: %2").arg(pdf, error);
+        return false;
+    }
+    return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config_sheet.h"
 #include "file_operations.h"
 #include "form1.h"
 #include "panel_operations.h"
@@ -32,6 +33,12 @@ public:
     // Every read, write and comparison from now on appends its row to `log`. The first log that
     // cannot be written says so in the bar's tooltip, once a run.
     void keepWorkLog(const WorkLog& log) { log_ = log; }
+    // PRINT CONFIGURATION SHEET shows the sheet in `preview` instead of Qt's print preview; it
+    // must outlive the program.
+    void setSheetPreview(SheetPreview& preview) { preview_ = &preview; }
+    // The sheet of what the window shows now: the file it shows, and the model and port of the
+    // last operation where a panel named its model.
+    sheet::Facts sheetFacts() const;
 
     Form1 form;
     SerialCommPort port;
@@ -41,9 +48,14 @@ public:
 private:
     void logDone(const PanelOperations::Done& done);
 
+    void printSheet();
+
     WorkLog log_;
     bool logFailureTold_ = false;
     WorkLog::File fileShown_; // the file last opened into the window
+    std::optional<PanelOperations::Done> lastDone_;
+    QtSheetPreview qtPreview_;
+    SheetPreview* preview_ = &qtPreview_;
 };
 
 // What the command line asks for. It is read before the window system is needed, so help,
@@ -54,6 +66,7 @@ struct CommandLine {
     QStringList ports; // each --port NAME, in the order given; --practice puts its entry first
     QString trace;     // --trace FILE, empty when not given
     QString workLog;   // --work-log FILE, else the usual place
+    QString sheet;     // --sheet OUT.pdf: the sheet of `file` is written there, without a window
     QString file;      // the configuration file to open at start, as an absolute path, or empty
     QString text;      // what to print for Help, Version and Error (the error and the usage)
     // Qt's -platform NAME and -display NAME (an X display), empty when not given.
@@ -71,3 +84,8 @@ struct CommandLine {
 };
 // `arguments` starts with the program's name, as QCoreApplication::arguments() does.
 CommandLine parseCommandLine(const QStringList& arguments);
+
+// nvx10config --sheet PDF FILE: the sheet of the configuration file `fileName`, opened as OPEN
+// CONFIGURATION FILE opens it, written as a PDF file at `pdf` without a window. False, with the
+// cause on one line in `error`, when the file is refused or the PDF cannot be written.
+bool writeSheet(const QString& pdf, const QString& fileName, QString& error);

@@ -40,17 +40,6 @@ const char* const firstColumns[] = {"TIME", "OPERATION",    "PORT",       "PORT 
 
 const QByteArray byteOrderMark("\xEF\xBB\xBF");
 
-// Now, in ISO 8601 with the offset from UTC written out, as "2026-12-09T07:41:58+01:00".
-QString now() {
-    const QDateTime local = QDateTime::currentDateTime();
-    const int offset = local.offsetFromUtc();
-    return local.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) +
-           QStringLiteral("%1%2:%3")
-               .arg(offset < 0 ? QLatin1Char('-') : QLatin1Char('+'))
-               .arg(std::abs(offset) / 3600, 2, 10, QLatin1Char('0'))
-               .arg(std::abs(offset) % 3600 / 60, 2, 10, QLatin1Char('0'));
-}
-
 // A cell as a spreadsheet takes it: quoted, quotes doubled, and text that it would run as a
 // formula ("=HYPERLINK(...)" as a designation) kept text by a leading apostrophe.
 QString cell(QString text) {
@@ -66,6 +55,15 @@ QString systemError() {
 }
 
 } // namespace
+
+QString WorkLog::timeText(const QDateTime& time) {
+    const int offset = time.offsetFromUtc();
+    return time.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) +
+           QStringLiteral("%1%2:%3")
+               .arg(offset < 0 ? QLatin1Char('-') : QLatin1Char('+'))
+               .arg(std::abs(offset) / 3600, 2, 10, QLatin1Char('0'))
+               .arg(std::abs(offset) % 3600 / 60, 2, 10, QLatin1Char('0'));
+}
 
 QString WorkLog::defaultPath() {
     QString state = qEnvironmentVariable("XDG_STATE_HOME");
@@ -90,7 +88,7 @@ QStringList WorkLog::row(const Form1& form, const PanelOperations::Done& done, c
         if (name.kind == done.kind)
             operation = QString::fromLatin1(name.name);
     }
-    QStringList cells{now(),
+    QStringList cells{timeText(QDateTime::currentDateTime()),
                       operation,
                       done.port,
                       done.stableName,

@@ -3,6 +3,7 @@
 #include "panel_operations.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -25,6 +26,8 @@ public:
 
     // $XDG_STATE_HOME/nvx10config/work-log.csv, or ~/.local/state/... where it is not set.
     static QString defaultPath();
+    // `time` in ISO 8601 with the offset from UTC written out: "2026-12-09T07:41:58+01:00".
+    static QString timeText(const QDateTime& time);
 
     // The header and the row of `done`, from the window's table of all 25 locations as it shows
     // them now and `file`, the file the window shows (empty path for none).

@@ -62,6 +62,7 @@ public:
     QPushButton* WRITE_CONFIG = nullptr;
     QPushButton* FIND_PANEL = nullptr;    // tries each port for the panel
     QPushButton* COMPARE_PANEL = nullptr; // compares the panel with the window
+    QPushButton* PRINT_SHEET = nullptr;   // the sheet of what the window shows
     QLabel* Image1 = nullptr;
     QWidget* Shape1 = nullptr;
     QWidget* Line1 = nullptr;

@@ -104,6 +104,10 @@ const ControlRow controls[] = {
     {Kind::List, "List45", "Frame2", 3120, 1080, 735, 645, "", "BACKLIGHTING NORMAL INTENSITY (%)", Font::List, ledRed, noColour},
     {Kind::Label, "Label16", "Frame2", 600, 1920, 2535, 615, "DIMMED BACKLIGHTING AND INDICATOR (%)", "", Font::Caption, ledRed, noColour},
     {Kind::List, "List46", "Frame2", 3120, 1920, 735, 645, "", "DIMMED INDICATOR INTENSITY (%)", Font::List, ledRed, noColour},
+    // The sheet of what the window shows, to print or keep as a PDF: right of the lighting frame,
+    // in the one command button's place the table leaves free in every view; the narrow place
+    // takes the option buttons' font.
+    {Kind::Command, "PRINT_SHEET", nullptr, 9600, 3720, 1575, 855, "PRINT CONFIGURATION SHEET", "LEFT CLICK TO PRINT THE CONFIGURATION SHEET OF ALL 25 LOCATIONS", Font::Window, noColour, noColour},
     // Over the cells and the frames, clear of the buttons above it and of the panel name and
     // the header marker below it; right of it a command button's place stays free in all views.
     {Kind::Table, "Grid1", nullptr, 120, 3480, 9360, 4140, "", "", Font::List, noColour, noColour},
@@ -273,7 +277,7 @@ void Form1::buildWindow() {
             const std::pair<const char*, QPushButton**> commands[] = {
                 {"READ_FILE", &READ_FILE},         {"READ_CONFIG", &READ_CONFIG},
                 {"WRITE_CONFIG", &WRITE_CONFIG},   {"FIND_PANEL", &FIND_PANEL},
-                {"COMPARE_PANEL", &COMPARE_PANEL},
+                {"COMPARE_PANEL", &COMPARE_PANEL}, {"PRINT_SHEET", &PRINT_SHEET},
             };
             for (const auto& [commandName, field] : commands) {
                 if (name == QLatin1String(commandName))
@@ -389,7 +393,7 @@ void Form1::buildWindow() {
 
     // The bar's tooltip leaves the command buttons under it uncovered.
     ProgressBar1->showToolTipUnder(
-        {READ_FILE, READ_CONFIG, WRITE_CONFIG, FIND_PANEL, COMPARE_PANEL});
+        {READ_FILE, READ_CONFIG, WRITE_CONFIG, FIND_PANEL, COMPARE_PANEL, PRINT_SHEET});
     // The table reads the cells' lists and boxes, so it comes once they exist.
     locationTable_ = new LocationTableModel(*this, this);
     Grid1->setLocations(locationTable_);
@@ -419,6 +423,7 @@ void Form1::buildWindow() {
     setTabOrder(READ_CONFIG, Combo1);
     setTabOrder(Combo1, FIND_PANEL);
     setTabOrder(FIND_PANEL, COMPARE_PANEL);
+    setTabOrder(COMPARE_PANEL, PRINT_SHEET);
 
     nameControls();
     // The keyboard starts on opening a file: no single key at start writes a panel.

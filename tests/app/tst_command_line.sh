@@ -3,7 +3,8 @@
 # script, a man-page generator): --help, --help-all and --version print and exit 0; a mistyped option
 # prints the mistake and the usage on standard error and exits 2, as do two files to open. A
 # --trace FILE that is no plain file or cannot be written, or a --practice=FILE that cannot be
-# read, exits 2 with one line, never waiting on the file and before any window. The window
+# read, exits 2 with one line, never waiting on the file and before any window. --sheet writes a
+# file's configuration sheet as a PDF without a display, or exits 2 with the file's cause. The window
 # itself says in one line that there is no display and exits 1; offscreen it needs none. So
 # does scripts/run, before it builds.
 #
@@ -60,6 +61,32 @@ with=(QT_QPA_PLATFORM=offscreen)
 check "--trace to a folder" 2 stderr "$trace $scratch: It is a folder, not a file." -- --trace "$scratch"
 with=(QT_QPA_PLATFORM=offscreen)
 check "--trace in a missing folder" 2 stderr "$trace $scratch/none/t.trace: " -- --trace "$scratch/none/t.trace"
+# --sheet OUT.pdf FILE.qcf writes the sheet of a file without a display and ends; the PDF's
+# text as poppler reads it, in the order it was written.
+examples=$(dirname "$0")/../../examples
+sheet=(bash -c '"$0" "$@" >/dev/null && pdftotext -raw "$2" -')
+with=("${sheet[@]}")
+check "--sheet: the panel name" 0 stdout "PANEL NAME: MAIN LOBBY" \
+    -- --sheet "$scratch/lobby.pdf" "$examples/lobby.qcf"
+with=("${sheet[@]}")
+check "--sheet: the file" 0 stdout "FILE: $(realpath "$examples")/lobby.qcf" \
+    -- --sheet "$scratch/lobby.pdf" "$examples/lobby.qcf"
+with=("${sheet[@]}")
+check "--sheet: the table's header" 0 stdout "LOCATION ITEM DESIGNATION WINDOW PANEL NOTE" \
+    -- --sheet "$scratch/lobby.pdf" "$examples/lobby.qcf"
+with=("${sheet[@]}")
+check "--sheet: a designation's row" 0 stdout "19 LED9 NIGHT LIGHTS B 3" \
+    -- --sheet "$scratch/lobby.pdf" "$examples/lobby.qcf"
+with=("${sheet[@]}")
+check "--sheet: the last location" 0 stdout "25 DIMMED BACKLIGHTING AND INDICATOR 30 %" \
+    -- --sheet "$scratch/corridor.pdf" "$examples/corridor.qcf"
+head -c 200 "$examples/lobby.qcf" >"$scratch/cut.qcf"
+check "--sheet of a refused file" 2 stderr \
+    "nvx10config: --sheet: $scratch/cut.qcf: THE QUOTE THAT OPENS FIELD 25 (LED2 DESIGNATION) IS NEVER CLOSED" \
+    -- --sheet "$scratch/cut.pdf" "$scratch/cut.qcf"
+check "--sheet into a configuration file" 2 stderr "a sheet is never written into a configuration file" \
+    -- --sheet "$scratch/cut.qcf" "$examples/lobby.qcf"
+check "--sheet without a file" 2 stderr "--sheet needs the configuration file" -- --sheet "$scratch/x.pdf"
 no_display="nvx10config: cannot open the window: no display (DISPLAY is not set)"
 check "a file without a display" 1 stderr "$no_display" -- site.qcf
 with=(QT_QPA_PLATFORM=xcb)

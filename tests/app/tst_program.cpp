@@ -2,6 +2,7 @@
 // buttons: read a panel, save the file, open it again, write it into a blank panel.
 #include "appearance.h"
 #include "close_on_signal.h"
+#include "config_sheet.h"
 #include "location_table.h"
 #include "panel_sim.h"
 #include "program.h"
@@ -31,6 +32,7 @@
 #include <QTest>
 
 #include <QTextBlock>
+#include <QTextDocument>
 #include <QTextLayout>
 #include <QTimer>
 #include <csignal>
@@ -81,6 +83,13 @@ QByteArray fileBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+
+// The sheet's preview answered by the test: it keeps the text of each sheet shown.
+class ScriptedSheetPreview : public SheetPreview {
+public:
+    void show(QTextDocument& sheet) override { shown << sheet.toPlainText(); }
+    QStringList shown;
+};
 
 // The rows of a work log as a spreadsheet reads them, after the byte-order mark: quoted
 // cells, their quotes doubled, CR LF after each row.
@@ -552,6 +561,17 @@ void TestProgram::panelToFileToPanel() {
     QVERIFY(form.ProgressBar1->toolTip().endsWith(opened));
     QVERIFY(form.isMarked(19));
     QCOMPARE(table.text(9, LocationTableModel::Panel), QString("A 1"));
+    // The sheet of what the window shows: the file, the model and port of the comparison,
+    // and the table with what the panel holds where it differs.
+    ScriptedSheetPreview preview;
+    program.setSheetPreview(preview);
+    form.PRINT_SHEET->click();
+    QCOMPARE(preview.shown.size(), 1);
+    for (const QString& line : QStringList{
+             "PANEL NAME: LOBBY", "FILE: " + dialog.choose, "MODEL: 70",
+             "PORT: " + sim.devicePath(), QStringLiteral("\n10\nSW10\n\nD 8\nA 1\nDIFFERS\n"),
+             QStringLiteral("\n25\nDIMMED BACKLIGHTING AND INDICATOR\n\n50 %\n0 (NO CODE)\n")})
+        QVERIFY2(preview.shown[0].contains(line), qPrintable(preview.shown[0]));
     program.form.READ_FILE->click();
     QVERIFY(!form.isMarked(19));
     QVERIFY(table.text(9, LocationTableModel::Panel).isEmpty() && !table.differs(9));
