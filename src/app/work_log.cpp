@@ -126,9 +126,11 @@ QByteArray WorkLog::start() {
 bool WorkLog::append(const QStringList& cells, const QStringList& header, QString& error) const {
     if (path_.isEmpty())
         return true;
-    // The usual place is made where it is missing; a folder named on the command line is not.
-    if (path_ == defaultPath())
-        QDir().mkpath(QFileInfo(path_).path());
+    // The usual place is made where it is missing, for its owner alone as the base directories
+    // are; a folder named on the command line is not.
+    const QString folder = QFileInfo(path_).path();
+    if (path_ == defaultPath() && !QFileInfo::exists(folder) && QDir().mkpath(folder))
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     // Without waiting on a pipe or a device; only a plain file takes the log.
     const int fd = ::open(QFile::encodeName(path_).constData(),
                           O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0644);

@@ -20,6 +20,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLoggingCategory>
@@ -434,6 +435,13 @@ void TestProgram::traceFile() {
              qPrintable(program.form.ProgressBar1->toolTip()));
     program.form.READ_CONFIG->click();
     QVERIFY(!program.form.ProgressBar1->toolTip().contains(notLogged));
+    // The usual place: under XDG_STATE_HOME, made for its owner alone; else under the home.
+    qputenv("XDG_STATE_HOME", dir.filePath("state").toLocal8Bit());
+    QVERIFY(WorkLog(WorkLog::defaultPath()).append({"READ"}, {"TIME"}, error));
+    QCOMPARE(logRows(dir.filePath("state/nvx10config/work-log.csv")).size(), 2);
+    QCOMPARE(QFileInfo(dir.filePath("state/nvx10config")).permissions() & 0x0777, 0x0700);
+    qunsetenv("XDG_STATE_HOME");
+    QCOMPARE(WorkLog::defaultPath(), QDir::homePath() + "/.local/state/nvx10config/work-log.csv");
     QLoggingCategory::setFilterRules(QString());
 
     QFile file(path);
