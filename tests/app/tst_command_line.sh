@@ -86,6 +86,8 @@ check "--sheet of a refused file" 2 stderr \
     -- --sheet "$scratch/cut.pdf" "$scratch/cut.qcf"
 check "--sheet into a configuration file" 2 stderr "a sheet is never written into a configuration file" \
     -- --sheet "$scratch/cut.qcf" "$examples/lobby.qcf"
+check "--sheet into a missing folder" 2 stderr \
+    "nvx10config: --sheet: cannot write $scratch/none/lobby.pdf: " -- --sheet "$scratch/none/lobby.pdf" "$examples/lobby.qcf"
 check "--sheet without a file" 2 stderr "--sheet needs the configuration file" -- --sheet "$scratch/x.pdf"
 no_display="nvx10config: cannot open the window: no display (DISPLAY is not set)"
 check "a file without a display" 1 stderr "$no_display" -- site.qcf

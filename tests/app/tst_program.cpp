@@ -440,7 +440,14 @@ void TestProgram::traceFile() {
     QVERIFY(WorkLog(WorkLog::defaultPath()).append({"READ"}, {"TIME"}, error));
     QCOMPARE(logRows(dir.filePath("state/nvx10config/work-log.csv")).size(), 2);
     QCOMPARE(QFileInfo(dir.filePath("state/nvx10config")).permissions() & 0x0777, 0x0700);
+    // Never written into a file that is not a work log: a configuration file stays as it was.
+    QVERIFY(QFile::copy(sample("lobby.qcf"), dir.filePath("site.csv")));
+    QVERIFY(!WorkLog(dir.filePath("site.csv")).append({"READ"}, {"TIME"}, error));
+    QCOMPARE(error, QString("It is not a work log of this program."));
+    QCOMPARE(fileBytes(dir.filePath("site.csv")), fileBytes(sample("lobby.qcf")));
     qunsetenv("XDG_STATE_HOME");
+    const QDateTime marquesas(QDate(2026, 12, 9), QTime(7, 41, 58), Qt::OffsetFromUTC, -34200);
+    QCOMPARE(WorkLog::timeText(marquesas), QString("2026-12-09T07:41:58-09:30"));
     QCOMPARE(WorkLog::defaultPath(), QDir::homePath() + "/.local/state/nvx10config/work-log.csv");
     QLoggingCategory::setFilterRules(QString());
 
@@ -585,6 +592,10 @@ void TestProgram::panelToFileToPanel() {
     QVERIFY(table.text(9, LocationTableModel::Panel).isEmpty() && !table.differs(9));
     QCOMPARE(form.ProgressBar1->format(), opened);
 
+    // A write that stops at location 8 has sent locations 1 to 8.
+    sim.setAckReply(7, "D0X0D");
+    program.form.WRITE_CONFIG->click();
+    sim.setAckReply(7, "D000D");
     program.form.WRITE_CONFIG->click();
     QCOMPARE(form.statusText(), QString("SWITCH PANEL HAS BEEN PROGRAMMED"));
     QCOMPARE(form.statusColour(), Form1::green);
@@ -600,6 +611,9 @@ void TestProgram::panelToFileToPanel() {
     sim.setSilent(true);
     program.form.READ_CONFIG->click();
     QCOMPARE(form.ProgressBar1->format(), QString("STOPPED AT THE WAKE-UP"));
+    // No panel named a model at the last operation: the sheet names none, nor a port.
+    form.PRINT_SHEET->click();
+    QVERIFY(!preview.shown.last().contains("MODEL") && !preview.shown.last().contains("PORT"));
 
     // The work log: a row for each read, write and comparison, refusals included, with what the
     // table showed of each location the operation read, sent or found.
@@ -622,6 +636,7 @@ void TestProgram::panelToFileToPanel() {
         {"READ", "70", false, texts::badData, partly, 8, "A 1", ""},
         {"WRITE", "", false, "READ THE PANEL AGAIN OR OPEN A FILE BEFORE WRITING", partly, 0, "", ""},
         {"COMPARE", "70", true, "", "THE PANEL DIFFERS AT 24 OF 25 LOCATIONS", 25, "A 1", "0 (NO CODE)"},
+        {"WRITE", "70", true, texts::badData, "HALF WRITTEN: 1 TO 7 NEW, 8 IN DOUBT \u2014 WRITE AGAIN", 8, "B 2", ""},
         {"WRITE", "70", true, texts::programmed, "ALL 25 LOCATIONS VERIFIED", 25, "B 2", "50 %"},
         {"READ", "", true, texts::noResponse, "STOPPED AT THE WAKE-UP", 0, "", ""},
     };
@@ -684,6 +699,12 @@ void TestProgram::practicePanel() {
         QCOMPARE(logRows(log.path()).count(header), 1);
     }
     program.keepWorkLog(log);
+    // A sheet before anything filled the window: no file, no panel name, no model asked for.
+    ScriptedSheetPreview preview;
+    program.setSheetPreview(preview);
+    form.PRINT_SHEET->click();
+    QVERIFY(preview.shown.value(0).contains("PANEL NAME: NONE\nFILE: NONE\nTIME: "));
+    QVERIFY(!preview.shown.value(0).contains("MODEL") && !preview.shown.value(0).contains("PORT"));
     QCOMPARE(form.Combo1->currentIndex(), form.Combo1->count() - 1);
     QCOMPARE(form.Combo1->currentText(), QString("PRACTICE PANEL (SIMULATED)"));
     QVERIFY(form.Combo1->toolTip().startsWith("A SWITCH PANEL SIMULATED INSIDE THIS PROGRAM") &&
