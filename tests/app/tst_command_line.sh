@@ -72,9 +72,6 @@ with=("${sheet[@]}")
 check "--sheet: the file" 0 stdout "FILE: $(realpath "$examples")/lobby.qcf" \
     -- --sheet "$scratch/lobby.pdf" "$examples/lobby.qcf"
 with=("${sheet[@]}")
-check "--sheet: the table's header" 0 stdout "LOCATION ITEM DESIGNATION WINDOW PANEL NOTE" \
-    -- --sheet "$scratch/lobby.pdf" "$examples/lobby.qcf"
-with=("${sheet[@]}")
 check "--sheet: a designation's row" 0 stdout "19 LED9 NIGHT LIGHTS B 3" \
     -- --sheet "$scratch/lobby.pdf" "$examples/lobby.qcf"
 with=("${sheet[@]}")
