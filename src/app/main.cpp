@@ -1,15 +1,15 @@
 // Start-up: the command line, fonts, then the window with its message boxes, file dialog
 // and serial port.
 #include "appearance.h"
-#ifdef Q_OS_UNIX
 #include "close_on_signal.h"
-#endif
+#include "console.h"
 #include "file_dialog.h"
 #include "messages.h"
 #include "program.h"
 #include "trace_file.h"
 
 #include <QApplication>
+#include <QSysInfo>
 
 #include <cstdio>
 #include <cstdlib>
@@ -34,6 +34,7 @@ struct UnfinishedOperationTrace {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    console::useStartingConsole();
     // No application display name: the desktop would append it to every window's title.
     QCoreApplication::setApplicationName(QStringLiteral("nvx10config"));
     QCoreApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
@@ -51,9 +52,11 @@ int main(int argc, char* argv[]) {
         return commandLine.exitStatus();
     }
 
-    // The sheet of a file needs no window, nor a display: it is drawn offscreen.
+    // The sheet of a file needs no window, nor a display: it is drawn offscreen. Windows' own
+    // window system is always there, and it alone knows the system's fonts.
     if (!commandLine.sheet.isEmpty()) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+        if (QSysInfo::productType() != QLatin1String("windows"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
         const QApplication app(argc, argv);
         appearance::installFontSubstitutes();
         QString error;
@@ -97,17 +100,10 @@ int main(int argc, char* argv[]) {
     dialog.setParent(&program.form);
     const UnfinishedOperationTrace unfinished(program.panel);
 
-#ifdef Q_OS_UNIX
     // A logout, a kill or Ctrl+C closes the window as its close button does, so a panel write
-    // is never cut off half way; the exit status then tells the signal, as a shell expects.
+    // is never cut off half way; the exit status then tells the request, as a shell expects.
     const CloseOnSignal closer(program.form);
     program.form.show();
     program.openAtStart(commandLine.file);
-    const int status = app.exec();
-    return closer.received() ? 128 + closer.received() : status;
-#else
-    program.form.show();
-    program.openAtStart(commandLine.file);
-    return app.exec();
-#endif
+    return closer.exitStatus(app.exec());
 }

@@ -1,5 +1,7 @@
 #include "program.h"
 
+#include "log_file.h"
+
 #include "file_dialog.h"
 #include "messages.h"
 #include "panel_sim.h"
@@ -12,6 +14,7 @@
 #include <QFileInfo>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSysInfo>
 #include <QTextDocument>
 #include <QTimer>
 
@@ -194,9 +197,8 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     parser.addOption(QCommandLineOption(
         workLogOption,
         QStringLiteral("Append the work log, one CSV row for every READ, WRITE and COMPARE, to "
-                       "FILE instead of $XDG_STATE_HOME/nvx10config/work-log.csv "
-                       "(~/.local/state/nvx10config/work-log.csv where XDG_STATE_HOME is not "
-                       "set)."),
+                       "FILE instead of %1.")
+            .arg(logfile::usualPlaceText()),
         QStringLiteral("FILE")));
     parser.addOption(QCommandLineOption(
         sheetOption,
@@ -291,6 +293,9 @@ CommandLine parseCommandLine(const QStringList& arguments) {
 }
 
 QString CommandLine::missingDisplay() const {
+    // Windows always has its desktop's window system.
+    if (QSysInfo::productType() == QLatin1String("windows"))
+        return QString();
     const QString chosen =
         windowSystem.isEmpty() ? qEnvironmentVariable("QT_QPA_PLATFORM") : windowSystem;
     // Without a choice the desktop's own is used: X, or Wayland where it names its display.

@@ -2,20 +2,14 @@
 
 #include "form1.h"
 #include "location_table.h"
+#include "log_file.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QScopeGuard>
 
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -50,10 +44,6 @@ QString cell(QString text) {
            QLatin1Char('"');
 }
 
-QString systemError() {
-    return QString::fromLocal8Bit(std::strerror(errno));
-}
-
 } // namespace
 
 QString WorkLog::timeText(const QDateTime& time) {
@@ -66,11 +56,7 @@ QString WorkLog::timeText(const QDateTime& time) {
 }
 
 QString WorkLog::defaultPath() {
-    QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    // A relative path is no base directory and is ignored.
-    if (state.isEmpty() || QDir::isRelativePath(state))
-        state = QDir::homePath() + QStringLiteral("/.local/state");
-    return state + QStringLiteral("/nvx10config/work-log.csv");
+    return logfile::usualPath();
 }
 
 QStringList WorkLog::header(const Form1& form) {
@@ -131,47 +117,19 @@ bool WorkLog::append(const QStringList& cells, const QStringList& header, QStrin
     const QString folder = QFileInfo(path_).path();
     if (path_ == defaultPath() && !QFileInfo::exists(folder) && QDir().mkpath(folder))
         QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    // Without waiting on a pipe or a device; only a plain file takes the log.
-    const int fd = ::open(QFile::encodeName(path_).constData(),
-                          O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0644);
-    if (fd < 0) {
-        error = systemError();
-        return false;
-    }
-    const auto closed = qScopeGuard([fd] { ::close(fd); });
-    // Held while the file is looked at and written: of two programs that both find it empty,
-    // only the first writes the header.
-    struct stat status {};
-    if (::flock(fd, LOCK_EX) != 0 || ::fstat(fd, &status) != 0) {
-        error = systemError();
-        return false;
-    }
-    if (!S_ISREG(status.st_mode)) {
-        error = QStringLiteral("It is not a plain file.");
-        return false;
-    }
-    QByteArray bytes;
-    if (status.st_size == 0) {
-        bytes = byteOrderMark + line(header);
-    } else {
-        // Never written into a file that is not a work log, a configuration file above all.
-        const QByteArray expected = start();
-        QByteArray found(expected.size(), '\0');
-        if (::pread(fd, found.data(), std::size_t(found.size()), 0) != found.size() ||
-            found != expected) {
-            error = QStringLiteral("It is not a work log of this program.");
-            return false;
-        }
-    }
-    bytes += line(cells);
-    ssize_t written;
-    do
-        written = ::write(fd, bytes.constData(), std::size_t(bytes.size()));
-    while (written < 0 && errno == EINTR);
-    if (written != bytes.size()) {
-        error =
-            written < 0 ? systemError() : QStringLiteral("The disk took only part of the line.");
-        return false;
-    }
-    return true;
+    return logfile::append(
+        path_, start().size(),
+        [&](qint64 size, const QByteArray& found, QByteArray& bytes, QString& why) {
+            if (size == 0) {
+                bytes = byteOrderMark + line(header);
+            } else if (found != start()) {
+                // Never written into a file that is not a work log, a configuration file above
+                // all.
+                why = QStringLiteral("It is not a work log of this program.");
+                return false;
+            }
+            bytes += line(cells);
+            return true;
+        },
+        error);
 }

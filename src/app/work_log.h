@@ -24,7 +24,8 @@ public:
     // An empty `path` keeps no log.
     explicit WorkLog(QString path = QString()) : path_(std::move(path)) {}
 
-    // $XDG_STATE_HOME/nvx10config/work-log.csv, or ~/.local/state/... where it is not set.
+    // The usual log of this user: $XDG_STATE_HOME/nvx10config/work-log.csv (~/.local/state/...
+    // where it is not set); %LOCALAPPDATA%\nvx10config\work-log.csv on Windows.
     static QString defaultPath();
     // `time` in ISO 8601 with the offset from UTC written out: "2026-12-09T07:41:58+01:00".
     static QString timeText(const QDateTime& time);

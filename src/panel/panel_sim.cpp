@@ -1,14 +1,8 @@
 #include "panel_sim.h"
 
-#include <QSocketNotifier>
-#include <QTimer>
+#include "pseudo_terminal.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <pty.h>
-#include <termios.h>
-#include <unistd.h>
+#include <QTimer>
 
 namespace {
 
@@ -31,41 +25,17 @@ PanelSim::PanelSim(QObject* parent) : QObject(parent) {
     clock_.start();
 }
 
-PanelSim::~PanelSim() {
-    delete notifier_;
-    if (master_ >= 0)
-        ::close(master_);
-    if (slave_ >= 0)
-        ::close(slave_);
-}
+PanelSim::~PanelSim() = default;
 
 bool PanelSim::start() {
-    if (master_ >= 0)
-        return true;
-    termios raw{};
-    cfmakeraw(&raw);
-    cfsetispeed(&raw, B9600);
-    cfsetospeed(&raw, B9600);
-    raw.c_cflag |= CLOCAL | CREAD;
-    if (::openpty(&master_, &slave_, nullptr, &raw, nullptr) != 0) {
-        error_ = QString::fromLocal8Bit(std::strerror(errno));
-        master_ = slave_ = -1;
-        return false;
+    if (!line_) {
+        line_ = new PseudoTerminal(this);
+        connect(line_, &PseudoTerminal::received, this,
+                [this](const QByteArray& bytes) { feed(noisy(bytes)); });
     }
-    char name[256] = {};
-    if (::ttyname_r(slave_, name, sizeof name) != 0) {
-        error_ = QStringLiteral("no name for the pseudo-terminal");
-        ::close(master_);
-        ::close(slave_);
-        master_ = slave_ = -1;
+    if (!line_->open(error_))
         return false;
-    }
-    path_ = QString::fromLocal8Bit(name);
-    ::fcntl(master_, F_SETFD, FD_CLOEXEC);
-    ::fcntl(slave_, F_SETFD, FD_CLOEXEC);
-    ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
-    notifier_ = new QSocketNotifier(master_, QSocketNotifier::Read);
-    connect(notifier_, &QSocketNotifier::activated, this, &PanelSim::onReadable);
+    path_ = line_->path();
     return true;
 }
 
@@ -159,19 +129,6 @@ int PanelSim::pendingBytes() const {
     for (const auto& e : queue_)
         n += e.second.transmit ? 1 : 0;
     return n;
-}
-
-void PanelSim::onReadable() {
-    char buffer[256];
-    const ssize_t n = ::read(master_, buffer, sizeof buffer);
-    if (n <= 0) {
-        if (n < 0 && (errno == EAGAIN || errno == EINTR))
-            return;
-        // No slave end any more: stop watching rather than wake up for ever.
-        notifier_->setEnabled(false);
-        return;
-    }
-    feed(noisy(QByteArray(buffer, static_cast<int>(n))));
 }
 
 void PanelSim::feed(const QByteArray& bytes) {
@@ -305,36 +262,7 @@ void PanelSim::transmit(const QByteArray& bytes, int delayMs, int splitAt, int g
 }
 
 PanelSim::LineSettings PanelSim::lineSettings() const {
-    LineSettings line;
-    termios t{};
-    if (slave_ < 0 || ::tcgetattr(slave_, &t) != 0)
-        return line;
-    const std::pair<speed_t, int> speeds[] = {{B1200, 1200},   {B2400, 2400},    {B4800, 4800},
-                                              {B9600, 9600},   {B19200, 19200},  {B38400, 38400},
-                                              {B57600, 57600}, {B115200, 115200}};
-    for (const auto& [code, baud] : speeds) {
-        if (cfgetospeed(&t) == code)
-            line.baud = baud;
-    }
-    switch (t.c_cflag & CSIZE) {
-    case CS5:
-        line.dataBits = 5;
-        break;
-    case CS6:
-        line.dataBits = 6;
-        break;
-    case CS7:
-        line.dataBits = 7;
-        break;
-    default:
-        line.dataBits = 8;
-        break;
-    }
-    line.parity = !(t.c_cflag & PARENB) ? 'N' : (t.c_cflag & PARODD) ? 'O' : 'E';
-    line.stopBits = (t.c_cflag & CSTOPB) ? 2 : 1;
-    line.hardwareFlow = (t.c_cflag & CRTSCTS) != 0;
-    line.softwareFlow = (t.c_iflag & (IXON | IXOFF)) != 0;
-    return line;
+    return line_ ? line_->lineSettings() : LineSettings();
 }
 
 void PanelSim::inject(const QByteArray& bytes) {
@@ -390,21 +318,14 @@ void PanelSim::runDue() {
 
 void PanelSim::writeLine(const QByteArray& sent) {
     const QByteArray bytes = noisy(sent);
-    if (master_ < 0) {
+    if (!line_ || !line_->isOpen()) {
         // Driven without a pseudo-terminal (see feed()): lineWritten() is the line.
         if (!hungUp_)
             emit lineWritten(bytes);
         return;
     }
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(master_, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return; // line full or gone: the bytes are lost, as on a real line
-        done += n;
-    }
+    if (!line_->write(bytes))
+        return; // line full or gone: the bytes are lost, as on a real line
     emit lineWritten(bytes);
 }
 
@@ -412,18 +333,9 @@ void PanelSim::hangUp() {
     if (hungUp_)
         return;
     hungUp_ = true;
-    // This may run inside the notifier's own signal: let it go from the event loop.
-    if (notifier_) {
-        notifier_->setEnabled(false);
-        notifier_->deleteLater();
-        notifier_ = nullptr;
-    }
     queue_.clear();
     timer_->stop();
-    if (master_ >= 0)
-        ::close(master_);
-    if (slave_ >= 0)
-        ::close(slave_);
-    master_ = slave_ = -1;
+    if (line_)
+        line_->close();
     emit lineHungUp();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "protocol.h"
+#include "pseudo_terminal.h"
 #include "qcf.h"
 
 #include <QByteArray>
@@ -15,7 +16,6 @@
 #include <map>
 #include <random>
 
-class QSocketNotifier;
 class QTimer;
 
 // A switch panel on a pseudo-terminal, for tests and for trying the program without the
@@ -72,14 +72,7 @@ public:
     }
 
     // The line settings the program's end of the line has set, as the device holds them.
-    struct LineSettings {
-        int baud = 0;
-        int dataBits = 0;
-        char parity = '?'; // 'N', 'E' or 'O'
-        int stopBits = 0;
-        bool hardwareFlow = false; // RTS/CTS
-        bool softwareFlow = false; // XON/XOFF, either way
-    };
+    using LineSettings = PseudoTerminal::LineSettings;
     LineSettings lineSettings() const;
 
     // Faults.
@@ -153,7 +146,6 @@ private:
         char byte;
     };
 
-    void onReadable();
     void takeIn(char byte);
     void command(char kind, int address, int value);
     QByteArray readReply(int address) const;
@@ -171,11 +163,9 @@ private:
     QByteArray noisy(QByteArray bytes);
     qint64 now() const { return dueNow_ >= 0 ? dueNow_ : clock_.nsecsElapsed(); }
 
-    int master_ = -1;
-    int slave_ = -1; // held open so the line stays up while the program's port is closed
+    PseudoTerminal* line_ = nullptr; // none while driven from inside the program
     QString path_;
     QString error_;
-    QSocketNotifier* notifier_ = nullptr;
     QTimer* timer_ = nullptr;
     QElapsedTimer clock_;
     std::multimap<qint64, Event> queue_;

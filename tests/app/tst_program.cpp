@@ -85,6 +85,11 @@ QByteArray fileBytes(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
 // The sheet's preview answered by the test: it keeps the text of each sheet shown.
 class ScriptedSheetPreview : public SheetPreview {
 public:
@@ -438,6 +443,12 @@ void TestProgram::traceFile() {
     QVERIFY(!WorkLog(dir.filePath("site.csv")).append({"READ"}, {"TIME"}, error));
     QCOMPARE(error, QString("It is not a work log of this program."));
     QCOMPARE(fileBytes(dir.filePath("site.csv")), fileBytes(sample("lobby.qcf")));
+    // Nor into one shorter than a log's first line: the start of a header is no log.
+    const QByteArray cut = WorkLog::start().left(5);
+    QVERIFY(writeFile(dir.filePath("cut.csv"), cut));
+    QVERIFY(!WorkLog(dir.filePath("cut.csv")).append({"READ"}, {"TIME"}, error));
+    QCOMPARE(error, QString("It is not a work log of this program."));
+    QCOMPARE(fileBytes(dir.filePath("cut.csv")), cut);
     qunsetenv("XDG_STATE_HOME");
     const QDateTime marquesas(QDate(2026, 12, 9), QTime(7, 41, 58), Qt::OffsetFromUTC, -34200);
     QCOMPARE(WorkLog::timeText(marquesas), QString("2026-12-09T07:41:58-09:30"));
@@ -798,6 +809,7 @@ void TestProgram::signalsCloseAsTheWindowDoes() {
     }
     const CloseOnSignal closer(form);
     QVERIFY(closer.installed());
+    QCOMPARE(closer.exitStatus(3), 3); // nothing asked yet: the program's own status
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QObject::connect(&sim, &PanelSim::commandReceived, &form, [signal](int number) {
@@ -812,6 +824,7 @@ void TestProgram::signalsCloseAsTheWindowDoes() {
 
     QTRY_VERIFY(!form.isVisible());
     QCOMPARE(closer.received(), signal);
+    QCOMPARE(closer.exitStatus(0), 128 + signal); // as a shell tells a signal's end
     if (button.isEmpty())
         return;
     QCOMPARE(form.statusText(), status);
