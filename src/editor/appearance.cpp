@@ -1,5 +1,7 @@
 #include "appearance.h"
 
+#include <QDir>
+#include <QFontDatabase>
 #include <QImageReader>
 #include <QPainter>
 #include <QPainterPath>
@@ -9,13 +11,21 @@
 namespace appearance {
 
 void installFontSubstitutes() {
+    // Faces the program carries (the Windows build does): the window is laid out for them, and
+    // they come first, whatever faces of the same names the system has.
+    const QDir carried(QStringLiteral(":/fonts"));
+    for (const QString& file : carried.entryList(QDir::Files))
+        QFontDatabase::addApplicationFont(carried.filePath(file));
     const QStringList metricArial{"Liberation Sans", "Arimo", "DejaVu Sans"};
     QFont::insertSubstitutions("MS Sans Serif", metricArial);
     QFont::insertSubstitutions("Arial", metricArial);
 }
 
 QFont font(const char* family, double points, bool bold) {
-    QFont f(QString::fromLatin1(family));
+    // Liberation Sans first where it is: captions were fitted to its widths (Arial's). Where
+    // it is missing, the family named and its substitutes.
+    QFont f;
+    f.setFamilies({QStringLiteral("Liberation Sans"), QString::fromLatin1(family)});
     f.setPixelSize(int(std::lround(points * 96.0 / 72.0)));
     f.setBold(bold);
     f.setStyleHint(QFont::SansSerif);

@@ -15,8 +15,9 @@ constexpr int px(int twips) {
     return (twips + 7) / 15;
 }
 
-// Maps the window's font names to fonts that exist here. The panel-era faces are not
-// shipped on Linux; Liberation Sans has Arial's metrics, so captions keep their widths.
+// Maps the window's font names to fonts that exist here, and adds the faces the program
+// carries. The panel-era faces are not shipped on Linux; Liberation Sans has Arial's metrics,
+// so captions keep their widths.
 void installFontSubstitutes();
 
 // A font sized in pixels at 96 dpi, so text keeps its proportion to the twip geometry

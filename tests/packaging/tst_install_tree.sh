@@ -55,6 +55,20 @@ if command -v file >/dev/null; then
         file -b "$png" | grep -q "PNG image data, $size x $size" && pass "icon at $size px" ||
             fail "icon at $size px: $(file -b "$png")"
     done
+    # The Windows program's icon file, from the same renderer: the sizes Explorer shows, each a
+    # PNG, and none larger than asked.
+    "$build/packaging/svg_to_png" "$(dirname "$0")/../../packaging/org.nvx10.nvx10config.svg" \
+        256 "$prefix/icon.ico" >/dev/null 2>&1
+    ico=$(file -b "$prefix/icon.ico")
+    # The fifth entry of the directory (6 + 4 x 16 bytes in) is 256 px, written as 0.
+    [[ $ico == "MS Windows icon resource - 5 icons, 16x16 with PNG image data, 16 x 16"* &&
+       $(od -An -tu1 -j70 -N2 "$prefix/icon.ico" | tr -s ' ') == " 0 0" ]] &&
+        pass "Windows icon file of 5 PNG sizes up to 256 px" || fail "Windows icon file: $ico"
+    "$build/packaging/svg_to_png" "$(dirname "$0")/../../packaging/org.nvx10.nvx10config.svg" \
+        32 "$prefix/small.ico" >/dev/null 2>&1
+    [[ $(file -b "$prefix/small.ico") == "MS Windows icon resource - 3 icons, 16x16"* ]] &&
+        pass "a 32 px icon file stops at 32 px" || fail "32 px icon file: $(file -b "$prefix/small.ico")"
+    rm -f "$prefix/icon.ico" "$prefix/small.ico"
 fi
 
 desktop=$prefix/share/applications/org.nvx10.nvx10config.desktop
@@ -110,5 +124,25 @@ if command -v appstreamcli >/dev/null; then
 else
     echo "SKIP: appstreamcli is not installed"
 fi
+
+# The Windows download's licence notices, gathered from a Qt source tree: Qt's attribution files
+# allow line breaks inside strings and hold one part or a list of them; parts of Qt the Windows
+# build leaves out (the X11 ones) are not listed.
+qt=$prefix/qtbase
+mkdir -p "$qt/LICENSES" "$qt/src/3rdparty/zlib" "$qt/src/3rdparty/xcb" "$qt/src/gui/painting"
+for licence in LGPL-3.0-only GPL-2.0-only GPL-3.0-only; do echo "$licence" >"$qt/LICENSES/$licence.txt"; done
+printf '{ "Name": "Data Compression Library (zlib)", "Version": "1.2.13",\n "Copyright": "(C) 1995-2022\n Jean-loup Gailly", "LicenseFile": "LICENSE" }' \
+    >"$qt/src/3rdparty/zlib/qt_attribution.json"
+echo "zlib licence text" >"$qt/src/3rdparty/zlib/LICENSE"
+echo '{ "Name": "XCB", "LicenseFile": "LICENSE" }' >"$qt/src/3rdparty/xcb/qt_attribution.json"
+echo '[ { "Name": "Grayraster" }, { "Name": "Smooth scaling", "Name": "Smooth Scaling Algorithm" } ]' \
+    >"$qt/src/gui/painting/qt_attribution.json"
+python3 "$(dirname "$0")/../../packaging/windows/notices.py" "$qt" "$qt" "$prefix/notices" >/dev/null
+notices=$(cat "$prefix/notices/THIRD-PARTY-NOTICES.txt" 2>/dev/null)
+[[ $notices == *"Data Compression Library (zlib)"*"Version: 1.2.13"*"zlib licence text"* &&
+   $notices == *"Grayraster"* && $notices == *"Smooth Scaling Algorithm"* &&
+   $notices != *"XCB"* && $notices != *"Smooth scaling"$'\n'* ]] &&
+    [ "$(cat "$prefix/notices/LGPL-3.0-only.txt")" = LGPL-3.0-only ] &&
+    pass "Windows licence notices" || fail "Windows licence notices: $notices"
 
 exit $((failures > 0))
