@@ -159,12 +159,23 @@ int SerialCommPort::inBufferCount() const {
     return port_.isOpen() ? static_cast<int>(port_.bytesAvailable()) : 0;
 }
 
+void SerialCommPort::pollSystem() {
+#ifdef Q_OS_WIN
+    // Not on Windows: there Qt Serial Port's synchronous wait, mixed with its reading from the
+    // event loop as here, can take a completion the event loop has already handled and read
+    // past the end of its queue (a crash). The event loop, which the link's waits run, hands
+    // over every byte there.
+#else
+    port_.waitForReadyRead(0);
+#endif
+}
+
 QByteArray SerialCommPort::input() {
     if (!port_.isOpen())
         return QByteArray();
     // Bytes the system holds but the event loop has not handed over yet are waiting too: take
     // them now, so that "every byte waiting" does not depend on how busy the computer is.
-    port_.waitForReadyRead(0);
+    pollSystem();
     return port_.readAll();
 }
 
@@ -172,7 +183,7 @@ QByteArray SerialCommPort::peek() {
     if (!port_.isOpen())
         return QByteArray();
     // As for input(): what has reached the system is waiting, however late the event loop is.
-    port_.waitForReadyRead(0);
+    pollSystem();
     return port_.peek(port_.bytesAvailable());
 }
 

@@ -52,6 +52,8 @@ private:
     // Whether another program holds `device` open: then the open has failed with HeldOpen.
     bool heldElsewhere(const QString& device);
     bool applySettings();
+    // Hands over what the system holds for the port but the event loop has not delivered yet.
+    void pollSystem();
     void onError(QSerialPort::SerialPortError error);
 
     QSerialPort port_;
