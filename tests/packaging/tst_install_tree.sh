@@ -60,9 +60,11 @@ if command -v file >/dev/null; then
     "$build/packaging/svg_to_png" "$(dirname "$0")/../../packaging/org.nvx10.nvx10config.svg" \
         256 "$prefix/icon.ico" >/dev/null 2>&1
     ico=$(file -b "$prefix/icon.ico")
-    # The fifth entry of the directory (6 + 4 x 16 bytes in) is 256 px, written as 0.
+    # The fifth entry of the directory (6 + 4 x 16 bytes in) is 256 px, written as 0; an entry
+    # holds one colour plane of 32 bits a pixel.
     [[ $ico == "MS Windows icon resource - 5 icons, 16x16 with PNG image data, 16 x 16"* &&
-       $(od -An -tu1 -j70 -N2 "$prefix/icon.ico" | tr -s ' ') == " 0 0" ]] &&
+       $(od -An -tu1 -j70 -N2 "$prefix/icon.ico" | tr -s ' ') == " 0 0" &&
+       $(od -An -tu1 -j10 -N4 "$prefix/icon.ico" | tr -s ' ') == " 1 0 32 0" ]] &&
         pass "Windows icon file of 5 PNG sizes up to 256 px" || fail "Windows icon file: $ico"
     "$build/packaging/svg_to_png" "$(dirname "$0")/../../packaging/org.nvx10.nvx10config.svg" \
         32 "$prefix/small.ico" >/dev/null 2>&1
