@@ -13,10 +13,9 @@ namespace logfile {
 QString usualPath();
 QString usualPlaceText();
 
-// What is to be appended, given the file's size and its first bytes (up to the `startSize`
-// asked for). False, with why in `error`, to write nothing.
-using Compose =
-    std::function<bool(qint64 size, const QByteArray& start, QByteArray& bytes, QString& error)>;
+// What is to be appended, given the file's first bytes (up to the `startSize` asked for; none
+// for an empty file). False, with why in `error`, to write nothing.
+using Compose = std::function<bool(const QByteArray& start, QByteArray& bytes, QString& error)>;
 
 // Opens `path` (made when missing) without waiting on a pipe or a device, holds it locked
 // against other writers while `compose` looks at it, and appends its bytes in one write. False,

@@ -66,7 +66,7 @@ bool append(const QString& path, qsizetype startSize, const Compose& compose, QS
         start.resize(n);
     }
     QByteArray bytes;
-    if (!compose(status.st_size, start, bytes, error))
+    if (!compose(start, bytes, error))
         return false;
     ssize_t written;
     do

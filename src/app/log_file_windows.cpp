@@ -70,7 +70,7 @@ bool append(const QString& path, qsizetype startSize, const Compose& compose, QS
         start.resize(qsizetype(n));
     }
     QByteArray bytes;
-    if (!compose(size.QuadPart, start, bytes, error))
+    if (!compose(start, bytes, error))
         return false;
     DWORD written = 0;
     if (!WriteFile(file, bytes.constData(), DWORD(bytes.size()), &written, nullptr)) {

@@ -117,12 +117,13 @@ bool WorkLog::append(const QStringList& cells, const QStringList& header, QStrin
     const QString folder = QFileInfo(path_).path();
     if (path_ == defaultPath() && !QFileInfo::exists(folder) && QDir().mkpath(folder))
         QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray expected = start();
     return logfile::append(
-        path_, start().size(),
-        [&](qint64 size, const QByteArray& found, QByteArray& bytes, QString& why) {
-            if (size == 0) {
+        path_, expected.size(),
+        [&](const QByteArray& found, QByteArray& bytes, QString& why) {
+            if (found.isEmpty()) {
                 bytes = byteOrderMark + line(header);
-            } else if (found != start()) {
+            } else if (found != expected) {
                 // Never written into a file that is not a work log, a configuration file above
                 // all.
                 why = QStringLiteral("It is not a work log of this program.");
